@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the station needs to build, run and test.
+# Does nothing when they are all present; needs root otherwise.
+set -euo pipefail
+
+packages=(
+  build-essential cmake
+  qt6-base-dev qt6-multimedia-dev
+  # The Qt multimedia plugin loads GStreamer at start; without these two it
+  # cannot even be created.
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]}" >&2
+  echo "Run this as root (or with sudo) to install them." >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${missing[@]}"

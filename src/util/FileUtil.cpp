@@ -1,0 +1,101 @@
+#include "FileUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <functional>
+
+QDateTime ZeroDateTime()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
+
+QString JoinPath(const QString &folder, const QString &relative)
+{
+    QString rel = relative;
+    rel.replace(u'\\', u'/');
+    if (folder.endsWith(u'/'))
+        return folder + rel;
+    return folder + u'/' + rel;
+}
+
+QString ResolveCase(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo::exists(path))
+        return path;
+    const bool absolute = path.startsWith(u'/');
+    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
+    QString current = absolute ? QStringLiteral("/") : QStringLiteral(".");
+    QString built = absolute ? QStringLiteral("/") : QString();
+    for (const QString &part : parts) {
+        const QString exact = JoinPath(current, part);
+        QString chosen = part;
+        if (!QFileInfo::exists(exact)) {
+            const QStringList entries =
+                QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            auto it = std::find_if(entries.begin(), entries.end(), [&](const QString &e) {
+                return e.compare(part, Qt::CaseInsensitive) == 0;
+            });
+            if (it == entries.end())
+                return path;
+            chosen = *it;
+        }
+        current = JoinPath(current, chosen);
+        built = built.isEmpty() || built == u'/' ? built + chosen : built + u'/' + chosen;
+    }
+    return built;
+}
+
+bool FileExistsAnyCase(const QString &path)
+{
+    return QFileInfo(ResolveCase(path)).isFile();
+}
+
+QDateTime FileDateTime(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return ZeroDateTime();
+    const QDateTime t = QFileInfo(f).lastModified();
+    if (!t.isValid())
+        return ZeroDateTime();
+    return QDateTime(t.date(), QTime(t.time().hour(), t.time().minute()));
+}
+
+namespace {
+
+// Depth-first walk: the matching readable files of a folder, then its
+// subfolders in name order.
+void SearchTree(const QString &folder, const std::function<bool(const QString &)> &matches, QStringList &list)
+{
+    const QDir dir(folder);
+    const auto sort = QDir::Name | QDir::IgnoreCase;
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, sort)) {
+        if (matches(name) && FileDateTime(JoinPath(folder, name)) > ZeroDateTime())
+            list.append(name);
+    }
+    for (const QString &sub : dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, sort)) {
+        const QFileInfo info(JoinPath(folder, sub));
+        if (!info.isSymLink())
+            SearchTree(info.filePath(), matches, list);
+    }
+}
+
+} // namespace
+
+void ListTextFiles(const QString &folder, QStringList &list)
+{
+    SearchTree(folder, [](const QString &n) { return n.endsWith(u".txt", Qt::CaseInsensitive); }, list);
+}
+
+void FindPlayerLogs(const QString &folder, const QString &id, QStringList &list)
+{
+    const QString wanted = id + QStringLiteral(".log");
+    SearchTree(folder, [&](const QString &n) { return n.compare(wanted, Qt::CaseInsensitive) == 0; }, list);
+}
+
+void FindAllLogs(const QString &folder, QStringList &list)
+{
+    SearchTree(folder, [](const QString &n) { return n.endsWith(u".log", Qt::CaseInsensitive); }, list);
+}

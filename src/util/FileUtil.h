@@ -1,0 +1,37 @@
+#pragma once
+// File-system routines: paths joined the station's way, file names matched
+// without regard to letter case (as players expect from their old Windows
+// installations), file times to the minute and the recursive listings.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The "zero date" of a file time that could not be read: 30 Dec 1899, 00:00.
+QDateTime ZeroDateTime();
+
+// folder + separator + relative name; backslashes in the relative name (as
+// written in configuration files) become separators.
+QString JoinPath(const QString &folder, const QString &relative);
+
+// The path of an existing file or folder that equals `path` but for letter
+// case, each component matched case-insensitively where the exact one is
+// missing; `path` itself when nothing matches.
+QString ResolveCase(const QString &path);
+
+// Whether a regular file exists at `path`, letter case of its name ignored.
+bool FileExistsAnyCase(const QString &path);
+
+// The last-write time of a file, to the minute; ZeroDateTime() when the file
+// cannot be opened for reading.
+QDateTime FileDateTime(const QString &path);
+
+// Appends the bare names of the readable ".txt" files of `folder` and of all
+// its subfolders, depth first, each folder's own files before its subfolders'.
+void ListTextFiles(const QString &folder, QStringList &list);
+
+// The two log searches: bare names of readable log files under `folder`,
+// recursively. FindPlayerLogs looks for `<id>.log`, FindAllLogs for `*.log`;
+// names are compared without regard to letter case.
+void FindPlayerLogs(const QString &folder, const QString &id, QStringList &list);
+void FindAllLogs(const QString &folder, QStringList &list);
