@@ -1,1 +1,44 @@
-int main() { return 0; }
+// The station's entry point: works out the base folder, creates the
+// application object and the windows, runs the start-up sequence and the
+// event loop.
+
+#include "StationApplication.h"
+
+#include "session/TfmMain.h"
+#include "ui/Dialogs.h"
+#include "util/Clock.h"
+#include "util/SessionPaths.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    StationApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Vorlix Player"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Player station of a pileup-copying competition"));
+    parser.addHelpOption();
+    const QCommandLineOption baseOption(
+        QStringLiteral("base-folder"),
+        QStringLiteral("Use DIR as the base folder instead of the executable's folder."), QStringLiteral("DIR"));
+    parser.addOption(baseOption);
+    parser.process(app);
+
+    const QString executable = QCoreApplication::applicationFilePath();
+    QString base = parser.value(baseOption);
+    if (base.isEmpty())
+        base = qEnvironmentVariable("VORLIX_BASE_FOLDER");
+    base = base.isEmpty() ? SessionPaths::BaseFolderOf(executable) : QDir(base).absolutePath();
+
+    Dialogs dialogs;
+    app.setDialogs(&dialogs);
+    SystemClock clock;
+    TfmMain fmMain(SessionPaths(base), executable, dialogs, clock);
+
+    if (!fmMain.FormActivate())
+        return 1;
+    fmMain.show();
+    return app.exec();
+}

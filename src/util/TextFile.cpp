@@ -49,7 +49,24 @@ QString decode(const QByteArray &bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    return decodeCp1252(bytes);
+    // Not UTF-8 as a whole: decide line by line, so a file that an old
+    // installation and a new one both appended to reads right everywhere.
+    QString mixed;
+    mixed.reserve(bytes.size());
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        const QByteArray line = bytes.mid(start, end - start);
+        QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = lineDecoder.decode(line);
+        mixed += lineDecoder.hasError() ? decodeCp1252(line) : decoded;
+        if (end < bytes.size())
+            mixed += u'\n';
+        start = end + 1;
+    }
+    return mixed;
 }
 
 QStringList splitLines(const QString &text)

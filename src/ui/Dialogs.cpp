@@ -1,0 +1,48 @@
+#include "Dialogs.h"
+
+#include <QDialog>
+#include <QMessageBox>
+
+int Dialogs::Message(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Error: box.setIcon(QMessageBox::Critical); break;
+    }
+    QMessageBox::StandardButtons qtButtons;
+    if (buttons & Yes)
+        qtButtons |= QMessageBox::Yes;
+    if (buttons & No)
+        qtButtons |= QMessageBox::No;
+    if ((buttons & Ok) || !qtButtons)
+        qtButtons |= QMessageBox::Ok;
+    box.setStandardButtons(qtButtons);
+    if (parent)
+        CentreOver(&box, parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Yes;
+    case QMessageBox::No: return No;
+    case QMessageBox::Ok: return Ok;
+    default: return (buttons & No) ? No : Ok;
+    }
+}
+
+int Dialogs::ShowModal(QDialog *dialog)
+{
+    return dialog->exec();
+}
+
+void Dialogs::CentreOver(QWidget *window, const QWidget *over)
+{
+    if (!window || !over)
+        return;
+    const QRect outer = over->frameGeometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(outer.left() + (outer.width() - size.width()) / 2,
+                 outer.top() + (outer.height() - size.height()) / 2);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// One recorded pileup with its check list, as named by a source line of the
+// player configuration: wave file, calls file, the test case's name and the
+// result of the original competition's winner.
+//
+// Source line: "VORLIX_WAVESOURCE..." then fields separated by "=" or ","
+// (a run of separators counts as one): wave file, calls file, case name,
+// winner, winning score, average score.
+
+#include <QString>
+
+class TWaveSourcePair
+{
+public:
+    static constexpr qsizetype kPathMax = 260;
+    static constexpr qsizetype kWinnerMax = 50;
+    static constexpr qsizetype kScoreMax = 4;
+
+    // Builds the record from a source line; file names are relative to `folder`.
+    TWaveSourcePair(const QString &line, const QString &folder);
+
+    bool available() const { return m_available; }
+    bool waveNameMatches(QStringView name) const;
+    bool caseNameMatches(QStringView name) const;
+
+    const QString &waveName() const { return m_waveName; }
+    const QString &callsName() const { return m_callsName; }
+    const QString &wavePath() const { return m_wavePath; }
+    const QString &callsPath() const { return m_callsPath; }
+    const QString &testCaseName() const { return m_caseName; }
+    const QString &winner() const { return m_winner; }
+    const QString &winningScore() const { return m_winningScore; }
+    const QString &averageScore() const { return m_averageScore; }
+
+    // Rewrites the calls file of an available source sorted, without repeats
+    // (letter case ignored, first form kept), with every "Ø" made a "0" and
+    // no line longer than 50 characters. Preparing again changes nothing.
+    // False when the file could not be read or written.
+    bool PrepareCallsFile() const;
+
+private:
+    QString m_waveName;
+    QString m_callsName;
+    QString m_wavePath;
+    QString m_callsPath;
+    QString m_caseName;
+    QString m_winner = QStringLiteral("N/A");
+    QString m_winningScore = QStringLiteral("N/A");
+    QString m_averageScore = QStringLiteral("N/A");
+    bool m_available = false;
+};
