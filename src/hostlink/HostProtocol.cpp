@@ -1,0 +1,245 @@
+#include "hostlink/HostProtocol.h"
+
+#include "util/TextUtil.h"
+
+#include <algorithm>
+#include <array>
+
+namespace HostProtocol {
+
+namespace {
+
+// Keywords with their colons, indexed by HostCommand (None first).
+constexpr std::array<QStringView, HostCommandCount + 1> Keywords = {
+    QStringView(),          u"START_TEST:",        u"PAUSE_TEST:",        u"RESUME_TEST:",
+    u"HEALTH_CHECK:",       u"RESET_TEST:",        u"ENABLE_FINALSCORE:", u"FORCE_SUBMIT:",
+    u"PERFORM_DISCONNECT:", u"SCORE_TEST:",        u"POSITION_ACCEPTED:", u"POSITION_REJECTED:",
+    u"PLAYER_ACCEPTED:",    u"PLAYER_REJECTED:",   u"START_DEMO:",        u"STOP_DEMO:",
+    u"SET_WAVEFILE:",       u"VALIDATE_WAVEFILE:", u"PLAY_WELCOME:",
+};
+
+// Blanks, as trimmed from calls: spaces and control characters.
+bool IsBlank(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u <= 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
+QStringView TrimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+// Appends a field to an outgoing message, at most up to `limit` characters in
+// all; characters that would break the message apart at the host go out as '?'.
+void AppendField(QString &message, QStringView field, qsizetype limit, QStringView forbidden)
+{
+    const qsizetype start = message.size();
+    AppendBounded(message, field, limit);
+    for (qsizetype i = start; i < message.size(); ++i) {
+        if (forbidden.contains(message.at(i)))
+            message[i] = u'?';
+    }
+}
+
+bool IsSeparator(QChar c, FieldSeparators separators)
+{
+    return c == u':' || (c == u',' && separators == FieldSeparators::ColonsAndCommas);
+}
+
+// The field as a view into the message; empty when missing.
+QStringView FieldView(QStringView message, int fieldNumber, FieldSeparators separators)
+{
+    if (fieldNumber < 1)
+        return {};
+    const qsizetype size = message.size();
+    qsizetype i = 0;
+    int number = 0;
+    while (i < size) {
+        while (i < size && IsSeparator(message[i], separators))
+            ++i;
+        if (i == size)
+            break;
+        const qsizetype begin = i;
+        while (i < size && !IsSeparator(message[i], separators))
+            ++i;
+        if (++number == fieldNumber)
+            return message.sliced(begin, i - begin);
+    }
+    return {};
+}
+
+} // namespace
+
+QString DecodeWire(QByteArrayView bytes)
+{
+    return QString::fromLatin1(bytes.data(), bytes.size());
+}
+
+QByteArray EncodeWire(QStringView text)
+{
+    return text.toLatin1();
+}
+
+QString ConnectPositionMessage(QStringView positionName)
+{
+    QString message = QStringLiteral(";CONNECT_POSITION:");
+    AppendField(message, positionName, ConnectPositionLimit, u";");
+    return message;
+}
+
+QString RegisterPlayerMessage(QStringView callSign, LogMethod method)
+{
+    const QStringView suffix =
+        method == LogMethod::Paper ? QStringView(u",PAPERLOG") : QStringView(u",COMPUTERLOG");
+    QString message = QStringLiteral(";REGISTER_PLAYER:");
+    // The call sign gives way to the logging method, which the host needs whole.
+    AppendField(message, TrimBlanks(callSign), RegisterPlayerLimit - suffix.size(), u";,");
+    message += suffix;
+    return message;
+}
+
+QString LogCallMessage(QStringView call)
+{
+    QString message = QStringLiteral(";LOG_CALL:");
+    AppendField(message, TrimBlanks(call), LogCallLimit, u";");
+    return message;
+}
+
+QString WaveFileStatusMessage(WaveFileStatus status)
+{
+    QString message = QStringLiteral(";WAVEFILE_STATUS:");
+    AppendBounded(message, WaveFileStatusText(status), WaveFileStatusLimit);
+    return message;
+}
+
+QString RequestDisconnectMessage()
+{
+    return QStringLiteral(";REQUEST_DISCONNECT:");
+}
+
+QString ClientAliveMessage()
+{
+    return QStringLiteral(";CLIENT_ALIVE:");
+}
+
+QString FinalizeLogMessage()
+{
+    return QStringLiteral(";FINALIZE_LOG:");
+}
+
+WaveFileStatus WaveFileStatusFor(QStringView namedFile, QStringView currentName, bool currentFileExists)
+{
+    if (!SameText(namedFile, currentName))
+        return WaveFileStatus::NameError;
+    return currentFileExists ? WaveFileStatus::FileOk : WaveFileStatus::FileError;
+}
+
+QStringView WaveFileStatusText(WaveFileStatus status)
+{
+    switch (status) {
+    case WaveFileStatus::FileOk:
+        return u"FILE_OK";
+    case WaveFileStatus::FileError:
+        return u"FILE_ERROR";
+    case WaveFileStatus::NameError:
+        break;
+    }
+    return u"NAME_ERROR";
+}
+
+QStringView HostKeyword(HostCommand command)
+{
+    const auto index = static_cast<std::size_t>(command);
+    return index < Keywords.size() ? Keywords[index] : QStringView();
+}
+
+QStringList SplitHostMessages(QStringView block)
+{
+    // A block without any colon yields no message: every piece of it would be
+    // dropped below, so no separate test of the whole block is needed.
+    QStringList messages;
+    const qsizetype size = block.size();
+    qsizetype begin = 0;
+    while (begin < size) {
+        qsizetype end = block.indexOf(u';', begin);
+        if (end < 0)
+            end = size;
+        const QStringView piece = block.sliced(begin, end - begin);
+        if (piece.contains(u':'))
+            messages.append(piece.toString());
+        begin = end + 1;
+    }
+    return messages;
+}
+
+HostCommand MatchHostCommand(QStringView message)
+{
+    // Keywords hold no colon, so a message begins with a keyword and its colon
+    // exactly when its text up to and including its first colon is that keyword.
+    const qsizetype colon = message.indexOf(u':');
+    if (colon < 0)
+        return HostCommand::None;
+    const QStringView head = message.first(colon + 1);
+    for (int i = 1; i <= HostCommandCount; ++i) {
+        if (Keywords[i] == head)
+            return static_cast<HostCommand>(i);
+    }
+    return HostCommand::None;
+}
+
+FieldSeparators FieldSeparatorsFor(HostCommand command)
+{
+    if (command == HostCommand::SetWaveFile || command == HostCommand::ValidateWaveFile)
+        return FieldSeparators::ColonsOnly;
+    return FieldSeparators::ColonsAndCommas;
+}
+
+QString ExtractField(QStringView message, int fieldNumber, qsizetype limit)
+{
+    return ExtractField(message, fieldNumber, limit, FieldSeparatorsFor(MatchHostCommand(message)));
+}
+
+QString ExtractField(QStringView message, int fieldNumber, qsizetype limit, FieldSeparators separators)
+{
+    return CopyBounded(FieldView(message, fieldNumber, separators), limit);
+}
+
+ScoreResult ReadScoreResult(QStringView message)
+{
+    ScoreResult result;
+    if (message.contains(u"PAPER")) {
+        result.paperLog = true;
+        return result;
+    }
+    result.score = ExtractField(message, 2, ScoreLimit, FieldSeparators::ColonsAndCommas);
+    result.rank = ExtractField(message, 3, RankLimit, FieldSeparators::ColonsAndCommas);
+    return result;
+}
+
+int DemoIntervalSeconds(QStringView message)
+{
+    const QStringView field = FieldView(message, 2, FieldSeparators::ColonsAndCommas);
+    // A field without a leading number carries no interval: same as none.
+    qsizetype i = 0;
+    while (i < field.size() && (field[i] == u' ' || field[i] == u'\t'))
+        ++i;
+    if (i < field.size() && (field[i] == u'+' || field[i] == u'-'))
+        ++i;
+    if (i == field.size() || field[i] < u'0' || field[i] > u'9')
+        return DemoIntervalDefault;
+    return std::clamp(LeadingInt(field), DemoIntervalMinimum, DemoIntervalMaximum);
+}
+
+QString WaveFileName(QStringView message)
+{
+    return ExtractField(message, 2, WaveFileNameLimit, FieldSeparators::ColonsOnly);
+}
+
+} // namespace HostProtocol

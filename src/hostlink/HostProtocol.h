@@ -1,0 +1,202 @@
+#pragma once
+// The host message codec: building the station's messages, cutting received
+// blocks into messages, recognising their keywords and reading their fields.
+// Pure functions on text; no socket, no state.
+//
+// Wire format of the link between the station and the competition host
+// -------------------------------------------------------------------
+// One TCP connection (the host listens, default port 49152). Both directions
+// carry plain single-byte text: bytes are read as Latin-1 (every byte value is
+// one character, so nothing received can fail to decode) and text is written as
+// Latin-1 (a character outside Latin-1 goes out as '?'). Keywords, numbers and
+// call signs are plain ASCII in practice.
+//
+// There is no length prefix, no line end and no checksum. Every message is
+//
+//     ';' KEYWORD ':' [fields]
+//
+// and the semicolon in front of each message is the only thing that tells
+// messages apart. KEYWORD is capital letters and underscores, compared exactly.
+//
+// Station to host (fields separated by commas), each cut to its longest length:
+//
+//     ;CONNECT_POSITION:Position 3             at most 40 characters
+//     ;REGISTER_PLAYER:DL1ABC,COMPUTERLOG      at most 50; or ,PAPERLOG
+//     ;LOG_CALL:DL1ABC                         at most 30
+//     ;WAVEFILE_STATUS:FILE_OK                 at most 50; or FILE_ERROR, NAME_ERROR
+//     ;REQUEST_DISCONNECT:   ;CLIENT_ALIVE:   ;FINALIZE_LOG:
+//
+// Calls and call signs go out trimmed of leading and trailing blanks (spaces
+// and control characters), in the letter case typed. A ';' inside a field
+// would start a new message at the host, so it goes out as '?'; so does a ','
+// inside the registered call sign, where it would move the logging method.
+// REGISTER_PLAYER keeps its logging method whole: an over-long call sign is cut
+// so that the method still fits in the 50 characters.
+//
+// Host to station, keywords in the order they are tested (HostCommand):
+//
+//     START_TEST:  PAUSE_TEST:  RESUME_TEST:  HEALTH_CHECK:  RESET_TEST:
+//     ENABLE_FINALSCORE:  FORCE_SUBMIT:  PERFORM_DISCONNECT:
+//     SCORE_TEST:score,rank   (score <= 4 chars, rank <= 11; "PAPER" anywhere
+//                              in the message means the paper-log result)
+//     POSITION_ACCEPTED:  POSITION_REJECTED:  PLAYER_ACCEPTED:  PLAYER_REJECTED:
+//     START_DEMO:seconds      (decimal; 10 when missing)
+//     STOP_DEMO:
+//     SET_WAVEFILE:name       (name delimited by colons only: may hold commas)
+//     VALIDATE_WAVEFILE:name  (likewise; answered with WAVEFILE_STATUS)
+//     PLAY_WELCOME:
+//
+// Receiving. All bytes read at one time form a block; blocks are independent
+// and nothing is carried over to the next read. A block without any colon is
+// ignored whole. Otherwise it is cut at every ';'; empty pieces yield nothing,
+// pieces without a colon are dropped, and every other piece is a message, in
+// order. Text before the first ';' is a message like any other. A message is a
+// command when it begins with a keyword and its colon; anything else, and any
+// text after the colon of a command without fields, is ignored. A message cut
+// in two by the network is handled through its first part only.
+//
+// Fields of a host message: the message is cut at every colon and comma (at
+// colons only for SET_WAVEFILE and VALIDATE_WAVEFILE); a run of separators
+// counts as one, so an empty field vanishes and the next moves up. Field 1 is
+// the keyword, field 2 the first field after it, and so on.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace HostProtocol {
+
+// ---- Wire bytes -------------------------------------------------------------
+
+// Received bytes as text: Latin-1, one character per byte (NUL bytes included).
+QString DecodeWire(QByteArrayView bytes);
+
+// Text to send as bytes: Latin-1, characters outside it become '?'.
+QByteArray EncodeWire(QStringView text);
+
+// ---- Station to host ----------------------------------------------------------
+
+inline constexpr qsizetype ConnectPositionLimit = 40;
+inline constexpr qsizetype RegisterPlayerLimit = 50;
+inline constexpr qsizetype LogCallLimit = 30;
+inline constexpr qsizetype WaveFileStatusLimit = 50;
+
+enum class LogMethod
+{
+    Computer,
+    Paper
+};
+
+enum class WaveFileStatus
+{
+    FileOk,
+    FileError,
+    NameError
+};
+
+// ";CONNECT_POSITION:" and the position's name ("Position 1" .. "Position 6").
+QString ConnectPositionMessage(QStringView positionName);
+
+// ";REGISTER_PLAYER:", the trimmed call sign, ",COMPUTERLOG" or ",PAPERLOG".
+QString RegisterPlayerMessage(QStringView callSign, LogMethod method);
+
+// ";LOG_CALL:" and the trimmed call, letter case kept.
+QString LogCallMessage(QStringView call);
+
+// ";WAVEFILE_STATUS:" and "FILE_OK", "FILE_ERROR" or "NAME_ERROR".
+QString WaveFileStatusMessage(WaveFileStatus status);
+
+QString RequestDisconnectMessage(); // ";REQUEST_DISCONNECT:"
+QString ClientAliveMessage();       // ";CLIENT_ALIVE:"
+QString FinalizeLogMessage();       // ";FINALIZE_LOG:"
+
+// The answer to VALIDATE_WAVEFILE: the named file must equal the current wave
+// file's name (letter case ignored), and the current file must exist.
+//   same name, file exists -> FileOk;  same name, missing -> FileError;
+//   other name             -> NameError.
+WaveFileStatus WaveFileStatusFor(QStringView namedFile, QStringView currentName, bool currentFileExists);
+QStringView WaveFileStatusText(WaveFileStatus status);
+
+// ---- Host to station ----------------------------------------------------------
+
+// The host's commands in the order their keywords are tested; the value of
+// each is its place in that order. None: the message begins with no keyword.
+enum class HostCommand
+{
+    None,
+    StartTest,
+    PauseTest,
+    ResumeTest,
+    HealthCheck,
+    ResetTest,
+    EnableFinalScore,
+    ForceSubmit,
+    PerformDisconnect,
+    ScoreTest,
+    PositionAccepted,
+    PositionRejected,
+    PlayerAccepted,
+    PlayerRejected,
+    StartDemo,
+    StopDemo,
+    SetWaveFile,
+    ValidateWaveFile,
+    PlayWelcome
+};
+inline constexpr int HostCommandCount = 18;
+
+// The keyword with its colon ("START_TEST:"); empty for None.
+QStringView HostKeyword(HostCommand command);
+
+// Cuts one received block into its messages (see the wire format above).
+QStringList SplitHostMessages(QStringView block);
+
+// The command whose keyword and colon begin the message, exact case; None when
+// there is none.
+HostCommand MatchHostCommand(QStringView message);
+
+enum class FieldSeparators
+{
+    ColonsAndCommas,
+    ColonsOnly
+};
+
+// The separators of a command's fields: colons only for SET_WAVEFILE and
+// VALIDATE_WAVEFILE, colons and commas for every other message.
+FieldSeparators FieldSeparatorsFor(HostCommand command);
+
+// Field `fieldNumber` of a message (1 is the keyword), at most `limit`
+// characters; empty when the message has no such field. The first overload
+// takes the separators of the message's own command.
+QString ExtractField(QStringView message, int fieldNumber, qsizetype limit);
+QString ExtractField(QStringView message, int fieldNumber, qsizetype limit, FieldSeparators separators);
+
+// SCORE_TEST: the player's final result.
+inline constexpr qsizetype ScoreLimit = 4;
+inline constexpr qsizetype RankLimit = 11;
+struct ScoreResult
+{
+    bool paperLog = false; // "PAPER" somewhere in the message; score and rank empty
+    QString score;         // field 2, at most ScoreLimit characters
+    QString rank;          // field 3, at most RankLimit characters
+};
+ScoreResult ReadScoreResult(QStringView message);
+
+// START_DEMO: seconds between the demonstration's automatic calls, safe to
+// multiply by 1000 for a timer. A missing field, or one without digits, gives
+// the default; a number is read from its leading digits and held within
+// [DemoIntervalMinimum, DemoIntervalMaximum], so 0, a negative or a huge value
+// can never make the demonstration flood the host with LOG_CALL messages.
+inline constexpr int DemoIntervalDefault = 10;
+inline constexpr int DemoIntervalMinimum = 1;
+inline constexpr int DemoIntervalMaximum = 3600;
+int DemoIntervalSeconds(QStringView message);
+
+// SET_WAVEFILE and VALIDATE_WAVEFILE: the file name (field 2, colons only),
+// at most WaveFileNameLimit characters; empty when the host named none.
+inline constexpr qsizetype WaveFileNameLimit = 260;
+QString WaveFileName(QStringView message);
+
+} // namespace HostProtocol
