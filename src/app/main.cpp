@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -24,6 +25,10 @@ int main(int argc, char *argv[])
         QStringLiteral("base-folder"),
         QStringLiteral("Use DIR as the base folder instead of the executable's folder."), QStringLiteral("DIR"));
     parser.addOption(baseOption);
+    // For the start-up benchmark: end as soon as the main window is shown.
+    QCommandLineOption quitOption(QStringLiteral("quit-when-shown"));
+    quitOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(quitOption);
     parser.process(app);
 
     const QString executable = QCoreApplication::applicationFilePath();
@@ -40,5 +45,7 @@ int main(int argc, char *argv[])
     if (!fmMain.FormActivate())
         return 1;
     fmMain.show();
+    if (parser.isSet(quitOption))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return app.exec();
 }
