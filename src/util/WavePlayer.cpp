@@ -1,26 +1,30 @@
 #include "util/WavePlayer.h"
 
 #include "util/SilentAudioBackend.h"
-#include "util/SinkAudioBackend.h"
 #include "util/StationError.h"
 
-#include <QMediaDevices>
+#include <QCoreApplication>
+#include <QLibrary>
 #include <QMetaObject>
 #include <algorithm>
 
 namespace {
 
-// The sound device to play on, or a null device for silent playing.
-QAudioDevice chooseDevice(WavePlayer::Output output)
+using CreateBackend = AudioBackend *(*)();
+
+// The sound device's backend, from the module beside the executable; null
+// for silent playing, or when there is no module, no device or no sound
+// server.
+std::unique_ptr<AudioBackend> loadDeviceBackend(WavePlayer::Output output)
 {
-    if (output == WavePlayer::Output::Silent ||
-        qEnvironmentVariable("VORLIX_SILENT_AUDIO") == QLatin1String("1"))
-        return {};
-    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (outputs.isEmpty())
-        return {};
-    const QAudioDevice preferred = QMediaDevices::defaultAudioOutput();
-    return preferred.isNull() ? outputs.first() : preferred;
+    if (output == WavePlayer::Output::Silent || qEnvironmentVariable("VORLIX_SILENT_AUDIO") == QLatin1String("1"))
+        return nullptr;
+    // Loaded once and kept: backends made by it live as long as the program.
+    static QLibrary module(QCoreApplication::applicationDirPath() + QStringLiteral("/vorlix-audio-sink"));
+    if (!module.isLoaded() && !module.load())
+        return nullptr;
+    const auto create = reinterpret_cast<CreateBackend>(module.resolve("vorlix_create_sink_backend"));
+    return std::unique_ptr<AudioBackend>(create ? create() : nullptr);
 }
 
 } // namespace
@@ -28,9 +32,7 @@ QAudioDevice chooseDevice(WavePlayer::Output output)
 WavePlayer::WavePlayer(const Clock &clock, Output output, QObject *parent)
     : QObject(parent), m_silent(std::make_unique<SilentAudioBackend>(clock))
 {
-    const QAudioDevice device = chooseDevice(output);
-    if (!device.isNull())
-        m_device = std::make_unique<SinkAudioBackend>(device);
+    m_device = loadDeviceBackend(output);
 
     AudioBackend::Events events;
     events.firstFrame = [this] {

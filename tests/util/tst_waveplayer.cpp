@@ -6,9 +6,7 @@
 #include "util/StationError.h"
 #include "util/WavePlayer.h"
 
-#include <QAudioDevice>
 #include <QFile>
-#include <QMediaDevices>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -495,14 +493,15 @@ void TestWavePlayer::outputChoice()
     else
         qputenv("VORLIX_SILENT_AUDIO", saved);
 
-    // Without a sound device the station still plays, silently.
-    if (qEnvironmentVariableIsEmpty("VORLIX_SILENT_AUDIO") && QMediaDevices::audioOutputs().isEmpty()) {
+    // With the sound device when there is one, silently when there is none
+    // (or when the device module cannot be loaded): the station plays.
+    {
         WavePlayer player(m_clock);
-        QVERIFY(player.isSilent());
         player.setFileName(recording(1000));
         player.open();
         player.play();
         QVERIFY(player.isPlaying());
+        player.stop();
     }
 }
 

@@ -1,4 +1,4 @@
-#include "util/SinkAudioBackend.h"
+#include "audiosink/SinkAudioBackend.h"
 
 #include "util/StationError.h"
 #include "util/WaveDataDevice.h"
