@@ -4,6 +4,9 @@
 
 #include "StationApplication.h"
 
+#include "hostlink/TfmConnect.h"
+#include "logentry/TfmLogQuery.h"
+#include "practice/TfmSelectPractice.h"
 #include "session/TfmMain.h"
 #include "ui/Dialogs.h"
 #include "util/Clock.h"
@@ -40,7 +43,12 @@ int main(int argc, char *argv[])
     Dialogs dialogs;
     app.setDialogs(&dialogs);
     SystemClock clock;
+    // The windows, created once in their fixed order and kept for the whole run.
     TfmMain fmMain(SessionPaths(base), executable, dialogs, clock);
+    TfmConnect fmConnect(dialogs, clock, &fmMain);
+    TfmLogQuery fmLogQuery(&fmMain);
+    TfmSelectPractice fmSelectPractice(&fmMain);
+    fmMain.SetWindows(&fmConnect, &fmLogQuery, &fmSelectPractice);
 
     if (!fmMain.FormActivate())
         return 1;

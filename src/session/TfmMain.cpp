@@ -2,16 +2,29 @@
 
 #include "ui_TfmMain.h"
 
+#include "SignInRules.h"
+#include "hostlink/TfmConnect.h"
+#include "logentry/TfmLogQuery.h"
+#include "practice/TfmSelectPractice.h"
 #include "ui/Dialogs.h"
+#include "ui/TypingLimit.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
 #include "util/StationError.h"
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+
 namespace {
 
 constexpr qsizetype kStartupMessageMax = 310;
+constexpr qsizetype kPathMax = 260;
+constexpr int kEntryMax = 20; // characters a player can type into box 1 or box 2
+constexpr qint64 kDemoCallDelayMs = 90 * 1000;
 
 struct InstructionRow
 {
@@ -19,23 +32,70 @@ struct InstructionRow
     const char *file;
 };
 
+// A practice case's name as a folder name: it must stay one folder inside
+// PracticeTimedScores whatever the configuration calls the case.
+QString CaseFolderName(const QString &caseName)
+{
+    QString name = caseName;
+    name.replace(u'/', u'_');
+    name.replace(u'\\', u'_');
+    if (name.isEmpty() || name == u"." || name == u"..")
+        name = QStringLiteral("_") + name;
+    return name;
+}
+
 } // namespace
 
 TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialogs &dialogs, Clock &clock,
-                 QWidget *parent)
+                 WavePlayer::Output audio, QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::TfmMain>()), m_paths(paths),
-      m_executablePath(executablePath), m_dialogs(dialogs), m_clock(clock)
+      m_executablePath(executablePath), m_dialogs(dialogs), m_clock(clock), m_audio(audio)
 {
     m_ui->setupUi(this);
+    new TypingLimit(m_ui->ebCallSign, kEntryMax);
+    new TypingLimit(m_ui->ebCallEntry, kEntryMax);
     m_logTypeGroup.addButton(m_ui->rbLogComputer, 0);
     m_logTypeGroup.addButton(m_ui->rbLogPaper, 1);
+    m_tmPCComplete.setInterval(5000);
+    m_session.logFolder = m_paths.networkedLogs();
 
-    connect(m_ui->rbNetworked, &QRadioButton::clicked, this, &TfmMain::rbNetworkedClick);
-    connect(m_ui->rbPractice, &QRadioButton::clicked, this, &TfmMain::rbPracticeClick);
-    connect(&m_logTypeGroup, &QButtonGroup::idClicked, this, &TfmMain::rgLogTypeClick);
+    auto guarded = [this](void (TfmMain::*handler)()) {
+        return [this, handler] { m_dialogs.Guarded(this, [&] { (this->*handler)(); }); };
+    };
+    connect(m_ui->rbNetworked, &QRadioButton::clicked, this, guarded(&TfmMain::rbNetworkedClick));
+    connect(m_ui->rbStandAlone, &QRadioButton::clicked, this, guarded(&TfmMain::rbStandAloneClick));
+    connect(m_ui->rbPractice, &QRadioButton::clicked, this, guarded(&TfmMain::rbPracticeClick));
+    connect(&m_logTypeGroup, &QButtonGroup::idClicked, this, guarded(&TfmMain::rgLogTypeClick));
+    connect(m_ui->bnConnect, &QPushButton::clicked, this, guarded(&TfmMain::bnConnectClick));
+    connect(&m_tmPCComplete, &QTimer::timeout, this, guarded(&TfmMain::tmPCCompleteTimer));
+    connect(&m_tmDemoTimer, &QTimer::timeout, this, guarded(&TfmMain::tmDemoTimerTimer));
+    m_ui->ebNetStatus->installEventFilter(this);
+    // Key preview: the window sees Enter and Tab before any of its controls.
+    qApp->installEventFilter(this);
 }
 
-TfmMain::~TfmMain() = default;
+TfmMain::~TfmMain()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TfmMain::SetWindows(TfmConnect *connect, TfmLogQuery *logQuery, TfmSelectPractice *selectPractice)
+{
+    m_fmConnect = connect;
+    m_fmLogQuery = logQuery;
+    m_fmSelectPractice = selectPractice;
+    if (m_fmConnect)
+        m_fmConnect->setHandler(this);
+}
+
+WavePlayer &TfmMain::MediaPlayer1()
+{
+    if (!m_player)
+        m_player = std::make_unique<WavePlayer>(m_clock, m_audio);
+    return *m_player;
+}
+
+// ---------------------------------------------------------------- start-up
 
 QString TfmMain::TitleFor(const QString &executablePath)
 {
@@ -87,7 +147,7 @@ bool TfmMain::FormActivate()
 
     // The remaining steps reload the instructions; a missing instruction file
     // is reported but does not stop the station from starting.
-    try {
+    m_dialogs.Guarded(this, [&] {
         setLogTypeIndex(0);
         if (m_config.hidePracticeMode())
             m_ui->rbPractice->setVisible(false);
@@ -95,29 +155,32 @@ bool TfmMain::FormActivate()
             m_ui->rbPractice->setChecked(true);
             rbPracticeClick();
         }
-    } catch (const StationError &e) {
-        m_dialogs.Message(this, e.text(), QStringLiteral("Error"), Dialogs::Icon::Error);
-    }
+    });
     const bool practice = m_ui->rbPractice->isChecked();
     m_ui->bnShowPrevPractice->setVisible(practice);
     m_ui->bnReplay->setVisible(practice);
     return true;
 }
 
-bool TfmMain::isNetworkedMode() const
+// ------------------------------------------------------------------ modes
+
+OperatingMode TfmMain::mode() const
 {
-    return !m_ui->rbStandAlone->isChecked() && !m_ui->rbPractice->isChecked();
+    if (m_ui->rbStandAlone->isChecked())
+        return OperatingMode::StandAlone;
+    if (m_ui->rbPractice->isChecked())
+        return OperatingMode::Practice;
+    return OperatingMode::Networked;
 }
 
-void TfmMain::ResetSignIn()
+bool TfmMain::IsLocalMode() const
 {
-    m_testCompleted = false;
-    m_ui->ebCallSign->clear();
-    m_ui->ebCallSign->setEnabled(true);
-    m_ui->ebCallEntry->setEnabled(false);
-    if (!isNetworkedMode())
-        m_ui->pnMessage->clear();
-    m_ui->ebCallSign->setFocus();
+    return mode() != OperatingMode::Networked;
+}
+
+bool TfmMain::connected() const
+{
+    return m_fmConnect && m_fmConnect->Connected();
 }
 
 int TfmMain::logTypeIndex() const
@@ -150,8 +213,8 @@ void TfmMain::LoadInstructions()
         {"Instructions for Paper Logging in Networked System", "PaperLogInstruct.txt"},
     };
     const InstructionRow *rows = logTypeIndex() == 0 ? computer : paper;
-    const int mode = m_ui->rbStandAlone->isChecked() ? 0 : m_ui->rbPractice->isChecked() ? 1 : 2;
-    const InstructionRow &row = rows[mode];
+    const OperatingMode m = mode();
+    const InstructionRow &row = rows[m == OperatingMode::StandAlone ? 0 : m == OperatingMode::Practice ? 1 : 2];
     m_ui->Label4->setText(QString::fromLatin1(row.title));
     m_ui->moInstruct->clear();
     const QStringList lines = TextFile::readLines(m_paths.instructionFile(QString::fromLatin1(row.file)));
@@ -172,6 +235,32 @@ void TfmMain::rbNetworkedClick()
     LoadInstructions();
 }
 
+void TfmMain::rbStandAloneClick()
+{
+    m_ui->bnConnect->setEnabled(false);
+    m_ui->bnCollectScores->setVisible(m_config.standAloneCallsPresent());
+    m_ui->bnEnterPaper->setVisible(m_config.standAloneCallsPresent());
+    m_ui->bnShowPrevPractice->setVisible(false);
+    m_ui->bnReplay->setVisible(false);
+    const int answer = m_dialogs.Message(this,
+                                         QStringLiteral("You should only use the standalone mode at the ") +
+                                             QStringLiteral("administrator's request. Continue?"),
+                                         QStringLiteral("Changing to Standalone mode"), Dialogs::Icon::Warning,
+                                         Dialogs::Yes | Dialogs::No);
+    if (answer != Dialogs::Yes) {
+        m_ui->rbNetworked->setChecked(true);
+        rbNetworkedClick();
+        LoadInstructions();
+        return;
+    }
+    LoadInstructions();
+    if (MediaPlayer1().position() < 1 && m_ui->ebCallSign->text().trimmed().isEmpty()) {
+        m_ui->ebCallSign->setEnabled(true);
+        m_ui->ebCallSign->setFocus();
+        m_ui->pnMessage->setText(QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
+    }
+}
+
 void TfmMain::rbPracticeClick()
 {
     m_ui->bnConnect->setEnabled(false);
@@ -180,13 +269,371 @@ void TfmMain::rbPracticeClick()
     m_ui->bnShowPrevPractice->setVisible(true);
     m_ui->bnReplay->setVisible(true);
     LoadInstructions();
-    const QString callSign = m_ui->ebCallSign->text();
-    if (callSign.trimmed().isEmpty()) {
+    if (MediaPlayer1().position() < 1 && m_ui->ebCallSign->text().trimmed().isEmpty()) {
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setFocus();
         m_ui->pnMessage->setText(QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
     }
 }
+
+// ------------------------------------------------------------- connection
+
+int TfmMain::showCentred(QDialog *dialog)
+{
+    Dialogs::CentreOver(dialog, this);
+    return m_dialogs.ShowModal(dialog);
+}
+
+void TfmMain::bnConnectClick()
+{
+    if (!m_fmConnect)
+        return;
+    if (m_ui->bnConnect->text() == u"Connect") {
+        m_fmConnect->setSettingsFileName(m_paths.restartSettings());
+        showCentred(m_fmConnect);
+        if (!m_fmConnect->Connected())
+            return;
+        m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_fmConnect->positionText());
+        m_ui->bnConnect->setText(QStringLiteral("Disconnect"));
+        m_ui->ebCallSign->setEnabled(true);
+        m_ui->ebCallSign->setReadOnly(false);
+        m_ui->ebCallSign->setFocus();
+        m_ui->bnConnect->setEnabled(false);
+        m_ui->pnMessage->setText(QStringLiteral("Type your call in box 1 and press the Enter key"));
+        return;
+    }
+    // The caption is set back even when the request could not be sent.
+    m_ui->bnConnect->setText(QStringLiteral("Connect"));
+    m_ui->ebCallSign->setEnabled(false);
+    m_ui->ebCallSign->setReadOnly(true);
+    m_ui->bnConnect->setEnabled(true);
+    m_ui->pnMessage->clear();
+    m_fmConnect->RequestDisconnect();
+}
+
+void TfmMain::ebNetStatusDblClick()
+{
+    m_ui->bnConnect->setEnabled(true);
+}
+
+void TfmMain::LinkDropped()
+{
+    m_ui->bnConnect->setEnabled(true);
+    m_ui->ebNetStatus->setText(QStringLiteral("Disconnected"));
+}
+
+void TfmMain::HandleHostCommand(HostProtocol::HostCommand, const QString &)
+{
+    // The session's host commands arrive with the competition flow.
+}
+
+// ---------------------------------------------------------------- sign-in
+
+void TfmMain::ResetSignIn()
+{
+    m_session.testCompleted = false;
+    m_ui->ebCallSign->clear();
+    m_ui->ebCallSign->setEnabled(true);
+    m_ui->ebCallEntry->setEnabled(false);
+    if (IsLocalMode())
+        m_ui->pnMessage->clear();
+    m_ui->ebCallSign->setFocus();
+}
+
+bool TfmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->ebNetStatus && event->type() == QEvent::MouseButtonDblClick) {
+        ebNetStatusDblClick();
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool tab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    if (!enter && !tab)
+        return false;
+    m_dialogs.Guarded(this, [&] { FormKeyPress(widget); });
+    return true;
+}
+
+void TfmMain::FormKeyPress(QWidget *focus)
+{
+    if (focus == m_ui->ebCallSign)
+        enterInCallSign();
+    else if (focus == m_ui->ebCallEntry)
+        enterInCallEntry();
+}
+
+void TfmMain::giveCallSignBack(const QString &text)
+{
+    m_ui->ebCallSign->setEnabled(true);
+    m_ui->ebCallSign->setText(text);
+    m_ui->ebCallSign->setFocus();
+}
+
+void TfmMain::askLoggingMethod()
+{
+    if (m_fmLogQuery)
+        showCentred(m_fmLogQuery);
+    setLogTypeIndex(!m_fmLogQuery || m_fmLogQuery->computerLog() ? 0 : 1);
+}
+
+void TfmMain::enterInCallSign()
+{
+    const QString typed = m_ui->ebCallSign->text();
+    const bool isConnected = connected();
+    SignInCheck check = CheckIdentifier(typed, mode() == OperatingMode::StandAlone, isConnected, m_paths);
+    m_foundLogs = std::move(check.foundLogs);
+    if (!check.refusal.isEmpty()) {
+        m_dialogs.Message(this, check.refusal, QApplication::applicationName(), Dialogs::Icon::None, Dialogs::Ok);
+        m_ui->ebCallSign->setFocus();
+        return;
+    }
+    if (isConnected) {
+        askLoggingMethod();
+        const auto method = computerLog() ? HostProtocol::LogMethod::Computer : HostProtocol::LogMethod::Paper;
+        m_ui->ebCallEntry->setEnabled(computerLog());
+        m_fmConnect->SendToHost(HostProtocol::RegisterPlayerMessage(typed, method));
+        m_fmConnect->setRegisteredCall(typed);
+        return;
+    }
+    setEntryNormalColour();
+    m_ui->ebCallEntry->clear();
+    try {
+        switch (mode()) {
+        case OperatingMode::StandAlone: StartStandaloneTest(); break;
+        case OperatingMode::Practice: StartPracticeTest(); break;
+        case OperatingMode::Networked: StartTest(); break;
+        }
+    } catch (const StationError &) {
+        // The test did not start (its audio or check list could not be
+        // read): the player gets box 1 back to try again.
+        m_tmPCComplete.stop();
+        m_ui->ebCallEntry->setEnabled(false);
+        m_ui->rgLogType->setEnabled(true);
+        m_ui->gbConnection->setEnabled(true);
+        giveCallSignBack(typed);
+        throw;
+    }
+}
+
+void TfmMain::enterInCallEntry()
+{
+    const QString text = m_ui->ebCallEntry->text();
+    if (text.contains(u"Rank")) {
+        m_ui->ebCallEntry->clear();
+        setEntryNormalColour();
+    } else if (text.contains(u"Please wait")) {
+        m_ui->ebCallEntry->setText(QStringLiteral("Please wait for the audio to start"));
+    } else {
+        LogCall();
+        m_ui->pnMessage->clear();
+    }
+}
+
+void TfmMain::LogCall()
+{
+    const auto logged = m_session.LogCall(m_ui->ebCallEntry->text(), mode(), m_config.standAloneCallsPresent(),
+                                          m_clock.now());
+    if (!logged)
+        return;
+    if (connected())
+        m_fmConnect->SendToHost(HostProtocol::LogCallMessage(logged->call));
+    m_ui->moCallsLogged->appendPlainText(logged->call);
+    m_ui->ebCallEntry->clear();
+}
+
+void TfmMain::setEntryNormalColour()
+{
+    m_ui->ebCallEntry->setStyleSheet(QString());
+}
+
+// ------------------------------------------------------------ test starts
+
+void TfmMain::openAndPlay(const QString &wavePath, bool localTest)
+{
+    WavePlayer &player = MediaPlayer1();
+    player.setFileName(wavePath);
+    player.open();
+    player.setTimeFormatMilliseconds();
+    const QDateTime now = m_clock.now();
+    m_session.SetAudio(player.length(), now);
+    if (localTest)
+        m_session.timedScoreStart = now;
+    player.play();
+    m_tmPCComplete.start();
+}
+
+void TfmMain::StartTest()
+{
+    m_session.demoRunning = false;
+    m_ui->pnDemo->setVisible(false);
+    m_ui->ebCallSign->setEnabled(false);
+    m_session.BeginTest();
+    m_ui->moCallsLogged->clear();
+    m_session.logFile = JoinPath(m_paths.networkedLogs(), m_ui->ebCallSign->text() + QStringLiteral(".log"));
+    setEntryNormalColour();
+    m_ui->ebCallEntry->clear();
+    m_ui->ebCallEntry->setEnabled(computerLog());
+    if (computerLog())
+        m_ui->ebCallEntry->setFocus();
+    m_session.testCompleted = false;
+    m_ui->rgLogType->setEnabled(false);
+    m_ui->gbConnection->setEnabled(false);
+    m_ui->pnMessage->setText(computerLog()
+                                 ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
+                                 : QStringLiteral("Make sure your call is at the top of your log sheet"));
+    openAndPlay(m_currentWavePath, false);
+}
+
+void TfmMain::StartStandaloneTest()
+{
+    askLoggingMethod();
+    m_ui->ebCallEntry->setEnabled(computerLog());
+    if (computerLog())
+        m_ui->ebCallEntry->setFocus();
+    // Every standalone test counts against the standalone check list, also
+    // one that follows a practice test.
+    m_session.checkList() = m_config.standAloneCheckList();
+    startLocalTest(false);
+}
+
+void TfmMain::StartPracticeTest()
+{
+    askLoggingMethod();
+    m_ui->ebCallEntry->setEnabled(computerLog());
+    if (computerLog())
+        m_ui->ebCallEntry->setFocus();
+    m_ui->ebCallSign->setEnabled(false);
+    if (!choosePracticeCase())
+        return;
+    startLocalTest(true);
+}
+
+bool TfmMain::choosePracticeCase()
+{
+    if (!m_fmSelectPractice)
+        return false;
+    TfmSelectPractice &dialog = *m_fmSelectPractice;
+    dialog.Clear();
+    for (const TWaveSourcePair &source : m_config.practiceSources())
+        dialog.AddSource(&source);
+    dialog.SelectFirstCase();
+    showCentred(&dialog);
+    const QString caption = QStringLiteral("Practice case not selected");
+    if (!dialog.caseSelected()) {
+        const int retry = m_dialogs.Message(this, QStringLiteral("You have not selected a practice case - Retry?"),
+                                            caption, Dialogs::Icon::Warning, Dialogs::Yes | Dialogs::No);
+        if (retry == Dialogs::Yes) {
+            dialog.OfferAllCases();
+            showCentred(&dialog);
+            if (!dialog.caseSelected())
+                m_dialogs.Message(this, QStringLiteral("You have not selected a practice case"), caption,
+                                  Dialogs::Icon::Warning, Dialogs::Ok);
+        }
+    }
+    const TWaveSourcePair *chosen = nullptr;
+    if (dialog.caseSelected()) {
+        for (const TWaveSourcePair &source : m_config.practiceSources()) {
+            if (source.testCaseName() == dialog.caseText()) {
+                chosen = &source;
+                break;
+            }
+        }
+    }
+    if (!chosen) {
+        giveCallSignBack(QStringLiteral("Enter your id here"));
+        return false;
+    }
+    m_session.checkList().clear();
+    m_session.checkList().addAll(TextFile::readLines(chosen->callsPath()));
+    m_session.practiceCaseFolder = JoinPath(m_paths.practiceTimedScores(), CaseFolderName(chosen->testCaseName()));
+    if (!QFileInfo(m_session.practiceCaseFolder).isDir())
+        QDir().mkdir(m_session.practiceCaseFolder);
+    m_practiceWavePath = chosen->wavePath();
+    return true;
+}
+
+void TfmMain::startLocalTest(bool practice)
+{
+    const QString callSign = m_ui->ebCallSign->text();
+    m_ui->ebCallSign->setEnabled(false);
+    m_session.BeginTest();
+    m_ui->moCallsLogged->clear();
+    QString id = callSign;
+    QString timedFolder = m_paths.standAloneTimedScores();
+    QString logFolder = m_paths.standAloneLogs();
+    if (practice) {
+        id = callSign + m_clock.now().toString(QStringLiteral("-MMddyy-hhmm"));
+        timedFolder = m_session.practiceCaseFolder;
+        logFolder = m_paths.practiceLogs();
+    }
+    m_session.logFile = JoinPath(logFolder, id + QStringLiteral(".log"));
+    m_session.timedScoreFile = CopyBounded(JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt")),
+                                           kPathMax);
+    openAndPlay(practice ? m_practiceWavePath : m_config.standAloneWavePath(), true);
+    m_ui->lblStandAloneStatus->setText((practice ? QStringLiteral("Practice test underway for ")
+                                                 : QStringLiteral("StandAlone test underway for ")) +
+                                       callSign);
+    m_ui->lblStandAloneStatus->setVisible(true);
+    if (!computerLog())
+        m_ui->ebCallEntry->setText(QStringLiteral("Logging on paper"));
+}
+
+// ----------------------------------------------------------------- timers
+
+void TfmMain::tmPCCompleteTimer()
+{
+    const qint64 remaining = m_session.RemainingSeconds(m_clock.now());
+    m_ui->pnDemo->setText(QStringLiteral("Demo Time Remaining=") + FormatMinSec(int(std::clamp<qint64>(remaining, 0, 1 << 30))));
+    if (remaining >= 1)
+        return;
+    m_tmPCComplete.stop();
+    m_session.testCompleted = true;
+    if (IsLocalMode())
+        CompleteLocalTest();
+}
+
+void TfmMain::CompleteLocalTest()
+{
+    // Saving and scoring a finished local test comes with test completion.
+}
+
+void TfmMain::setCurrentWaveFile(const QString &name)
+{
+    m_currentWaveName = name;
+    m_currentWavePath = JoinPath(m_paths.baseFolder(), name);
+    MediaPlayer1().setFileName(m_currentWavePath);
+}
+
+int TfmMain::LoadDemoCalls()
+{
+    QStringList problems;
+    const int count =
+        m_demoCalls.LoadDemoCalls(m_config.demoSources(), m_currentWaveName, m_paths.demoCalls(), problems);
+    if (!problems.isEmpty())
+        m_dialogs.Message(this, problems.join(u'\n'), QStringLiteral("Demo calls"), Dialogs::Icon::Warning);
+    return count;
+}
+
+void TfmMain::tmDemoTimerTimer()
+{
+    if (IsLocalMode() || !m_session.demoRunning)
+        return;
+    if (m_session.audioStart().msecsTo(m_clock.now()) <= kDemoCallDelayMs)
+        return;
+    const QString call = m_demoCalls.PickCall();
+    if (call.isEmpty())
+        return;
+    m_ui->ebCallEntry->setText(call);
+    LogCall();
+}
+
+// ------------------------------------------------------------- log search
 
 void TfmMain::FindPlayerLogs(const QString &folder)
 {

@@ -1,14 +1,21 @@
 #pragma once
 // The station's main window. It owns the session: the paths, the player
-// configuration and the found-logs list, runs the start-up sequence at its
-// first activation and keeps the sign-in controls and the mode buttons.
+// configuration, the test in progress and the wave player. It runs the
+// start-up sequence, switches between the three modes of operation, signs the
+// player in, starts the tests and takes the typed calls; it handles the
+// host's commands that act on the session.
 
+#include "DemoCalls.h"
 #include "PlayerConfig.h"
+#include "TestSession.h"
+#include "hostlink/HostCommandHandler.h"
 #include "util/SessionPaths.h"
+#include "util/WavePlayer.h"
 
 #include <QButtonGroup>
 #include <QMainWindow>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
 
 namespace Ui {
@@ -16,46 +23,98 @@ class TfmMain;
 }
 class Clock;
 class Dialogs;
+class QDialog;
+class TfmConnect;
+class TfmLogQuery;
+class TfmSelectPractice;
 
-class TfmMain : public QMainWindow
+class TfmMain : public QMainWindow, public HostCommandHandler
 {
     Q_OBJECT
 
 public:
     TfmMain(const SessionPaths &paths, const QString &executablePath, Dialogs &dialogs, Clock &clock,
-            QWidget *parent = nullptr);
+            WavePlayer::Output audio = WavePlayer::Output::Automatic, QWidget *parent = nullptr);
     ~TfmMain() override;
+
+    // The windows the main window opens; created after it, handed over once.
+    void SetWindows(TfmConnect *connect, TfmLogQuery *logQuery, TfmSelectPractice *selectPractice);
 
     // The start-up sequence; false when the program must end (no
     // configuration). Runs once; later calls return the first answer.
     bool FormActivate();
 
-    void ResetSignIn();
-    void LoadInstructions();
+    // Mode switches and buttons.
     void rbNetworkedClick();
+    void rbStandAloneClick();
     void rbPracticeClick();
     void rgLogTypeClick();
+    void bnConnectClick();
+    void ebNetStatusDblClick();
+
+    // The Enter key (and Tab, which acts as Enter), pressed in `focus`.
+    void FormKeyPress(QWidget *focus);
+    void LogCall();
+
+    void StartTest();
+    void StartStandaloneTest();
+    void StartPracticeTest();
+    int LoadDemoCalls();
+    void ResetSignIn();
+    void LoadInstructions();
+
+    // Timers, called by their QTimer and by tests.
+    void tmPCCompleteTimer();
+    void tmDemoTimerTimer();
 
     // Fill the found-logs list (emptied first) from a folder tree.
     void FindPlayerLogs(const QString &folder);
     void FindAllLogs(const QString &folder);
     const QStringList &foundLogs() const { return m_foundLogs; }
 
+    // HostCommandHandler.
+    void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) override;
+    bool IsLocalMode() const override;
+    void LinkDropped() override;
+
+    OperatingMode mode() const;
     const SessionPaths &paths() const { return m_paths; }
     const PlayerConfig &config() const { return m_config; }
+    TestSession &session() { return m_session; }
+    DemoCalls &demoCalls() { return m_demoCalls; }
     bool demoAvailable() const { return m_demoAvailable; }
-    bool testCompleted() const { return m_testCompleted; }
+    bool testCompleted() const { return m_session.testCompleted; }
     // rgLogType's selected item: 0 computer log, 1 paper log, -1 none.
     int logTypeIndex() const;
     void setLogTypeIndex(int index);
+    // The host's current wave file (set by SET_WAVEFILE).
+    void setCurrentWaveFile(const QString &name);
+    const QString &currentWaveName() const { return m_currentWaveName; }
+    WavePlayer &MediaPlayer1();
+    QTimer &tmPCComplete() { return m_tmPCComplete; }
+    QTimer &tmDemoTimer() { return m_tmDemoTimer; }
 
     // The caption: fixed text and the executable's last-modification time.
     static QString TitleFor(const QString &executablePath);
 
     Ui::TfmMain *ui() const { return m_ui.get(); }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
-    bool isNetworkedMode() const;
+    bool connected() const;
+    bool computerLog() const { return logTypeIndex() == 0; }
+    int showCentred(QDialog *dialog);
+    void askLoggingMethod();
+    void enterInCallSign();
+    void enterInCallEntry();
+    void giveCallSignBack(const QString &text);
+    void setEntryNormalColour();
+    void openAndPlay(const QString &wavePath, bool localTest);
+    bool choosePracticeCase();
+    void startLocalTest(bool practice);
+    void CompleteLocalTest();
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;
@@ -63,10 +122,21 @@ private:
     QString m_executablePath;
     Dialogs &m_dialogs;
     Clock &m_clock;
+    WavePlayer::Output m_audio;
+    std::unique_ptr<WavePlayer> m_player; // created at first use, so start-up stays quick
     PlayerConfig m_config;
+    TestSession m_session;
+    DemoCalls m_demoCalls;
     QButtonGroup m_logTypeGroup;
+    QTimer m_tmPCComplete;
+    QTimer m_tmDemoTimer;
     QStringList m_foundLogs;
+    QString m_currentWaveName;
+    QString m_currentWavePath;
+    QString m_practiceWavePath;
+    TfmConnect *m_fmConnect = nullptr;
+    TfmLogQuery *m_fmLogQuery = nullptr;
+    TfmSelectPractice *m_fmSelectPractice = nullptr;
     bool m_demoAvailable = false;
-    bool m_testCompleted = false;
     int m_activation = -1; // -1 not yet activated, 0 must end, 1 running
 };

@@ -32,6 +32,11 @@ int Dialogs::Message(QWidget *parent, const QString &text, const QString &captio
     }
 }
 
+void Dialogs::ShowError(QWidget *parent, const QString &text)
+{
+    Message(parent, text, QStringLiteral("Vorlix Player"), Icon::Error, Ok);
+}
+
 int Dialogs::ShowModal(QDialog *dialog)
 {
     return dialog->exec();

@@ -3,6 +3,8 @@
 // use Qt's dialogs; tests substitute a scripted Dialogs that answers from a
 // script and records every text, caption and order.
 
+#include "util/StationError.h"
+
 #include <QString>
 
 class QDialog;
@@ -22,6 +24,21 @@ public:
                         int buttons = Ok);
     // Shows a window modally and returns its result code.
     virtual int ShowModal(QDialog *dialog);
+
+    // The general error handler's box: the text of an unexpected failure.
+    void ShowError(QWidget *parent, const QString &text);
+
+    // Runs an event handler at the boundary where Qt calls into the station:
+    // an unexpected failure ends the handler and its text is shown.
+    template <typename Handler>
+    void Guarded(QWidget *parent, Handler &&handler)
+    {
+        try {
+            handler();
+        } catch (const StationError &e) {
+            ShowError(parent, e.text());
+        }
+    }
 
     // Places `window` centred over `over`: left edge at over's left edge plus
     // half the difference of the widths, likewise for the top.

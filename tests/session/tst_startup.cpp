@@ -60,8 +60,18 @@ private slots:
             QVERIFY(main.ui()->bnCollectScores->isHidden()); // calls.txt is missing
             QVERIFY(main.ui()->bnShowPrevPractice->isHidden());
             QVERIFY(main.ui()->bnReplay->isHidden());
-            QCOMPARE(main.ui()->ebCallSign->maxLength(), 20);
-            QCOMPARE(main.ui()->ebCallEntry->maxLength(), 20);
+            // Twenty characters can be typed into either box; the program can
+            // still show a longer text.
+            QTest::keyClicks(main.ui()->ebCallSign, QString(25, u'K'));
+            QCOMPARE(main.ui()->ebCallSign->text(), QString(20, u'K'));
+            main.ui()->ebCallEntry->setEnabled(true);
+            QTest::keyClicks(main.ui()->ebCallEntry, QString(25, u'a'));
+            QCOMPARE(main.ui()->ebCallEntry->text(), QString(20, u'a'));
+            main.ui()->ebCallEntry->setText("Please wait for the audio to start");
+            QTest::keyClick(main.ui()->ebCallEntry, Qt::Key_Backspace);
+            QCOMPARE(main.ui()->ebCallEntry->text(), QStringLiteral("Please wait for the audio to star"));
+            main.ui()->ebCallEntry->setEnabled(false);
+            main.ui()->ebCallSign->clear();
             QCOMPARE(main.ui()->ebNetStatus->text(), QStringLiteral("Disconnected"));
         }
 

@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 
 #include <QDialog>
+#include <QTest>
 
 int ScriptedDialogs::Message(QWidget *, const QString &text, const QString &caption, Icon icon, int buttons)
 {
@@ -12,9 +13,17 @@ int ScriptedDialogs::Message(QWidget *, const QString &text, const QString &capt
 
 int ScriptedDialogs::ShowModal(QDialog *dialog)
 {
-    if (modalScripts.isEmpty())
-        return QDialog::Rejected;
-    return modalScripts.takeFirst()(dialog);
+    // The window is really shown, so it activates as it would for a user.
+    dialog->show();
+    const int result = modalScripts.isEmpty() ? int(QDialog::Rejected) : modalScripts.takeFirst()(dialog);
+    dialog->hide();
+    // As after a real modal showing, the window below is active again.
+    if (QWidget *below = dialog->parentWidget()) {
+        below->window()->activateWindow();
+        (void)QTest::qWaitForWindowActive(below->window(), 1000);
+    }
+    ++modalCount;
+    return result;
 }
 
 QStringList ScriptedDialogs::texts() const

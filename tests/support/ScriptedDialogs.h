@@ -31,5 +31,6 @@ public:
     QList<ModalScript> modalScripts;
 
     QList<Shown> shown;
+    int modalCount = 0;
     QStringList texts() const;
 };

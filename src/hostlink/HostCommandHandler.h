@@ -1,0 +1,27 @@
+#pragma once
+// What the connection window needs from the window above it (the main
+// window): the host commands that act on the session, whether the station is
+// in a local mode (standalone or practice, where the health check rests), and
+// the news that the link was dropped for silence.
+
+#include "hostlink/HostProtocol.h"
+
+#include <QString>
+
+class HostCommandHandler
+{
+public:
+    virtual ~HostCommandHandler() = default;
+
+    // One host message whose command acts on the session (every command but
+    // HEALTH_CHECK, POSITION_ACCEPTED and POSITION_REJECTED; PERFORM_DISCONNECT
+    // arrives after the connection window has reset the link). `message` is
+    // the whole message, keyword included, without its leading semicolon.
+    virtual void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) = 0;
+
+    // Standalone or practice mode is selected.
+    virtual bool IsLocalMode() const = 0;
+
+    // The health check dropped the link after the host fell silent.
+    virtual void LinkDropped() = 0;
+};

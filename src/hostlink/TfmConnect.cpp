@@ -1,0 +1,372 @@
+#include "TfmConnect.h"
+
+#include "ui_TfmConnect.h"
+
+#include "ConnectionSettings.h"
+#include "HostCommandHandler.h"
+#include "ui/Dialogs.h"
+#include "util/Clock.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QKeyEvent>
+
+using namespace HostProtocol;
+
+namespace {
+
+const QString kConnected = QStringLiteral("Connected");
+const QString kDisconnected = QStringLiteral("Disconnected");
+const QString kPositionUnassigned = QStringLiteral("Position Unassigned");
+
+// The typed address when it is an IPv4 address in dotted form; a null address
+// for anything else (empty text, a host name, IPv6).
+QHostAddress Ipv4AddressOf(const QString &text)
+{
+    QHostAddress address;
+    if (!address.setAddress(text.trimmed()) || address.protocol() != QAbstractSocket::IPv4Protocol)
+        return QHostAddress();
+    return address;
+}
+
+// The typed port when it is a whole number that names a TCP port (1 to
+// 65535); the default port for anything else.
+quint16 PortOf(const QString &text)
+{
+    bool ok = false;
+    const int port = text.trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return quint16(ConnectionSettings::DefaultPort);
+    return quint16(port);
+}
+
+} // namespace
+
+TfmConnect::TfmConnect(Dialogs &dialogs, Clock &clock, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TfmConnect>()), m_dialogs(dialogs), m_clock(clock)
+{
+    m_ui->setupUi(this);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    m_ui->ebHostPort->setText(QString::number(ConnectionSettings::DefaultPort));
+    m_ui->cbPosition->setCurrentIndex(0);
+
+    // Key preview: the window sees every key before the control with the focus.
+    installEventFilter(this);
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
+
+    connect(m_ui->bnConnect, &QPushButton::clicked, this, &TfmConnect::bnConnectClick);
+    connect(m_ui->bnContinue, &QPushButton::clicked, this, &TfmConnect::bnContinueClick);
+    connect(m_ui->bnDisconnect, &QPushButton::clicked, this, &TfmConnect::bnDisconnectClick);
+    connect(m_ui->bnCancel, &QPushButton::clicked, this, &TfmConnect::reject);
+
+    connect(&HaldenClientSocket, &QTcpSocket::connected, this, &TfmConnect::HaldenClientSocketConnect);
+    connect(&HaldenClientSocket, &QTcpSocket::disconnected, this, &TfmConnect::HaldenClientSocketDisconnect);
+    connect(&HaldenClientSocket, &QTcpSocket::readyRead, this, &TfmConnect::HaldenClientSocketRead);
+    connect(&HaldenClientSocket, &QTcpSocket::errorOccurred, this, &TfmConnect::HaldenClientSocketError);
+
+    tmHealthCheck.setInterval(HealthCheckIntervalMs);
+    connect(&tmHealthCheck, &QTimer::timeout, this, &TfmConnect::tmHealthCheckTimer);
+    tmHealthCheck.start();
+}
+
+TfmConnect::~TfmConnect()
+{
+    // The socket outlives this body: keep its last events away from a window
+    // that is going.
+    tmHealthCheck.stop();
+    HaldenClientSocket.disconnect(this);
+    HaldenClientSocket.abort();
+}
+
+QString TfmConnect::positionText() const
+{
+    return m_ui->cbPosition->currentText();
+}
+
+QWidget *TfmConnect::BoxParent()
+{
+    return isVisible() || !parentWidget() ? static_cast<QWidget *>(this) : parentWidget();
+}
+
+void TfmConnect::ShowRefusal(const QString &text)
+{
+    m_dialogs.Message(BoxParent(), text, QCoreApplication::applicationName(), Dialogs::Icon::None,
+                      Dialogs::Ok);
+}
+
+void TfmConnect::SetPanel(QLabel *panel, const QString &text, const QColor &background)
+{
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, background);
+    panel->setPalette(palette);
+    panel->setText(text);
+}
+
+// ---- Sending -----------------------------------------------------------------
+
+void TfmConnect::SendToHost(const QString &text)
+{
+    if (!m_connected) {
+        ShowRefusal(QStringLiteral("MSG FAILED:Client is not connected to host"));
+        return;
+    }
+    HaldenClientSocket.write(EncodeWire(text));
+    HaldenClientSocket.flush();
+}
+
+void TfmConnect::RequestDisconnect()
+{
+    SendToHost(RequestDisconnectMessage());
+}
+
+// ---- Link state --------------------------------------------------------------
+
+void TfmConnect::CloseSocket()
+{
+    // Hand what is already queued to the system, then let go at once: a
+    // half-closed socket waiting for a dead host must not block the next
+    // connect.
+    if (HaldenClientSocket.state() == QAbstractSocket::ConnectedState)
+        HaldenClientSocket.flush();
+    HaldenClientSocket.abort();
+}
+
+void TfmConnect::ResetToDisconnected()
+{
+    CloseSocket();
+    m_connected = false;
+    m_positionAssigned = false;
+    m_ui->bnConnect->setEnabled(true);
+    m_ui->ebHostPort->setEnabled(true);
+    m_ui->ebHostAddress->setEnabled(true);
+    m_ui->bnContinue->setEnabled(true);
+    m_ui->bnDisconnect->setEnabled(false);
+    SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
+    SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
+}
+
+// ---- Window ------------------------------------------------------------------
+
+void TfmConnect::FormActivate()
+{
+    m_dialogs.Guarded(this, [&] {
+        m_ui->ebHostAddress->setEnabled(true);
+        m_ui->ebHostPort->setEnabled(true);
+        m_ui->bnConnect->setEnabled(true);
+        m_ui->bnContinue->setEnabled(true);
+
+        const ConnectionSettings settings = LoadConnectionSettings(m_settingsFileName);
+        m_ui->ebHostAddress->setText(settings.HostAddress);
+        m_ui->ebHostPort->setText(QString::number(settings.HostPort));
+        // Letter case ignored; no item when the name is none of the six.
+        m_ui->cbPosition->setCurrentIndex(
+            m_ui->cbPosition->findText(settings.PlayerPosition, Qt::MatchFixedString));
+
+        m_ui->ebHostAddress->setFocus();
+    });
+}
+
+void TfmConnect::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    FormActivate();
+}
+
+bool TfmConnect::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(e);
+}
+
+bool TfmConnect::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape) {
+        reject();
+        return true;
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void TfmConnect::done(int result)
+{
+    bool saveFailed = false;
+    m_dialogs.Guarded(this, [&] {
+        // Closing never disconnects; only an accepted position is remembered.
+        if (m_connected && m_positionAssigned)
+            saveFailed = !SaveConnectionSettings(m_settingsFileName, m_ui->ebHostAddress->text(),
+                                                 m_ui->ebHostPort->text(), positionText());
+        m_lastHeard = m_clock.now();
+    });
+    QDialog::done(result);
+    if (saveFailed)
+        m_dialogs.ShowError(BoxParent(), QStringLiteral("Cannot create file %1").arg(m_settingsFileName));
+}
+
+// ---- Buttons -------------------------------------------------------------------
+
+void TfmConnect::bnConnectClick()
+{
+    m_dialogs.Guarded(this, [&] {
+        if (m_ui->cbPosition->currentIndex() < 0 || positionText().trimmed().isEmpty()) {
+            ShowRefusal(QStringLiteral("Please select a position before connecting"));
+            return;
+        }
+        m_lastHeard = m_clock.now();
+        const QHostAddress address = Ipv4AddressOf(m_ui->ebHostAddress->text());
+        const quint16 port = PortOf(m_ui->ebHostPort->text());
+        m_ui->ebHostPort->setText(QString::number(port));
+
+        // A link or attempt still open gives way to the new one.
+        CloseSocket();
+        m_connected = false;
+        // An address that is not IPv4 fails like a refused connect: silently,
+        // until the health check returns the window to Step 1.
+        if (!address.isNull())
+            HaldenClientSocket.connectToHost(address, port);
+
+        m_ui->bnConnect->setEnabled(false);
+        m_ui->ebHostPort->setEnabled(false);
+        m_ui->ebHostAddress->setEnabled(false);
+        m_ui->bnDisconnect->setEnabled(true);
+        m_ui->bnContinue->setEnabled(true);
+    });
+}
+
+void TfmConnect::bnContinueClick()
+{
+    m_dialogs.Guarded(this, [&] {
+        if (m_ui->cbPosition->currentIndex() < 0) {
+            ShowRefusal(QStringLiteral("Please specify a position"));
+            return;
+        }
+        SendToHost(ConnectPositionMessage(positionText()));
+        m_ui->bnContinue->setEnabled(false);
+    });
+}
+
+void TfmConnect::bnDisconnectClick()
+{
+    // The host answers with PERFORM_DISCONNECT or by closing the link.
+    m_dialogs.Guarded(this, [&] { RequestDisconnect(); });
+}
+
+// ---- Health check --------------------------------------------------------------
+
+void TfmConnect::tmHealthCheckTimer()
+{
+    m_dialogs.Guarded(this, [&] {
+        if (m_handler && m_handler->IsLocalMode())
+            return;
+        if (m_lastHeard.isValid() && m_lastHeard.msecsTo(m_clock.now()) <= HostSilenceLimitMs)
+            return;
+
+        ResetToDisconnected();
+        m_ui->bnConnect->setText(QStringLiteral("Connect"));
+        SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
+        m_ui->bnConnect->setEnabled(true);
+        m_ui->bnContinue->setEnabled(true);
+        m_ui->ebHostAddress->setEnabled(true);
+        m_ui->ebHostPort->setEnabled(true);
+        m_ui->cbPosition->setEnabled(true);
+        m_ui->ebHostAddress->setReadOnly(false);
+        m_ui->ebHostPort->setReadOnly(false);
+        if (m_handler)
+            m_handler->LinkDropped();
+    });
+}
+
+// ---- Socket events -------------------------------------------------------------
+
+void TfmConnect::HaldenClientSocketConnect()
+{
+    m_dialogs.Guarded(this, [&] {
+        m_connected = true;
+        SetPanel(m_ui->pnStatus, kConnected, GoodColour());
+        m_ui->bnContinue->setEnabled(true);
+        m_ui->bnConnect->setEnabled(false);
+        m_lastHeard = m_clock.now();
+    });
+}
+
+void TfmConnect::HaldenClientSocketDisconnect()
+{
+    m_dialogs.Guarded(this, [&] {
+        HaldenClientSocket.close();
+        m_ui->bnConnect->setEnabled(true);
+        m_ui->ebHostPort->setEnabled(true);
+        m_ui->ebHostAddress->setEnabled(true);
+        m_ui->bnDisconnect->setEnabled(false);
+        m_connected = false;
+        SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
+    });
+}
+
+void TfmConnect::HaldenClientSocketError(QAbstractSocket::SocketError)
+{
+    // Silent: the health check returns the window to Step 1 later.
+    m_connected = false;
+}
+
+void TfmConnect::HaldenClientSocketRead()
+{
+    m_rereadQueued = false;
+    m_dialogs.Guarded(this, [&] {
+        // Everything the socket holds now is one block; nothing carries over.
+        const QByteArray block = HaldenClientSocket.readAll();
+        QStringList messages = SplitHostMessages(DecodeWire(block));
+        if (messages.isEmpty())
+            return; // no colon anywhere: ignored whole
+        m_hostMessages = messages;
+        // Walk the local copy: a message box opened by a handler lets another
+        // read event refill HostMessages meanwhile. A failure in a handler
+        // ends the whole block.
+        for (const QString &message : std::as_const(messages)) {
+            if (!HandleHostMessage(message))
+                break;
+        }
+    });
+    // Bytes that came while a handler had a box open raise no new read event.
+    if (!m_rereadQueued && HaldenClientSocket.bytesAvailable() > 0) {
+        m_rereadQueued = true;
+        QMetaObject::invokeMethod(this, &TfmConnect::HaldenClientSocketRead, Qt::QueuedConnection);
+    }
+}
+
+bool TfmConnect::HandleHostMessage(const QString &message)
+{
+    const HostCommand command = MatchHostCommand(message);
+    switch (command) {
+    case HostCommand::None:
+        return true;
+    case HostCommand::HealthCheck:
+        m_lastHeard = m_clock.now();
+        // An answer to a link that is already gone has no one to go to.
+        if (m_connected)
+            SendToHost(ClientAliveMessage());
+        return true;
+    case HostCommand::PositionAccepted:
+        SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position Assigned"), GoodColour());
+        m_positionAssigned = true;
+        return true;
+    case HostCommand::PositionRejected:
+        SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position already in use "), BadColour());
+        m_positionAssigned = false;
+        return true;
+    case HostCommand::PerformDisconnect:
+        ResetToDisconnected();
+        m_ui->bnConnect->setText(QStringLiteral("Connect"));
+        m_ui->bnConnect->setEnabled(true);
+        SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
+        if (m_handler)
+            m_handler->HandleHostCommand(command, message);
+        // The session is over and the socket closed: what the host sent after
+        // it in the same block belongs to no link.
+        return false;
+    default:
+        if (m_handler)
+            m_handler->HandleHostCommand(command, message);
+        return true;
+    }
+}

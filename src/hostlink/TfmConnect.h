@@ -1,0 +1,118 @@
+#pragma once
+// The connection window. It owns the station's TCP link to the competition
+// host: connecting in two steps (address and port, then an operating
+// position), the settings file that remembers them, the health check that
+// drops a silent link, and the read event that cuts each received block into
+// host messages. The link commands (HEALTH_CHECK, POSITION_ACCEPTED,
+// POSITION_REJECTED and the link half of PERFORM_DISCONNECT) are handled here;
+// every other command goes, in order, to the HostCommandHandler (the main
+// window). The window is created once, hidden, and its socket and timer work
+// whether it is shown or not.
+
+#include "hostlink/HostProtocol.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QDialog>
+#include <QStringList>
+#include <QTcpSocket>
+#include <QTimer>
+#include <memory>
+
+namespace Ui {
+class TfmConnect;
+}
+class Clock;
+class Dialogs;
+class HostCommandHandler;
+class QLabel;
+
+class TfmConnect : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TfmConnect(Dialogs &dialogs, Clock &clock, QWidget *parent = nullptr);
+    ~TfmConnect() override;
+
+    Ui::TfmConnect *ui() const { return m_ui.get(); }
+
+    // The window's two components besides its controls.
+    QTcpSocket HaldenClientSocket;
+    QTimer tmHealthCheck; // HealthCheckIntervalMs, running from creation
+
+    static constexpr int HealthCheckIntervalMs = 10000;
+    static constexpr qint64 HostSilenceLimitMs = 30000; // a drop needs strictly more
+
+    // The colours of the two status panels.
+    static QColor GoodColour() { return QColor(0, 128, 0); }      // connected, position assigned
+    static QColor BadColour() { return QColor(255, 0, 0); }       // disconnected, position refused
+    static QColor NeutralColour() { return QColor(255, 255, 0); } // no position
+
+    // The main window, which handles the session commands and is asked about
+    // the mode. Without one those commands are ignored and the station counts
+    // as networked.
+    void setHandler(HostCommandHandler *handler) { m_handler = handler; }
+
+    // State read and written by the main window.
+    bool Connected() const { return m_connected; }
+    bool PositionAssigned() const { return m_positionAssigned; }
+    const QString &RegisteredCall() const { return m_registeredCall; }
+    void setRegisteredCall(const QString &call) { m_registeredCall = call; }
+    const QString &SettingsFileName() const { return m_settingsFileName; }
+    void setSettingsFileName(const QString &path) { m_settingsFileName = path; }
+    const QDateTime &LastHeard() const { return m_lastHeard; }
+    const QStringList &HostMessages() const { return m_hostMessages; }
+    // The text of cbPosition: the position name the main window shows.
+    QString positionText() const;
+
+    // Writes the text to the host in one write when connected; otherwise shows
+    // "MSG FAILED:Client is not connected to host" and drops it.
+    void SendToHost(const QString &text);
+    // ";REQUEST_DISCONNECT:" through SendToHost.
+    void RequestDisconnect();
+    // Closes the link and returns the controls to the disconnected state,
+    // position unassigned.
+    void ResetToDisconnected();
+
+    // Event handlers; public so that tests can drive them directly.
+    void FormActivate();
+    void bnConnectClick();
+    void bnContinueClick();
+    void bnDisconnectClick();
+    void tmHealthCheckTimer();
+    void HaldenClientSocketConnect();
+    void HaldenClientSocketDisconnect();
+    void HaldenClientSocketRead();
+    void HaldenClientSocketError(QAbstractSocket::SocketError error);
+
+    // Closing by any way (Close, Esc, the close box) comes through here.
+    void done(int result) override;
+
+protected:
+    bool event(QEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    // Handles one host message; false when the rest of the block must not be
+    // handled (the host ended the session).
+    bool HandleHostMessage(const QString &message);
+    void SetPanel(QLabel *panel, const QString &text, const QColor &background);
+    void CloseSocket();
+    QWidget *BoxParent();
+    void ShowRefusal(const QString &text);
+
+    std::unique_ptr<Ui::TfmConnect> m_ui;
+    Dialogs &m_dialogs;
+    Clock &m_clock;
+    HostCommandHandler *m_handler = nullptr;
+
+    QStringList m_hostMessages;
+    bool m_connected = false;
+    bool m_positionAssigned = false;
+    QString m_registeredCall;
+    QString m_settingsFileName;
+    QDateTime m_lastHeard; // invalid until the first sign of life: long ago
+    bool m_rereadQueued = false;
+};

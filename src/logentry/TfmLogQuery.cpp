@@ -1,0 +1,37 @@
+#include "TfmLogQuery.h"
+
+#include "ui_TfmLogQuery.h"
+
+TfmLogQuery::TfmLogQuery(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfmLogQuery>())
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    connect(m_ui->bnLogOnComputer, &QPushButton::clicked, this, &TfmLogQuery::bnLogOnComputerClick);
+    connect(m_ui->bnLogOnPaper, &QPushButton::clicked, this, &TfmLogQuery::bnLogOnPaperClick);
+}
+
+TfmLogQuery::~TfmLogQuery() = default;
+
+void TfmLogQuery::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TfmLogQuery::FormActivate()
+{
+    m_computerLog = true;
+    m_ui->bnLogOnComputer->setFocus();
+}
+
+void TfmLogQuery::bnLogOnComputerClick()
+{
+    m_computerLog = true;
+    accept();
+}
+
+void TfmLogQuery::bnLogOnPaperClick()
+{
+    m_computerLog = false;
+    accept();
+}

@@ -1,0 +1,57 @@
+#include "TestSession.h"
+
+#include "util/TimedScoreLines.h"
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
+} // namespace
+
+QString TestSession::TrimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+void TestSession::BeginTest()
+{
+    m_calls.clear();
+    m_seen.clear();
+    m_timedScoreLines.clear();
+}
+
+std::optional<TestSession::LoggedCall> TestSession::LogCall(const QString &typed, OperatingMode mode,
+                                                            bool standAloneCallsPresent, const QDateTime &now)
+{
+    const QString call = TrimBlanks(typed);
+    if (call.isEmpty())
+        return std::nullopt;
+    const bool isNew = m_seen.add(call);
+    m_calls.append(call);
+    const bool timed = (mode == OperatingMode::StandAlone && standAloneCallsPresent) ||
+                       mode == OperatingMode::Practice;
+    if (timed && isNew)
+        AppendTimedScoreLine(m_timedScoreLines, m_checkList, call, timedScoreStart, now);
+    return LoggedCall{call, isNew};
+}
+
+void TestSession::SetAudio(qint64 lengthMs, const QDateTime &start)
+{
+    m_audioLengthMs = lengthMs;
+    m_audioLengthS = (lengthMs + 999) / 1000;
+    m_audioStart = start;
+}
+
+qint64 TestSession::RemainingSeconds(const QDateTime &now) const
+{
+    return m_audioLengthS - RoundedSecondsBetween(m_audioStart, now);
+}

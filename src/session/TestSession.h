@@ -1,0 +1,72 @@
+#pragma once
+// The state of the test in progress, without widgets: the calls logged so
+// far, the check list and timed-score lines of a local test, the audio's
+// length and start, and the files the test is saved to. The main window
+// shows it; this class decides what logging a call does.
+
+#include "util/SortedTextList.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+enum class OperatingMode { Networked, StandAlone, Practice };
+
+class TestSession
+{
+public:
+    struct LoggedCall
+    {
+        QString call; // as typed, without leading and trailing blanks
+        bool isNew;   // not yet in the test's call list (letter case ignored)
+    };
+
+    // Empties the call list and the timed-score lines for a new test.
+    void BeginTest();
+
+    // Logs one typed call: trims it, notes whether it is new and appends it
+    // to the call list. In standalone mode (with a check list present) and in
+    // practice mode a new call may add a timed-score line. Nothing is logged
+    // for text that is empty or blank.
+    std::optional<LoggedCall> LogCall(const QString &typed, OperatingMode mode, bool standAloneCallsPresent,
+                                      const QDateTime &now);
+
+    // The audio of the test: its length and when it started.
+    void SetAudio(qint64 lengthMs, const QDateTime &start);
+    // Seconds left of the audio at `now`: its length in whole seconds (rounded
+    // up) less the elapsed seconds (rounded to the nearest).
+    qint64 RemainingSeconds(const QDateTime &now) const;
+
+    const QStringList &calls() const { return m_calls; }
+    const QStringList &timedScoreLines() const { return m_timedScoreLines; }
+    SortedTextList &checkList() { return m_checkList; }
+    const SortedTextList &checkList() const { return m_checkList; }
+
+    qint64 audioLengthMs() const { return m_audioLengthMs; }
+    qint64 audioLengthSeconds() const { return m_audioLengthS; }
+    const QDateTime &audioStart() const { return m_audioStart; }
+    void setAudioStart(const QDateTime &t) { m_audioStart = t; }
+
+    // When the timed scores of the local test count from.
+    QDateTime timedScoreStart;
+
+    QString logFile;         // where the calls are saved
+    QString timedScoreFile;  // where the timed scores are saved (local tests)
+    QString logFolder;       // NetworkedLogs, or DemoLogs while a demonstration runs
+    QString practiceCaseFolder;
+    bool testCompleted = false;
+    bool demoRunning = false;
+
+    // Blanks for call logging: spaces and control characters.
+    static QString TrimBlanks(const QString &text);
+
+private:
+    QStringList m_calls;
+    SortedTextList m_seen;
+    SortedTextList m_checkList;
+    QStringList m_timedScoreLines;
+    qint64 m_audioLengthMs = 0;
+    qint64 m_audioLengthS = 0;
+    QDateTime m_audioStart;
+};

@@ -1,0 +1,75 @@
+#include "TestStation.h"
+
+#include "ui_TfmLogQuery.h"
+#include "ui_TfmMain.h"
+#include "ui_TfmSelectPractice.h"
+
+#include <QTest>
+
+TestStation::TestStation(const QStringList &config)
+{
+    base.WriteConfig(config);
+    main = std::make_unique<TfmMain>(SessionPaths(base.path()), base.file("x"), dialogs, clock,
+                                     WavePlayer::Output::Silent);
+    fmConnect = std::make_unique<TfmConnect>(dialogs, clock, main.get());
+    logQuery = std::make_unique<TfmLogQuery>(main.get());
+    selectPractice = std::make_unique<TfmSelectPractice>(main.get());
+    main->SetWindows(fmConnect.get(), logQuery.get(), selectPractice.get());
+}
+
+bool TestStation::start()
+{
+    if (!main->FormActivate())
+        return false;
+    main->show();
+    main->activateWindow();
+    return QTest::qWaitForWindowActive(main.get());
+}
+
+Ui::TfmMain &TestStation::ui()
+{
+    return *main->ui();
+}
+
+void TestStation::answerLogging(bool computer)
+{
+    dialogs.modalScripts.append([computer](QDialog *d) {
+        auto *q = qobject_cast<TfmLogQuery *>(d);
+        (computer ? q->ui()->bnLogOnComputer : q->ui()->bnLogOnPaper)->click();
+        return int(q->result());
+    });
+}
+
+void TestStation::answerCase(const QString &name, QStringList *offered)
+{
+    dialogs.modalScripts.append([name, offered](QDialog *d) {
+        auto *s = qobject_cast<TfmSelectPractice *>(d);
+        if (offered) {
+            offered->clear();
+            for (int i = 0; i < s->ui()->cbPracticeCases->count(); ++i)
+                offered->append(s->ui()->cbPracticeCases->itemText(i));
+            offered->append(QString::number(s->ui()->cbPracticeCases->currentIndex()));
+        }
+        if (name.isEmpty()) {
+            s->ui()->bnCancel->click();
+        } else {
+            s->ui()->cbPracticeCases->setCurrentText(name);
+            s->ui()->bnSelectPracticeCase->click();
+        }
+        return int(s->result());
+    });
+}
+
+void TestStation::enterCallSign(const QString &text, Qt::Key key)
+{
+    ui().ebCallSign->setFocus();
+    ui().ebCallSign->setText(text);
+    QTest::keyClick(ui().ebCallSign, key);
+}
+
+void TestStation::typeCall(const QString &text, Qt::Key key)
+{
+    ui().ebCallEntry->setFocus();
+    QTest::keyClicks(ui().ebCallEntry, text);
+    QTest::keyClick(ui().ebCallEntry, key);
+}

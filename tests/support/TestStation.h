@@ -1,0 +1,47 @@
+#pragma once
+// The station's windows in a temporary base folder for one test: the main
+// window with its dialogs, on the silent wave player and a clock that moves
+// only when told, with scripted message boxes and helpers that answer the
+// dialogs and type into the two boxes.
+
+#include "ScriptedDialogs.h"
+#include "TempBase.h"
+#include "hostlink/TfmConnect.h"
+#include "logentry/TfmLogQuery.h"
+#include "practice/TfmSelectPractice.h"
+#include "session/TfmMain.h"
+#include "util/Clock.h"
+
+#include <memory>
+
+namespace Ui {
+class TfmMain;
+}
+
+class TestStation
+{
+public:
+    explicit TestStation(const QStringList &config);
+
+    // The start-up sequence, then the window shown and active.
+    bool start();
+    Ui::TfmMain &ui();
+
+    // The next logging-method question is answered with this button.
+    void answerLogging(bool computer);
+    // The next practice case dialog selects this case (empty: cancels);
+    // `offered` receives the cases it offered and, last, the selected index.
+    void answerCase(const QString &name, QStringList *offered = nullptr);
+    // Types an identifier into box 1 and presses `key`.
+    void enterCallSign(const QString &text, Qt::Key key = Qt::Key_Return);
+    // Types a call into box 2 and presses `key`.
+    void typeCall(const QString &text, Qt::Key key = Qt::Key_Return);
+
+    TempBase base;
+    ScriptedDialogs dialogs;
+    ManualClock clock;
+    std::unique_ptr<TfmMain> main;
+    std::unique_ptr<TfmConnect> fmConnect;
+    std::unique_ptr<TfmLogQuery> logQuery;
+    std::unique_ptr<TfmSelectPractice> selectPractice;
+};
