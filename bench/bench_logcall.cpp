@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
     TfmConnect fmConnect(dialogs, clock, &fmMain);
     TfmLogQuery fmLogQuery(&fmMain);
     TfmSelectPractice fmSelectPractice(&fmMain);
-    fmMain.SetWindows(&fmConnect, &fmLogQuery, &fmSelectPractice);
+    fmMain.SetWindows({&fmConnect, &fmLogQuery, nullptr, nullptr, nullptr, &fmSelectPractice});
     if (!fmMain.FormActivate())
         return 2;
     fmMain.show();

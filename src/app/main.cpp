@@ -5,7 +5,10 @@
 #include "StationApplication.h"
 
 #include "hostlink/TfmConnect.h"
+#include "logentry/TfmCollectScores.h"
 #include "logentry/TfmLogQuery.h"
+#include "logentry/TfmScoreLogs.h"
+#include "logentry/TfmShowScores.h"
 #include "practice/TfmSelectPractice.h"
 #include "session/TfmMain.h"
 #include "ui/Dialogs.h"
@@ -47,8 +50,11 @@ int main(int argc, char *argv[])
     TfmMain fmMain(SessionPaths(base), executable, dialogs, clock);
     TfmConnect fmConnect(dialogs, clock, &fmMain);
     TfmLogQuery fmLogQuery(&fmMain);
+    TfmCollectScores fmCollectScores(&fmMain);
+    TfmScoreLogs fmScoreLogs(&fmMain);
+    TfmShowScores fmShowScores(&fmMain);
     TfmSelectPractice fmSelectPractice(&fmMain);
-    fmMain.SetWindows(&fmConnect, &fmLogQuery, &fmSelectPractice);
+    fmMain.SetWindows({&fmConnect, &fmLogQuery, &fmCollectScores, &fmScoreLogs, &fmShowScores, &fmSelectPractice});
 
     if (!fmMain.FormActivate())
         return 1;

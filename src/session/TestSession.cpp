@@ -1,25 +1,13 @@
 #include "TestSession.h"
 
+#include "util/LogScoring.h"
 #include "util/TimedScoreLines.h"
 
-namespace {
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c.unicode() < 0x20 || c.unicode() == 0x7f;
-}
-
-} // namespace
 
 QString TestSession::TrimBlanks(const QString &text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
+    // The same trimming as the scoring's, so a call is kept as it will count.
+    return TrimLogLine(text).toString();
 }
 
 void TestSession::BeginTest()

@@ -55,6 +55,12 @@ public:
     QString timedScoreFile;  // where the timed scores are saved (local tests)
     QString logFolder;       // NetworkedLogs, or DemoLogs while a demonstration runs
     QString practiceCaseFolder;
+    QString practiceCaseName;
+    QString checkListPath;    // the calls file the test is scored against
+    QString player;           // the identifier the test was started with
+    // The log file on disk receives each call as it is logged, from the
+    // test's start until its log is closed.
+    bool logOpen = false;
     bool testCompleted = false;
     bool demoRunning = false;
 

@@ -4,17 +4,24 @@
 
 #include "SignInRules.h"
 #include "hostlink/TfmConnect.h"
+#include "logentry/StandAloneScoring.h"
+#include "logentry/TfmCollectScores.h"
 #include "logentry/TfmLogQuery.h"
+#include "logentry/TfmScoreLogs.h"
+#include "logentry/TfmShowScores.h"
 #include "practice/TfmSelectPractice.h"
 #include "ui/Dialogs.h"
 #include "ui/TypingLimit.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
+#include "util/LogScoring.h"
 #include "util/StationError.h"
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -57,6 +64,9 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     m_logTypeGroup.addButton(m_ui->rbLogComputer, 0);
     m_logTypeGroup.addButton(m_ui->rbLogPaper, 1);
     m_tmPCComplete.setInterval(5000);
+    m_tmPracticePrompt.setSingleShot(true);
+    m_tmPracticePrompt.setInterval(3000);
+    m_shellOpener = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     m_session.logFolder = m_paths.networkedLogs();
 
     auto guarded = [this](void (TfmMain::*handler)()) {
@@ -69,6 +79,9 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     connect(m_ui->bnConnect, &QPushButton::clicked, this, guarded(&TfmMain::bnConnectClick));
     connect(&m_tmPCComplete, &QTimer::timeout, this, guarded(&TfmMain::tmPCCompleteTimer));
     connect(&m_tmDemoTimer, &QTimer::timeout, this, guarded(&TfmMain::tmDemoTimerTimer));
+    connect(&m_tmPracticePrompt, &QTimer::timeout, this, guarded(&TfmMain::tmPracticePromptTimer));
+    connect(m_ui->bnCollectScores, &QPushButton::clicked, this, guarded(&TfmMain::bnCollectScoresClick));
+    m_ui->pnMessage->installEventFilter(this);
     m_ui->ebNetStatus->installEventFilter(this);
     // Key preview: the window sees Enter and Tab before any of its controls.
     qApp->installEventFilter(this);
@@ -79,13 +92,11 @@ TfmMain::~TfmMain()
     qApp->removeEventFilter(this);
 }
 
-void TfmMain::SetWindows(TfmConnect *connect, TfmLogQuery *logQuery, TfmSelectPractice *selectPractice)
+void TfmMain::SetWindows(const StationWindows &windows)
 {
-    m_fmConnect = connect;
-    m_fmLogQuery = logQuery;
-    m_fmSelectPractice = selectPractice;
-    if (m_fmConnect)
-        m_fmConnect->setHandler(this);
+    m_windows = windows;
+    if (m_windows.connect)
+        m_windows.connect->setHandler(this);
 }
 
 WavePlayer &TfmMain::MediaPlayer1()
@@ -180,7 +191,7 @@ bool TfmMain::IsLocalMode() const
 
 bool TfmMain::connected() const
 {
-    return m_fmConnect && m_fmConnect->Connected();
+    return m_windows.connect && m_windows.connect->Connected();
 }
 
 int TfmMain::logTypeIndex() const
@@ -286,14 +297,14 @@ int TfmMain::showCentred(QDialog *dialog)
 
 void TfmMain::bnConnectClick()
 {
-    if (!m_fmConnect)
+    if (!m_windows.connect)
         return;
     if (m_ui->bnConnect->text() == u"Connect") {
-        m_fmConnect->setSettingsFileName(m_paths.restartSettings());
-        showCentred(m_fmConnect);
-        if (!m_fmConnect->Connected())
+        m_windows.connect->setSettingsFileName(m_paths.restartSettings());
+        showCentred(m_windows.connect);
+        if (!m_windows.connect->Connected())
             return;
-        m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_fmConnect->positionText());
+        m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_windows.connect->positionText());
         m_ui->bnConnect->setText(QStringLiteral("Disconnect"));
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setReadOnly(false);
@@ -308,7 +319,7 @@ void TfmMain::bnConnectClick()
     m_ui->ebCallSign->setReadOnly(true);
     m_ui->bnConnect->setEnabled(true);
     m_ui->pnMessage->clear();
-    m_fmConnect->RequestDisconnect();
+    m_windows.connect->RequestDisconnect();
 }
 
 void TfmMain::ebNetStatusDblClick()
@@ -322,9 +333,24 @@ void TfmMain::LinkDropped()
     m_ui->ebNetStatus->setText(QStringLiteral("Disconnected"));
 }
 
-void TfmMain::HandleHostCommand(HostProtocol::HostCommand, const QString &)
+void TfmMain::HandleHostCommand(HostProtocol::HostCommand command, const QString &message)
 {
-    // The session's host commands arrive with the competition flow.
+    m_hostCommands.Handle(command, message);
+}
+
+QString TfmMain::logIdentifier() const
+{
+    // The identifier registered with the host names the player's logs, also
+    // after a demonstration has left "Wait for reset" in box 1.
+    if (connected() && !m_windows.connect->RegisteredCall().isEmpty())
+        return m_windows.connect->RegisteredCall();
+    return m_ui->ebCallSign->text();
+}
+
+void TfmMain::OpenWithShell(const QString &path)
+{
+    if (m_shellOpener && !path.isEmpty())
+        m_shellOpener(path);
 }
 
 // ---------------------------------------------------------------- sign-in
@@ -344,6 +370,10 @@ bool TfmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_ui->ebNetStatus && event->type() == QEvent::MouseButtonDblClick) {
         ebNetStatusDblClick();
+        return true;
+    }
+    if (watched == m_ui->pnMessage && event->type() == QEvent::MouseButtonRelease) {
+        m_dialogs.Guarded(this, [&] { pnMessageClick(); });
         return true;
     }
     if (event->type() != QEvent::KeyPress)
@@ -377,9 +407,9 @@ void TfmMain::giveCallSignBack(const QString &text)
 
 void TfmMain::askLoggingMethod()
 {
-    if (m_fmLogQuery)
-        showCentred(m_fmLogQuery);
-    setLogTypeIndex(!m_fmLogQuery || m_fmLogQuery->computerLog() ? 0 : 1);
+    if (m_windows.logQuery)
+        showCentred(m_windows.logQuery);
+    setLogTypeIndex(!m_windows.logQuery || m_windows.logQuery->computerLog() ? 0 : 1);
 }
 
 void TfmMain::enterInCallSign()
@@ -397,8 +427,8 @@ void TfmMain::enterInCallSign()
         askLoggingMethod();
         const auto method = computerLog() ? HostProtocol::LogMethod::Computer : HostProtocol::LogMethod::Paper;
         m_ui->ebCallEntry->setEnabled(computerLog());
-        m_fmConnect->SendToHost(HostProtocol::RegisterPlayerMessage(typed, method));
-        m_fmConnect->setRegisteredCall(typed);
+        m_windows.connect->SendToHost(HostProtocol::RegisterPlayerMessage(typed, method));
+        m_windows.connect->setRegisteredCall(typed);
         return;
     }
     setEntryNormalColour();
@@ -441,9 +471,14 @@ void TfmMain::LogCall()
                                           m_clock.now());
     if (!logged)
         return;
-    if (connected())
-        m_fmConnect->SendToHost(HostProtocol::LogCallMessage(logged->call));
     m_ui->moCallsLogged->appendPlainText(logged->call);
+    if (connected())
+        m_windows.connect->SendToHost(HostProtocol::LogCallMessage(logged->call));
+    // On the disk at once: a crash, a power cut or a vanished host loses
+    // nothing. If the file cannot take it, the call is still in the list,
+    // which is written whole when the log closes.
+    if (m_session.logOpen && !TextFile::tryAppendLine(m_session.logFile, logged->call))
+        m_session.logOpen = false;
     m_ui->ebCallEntry->clear();
 }
 
@@ -475,7 +510,9 @@ void TfmMain::StartTest()
     m_ui->ebCallSign->setEnabled(false);
     m_session.BeginTest();
     m_ui->moCallsLogged->clear();
-    m_session.logFile = JoinPath(m_paths.networkedLogs(), m_ui->ebCallSign->text() + QStringLiteral(".log"));
+    m_session.player = logIdentifier();
+    m_session.logFile = JoinPath(m_paths.networkedLogs(), m_session.player + QStringLiteral(".log"));
+    m_session.logOpen = false;
     setEntryNormalColour();
     m_ui->ebCallEntry->clear();
     m_ui->ebCallEntry->setEnabled(computerLog());
@@ -488,6 +525,8 @@ void TfmMain::StartTest()
                                  ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
                                  : QStringLiteral("Make sure your call is at the top of your log sheet"));
     openAndPlay(m_currentWavePath, false);
+    // The log file starts once the test really runs.
+    BeginLog(m_session.logFile);
 }
 
 void TfmMain::StartStandaloneTest()
@@ -499,6 +538,7 @@ void TfmMain::StartStandaloneTest()
     // Every standalone test counts against the standalone check list, also
     // one that follows a practice test.
     m_session.checkList() = m_config.standAloneCheckList();
+    m_session.checkListPath = m_config.standAloneCallsPath();
     startLocalTest(false);
 }
 
@@ -516,9 +556,9 @@ void TfmMain::StartPracticeTest()
 
 bool TfmMain::choosePracticeCase()
 {
-    if (!m_fmSelectPractice)
+    if (!m_windows.selectPractice)
         return false;
-    TfmSelectPractice &dialog = *m_fmSelectPractice;
+    TfmSelectPractice &dialog = *m_windows.selectPractice;
     dialog.Clear();
     for (const TWaveSourcePair &source : m_config.practiceSources())
         dialog.AddSource(&source);
@@ -551,16 +591,19 @@ bool TfmMain::choosePracticeCase()
     }
     m_session.checkList().clear();
     m_session.checkList().addAll(TextFile::readLines(chosen->callsPath()));
+    m_session.checkListPath = chosen->callsPath();
     m_session.practiceCaseFolder = JoinPath(m_paths.practiceTimedScores(), CaseFolderName(chosen->testCaseName()));
     if (!QFileInfo(m_session.practiceCaseFolder).isDir())
         QDir().mkdir(m_session.practiceCaseFolder);
     m_practiceWavePath = chosen->wavePath();
+    m_session.practiceCaseName = dialog.caseText();
     return true;
 }
 
 void TfmMain::startLocalTest(bool practice)
 {
     const QString callSign = m_ui->ebCallSign->text();
+    m_tmPracticePrompt.stop();
     m_ui->ebCallSign->setEnabled(false);
     m_session.BeginTest();
     m_ui->moCallsLogged->clear();
@@ -572,10 +615,13 @@ void TfmMain::startLocalTest(bool practice)
         timedFolder = m_session.practiceCaseFolder;
         logFolder = m_paths.practiceLogs();
     }
+    m_session.player = callSign;
     m_session.logFile = JoinPath(logFolder, id + QStringLiteral(".log"));
+    m_session.logOpen = false;
     m_session.timedScoreFile = CopyBounded(JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt")),
                                            kPathMax);
     openAndPlay(practice ? m_practiceWavePath : m_config.standAloneWavePath(), true);
+    BeginLog(m_session.logFile);
     m_ui->lblStandAloneStatus->setText((practice ? QStringLiteral("Practice test underway for ")
                                                  : QStringLiteral("StandAlone test underway for ")) +
                                        callSign);
@@ -598,10 +644,6 @@ void TfmMain::tmPCCompleteTimer()
         CompleteLocalTest();
 }
 
-void TfmMain::CompleteLocalTest()
-{
-    // Saving and scoring a finished local test comes with test completion.
-}
 
 void TfmMain::setCurrentWaveFile(const QString &name)
 {
@@ -645,4 +687,155 @@ void TfmMain::FindAllLogs(const QString &folder)
 {
     m_foundLogs.clear();
     ::FindAllLogs(folder, m_foundLogs);
+}
+
+// ------------------------------------------------------------- completion
+
+void TfmMain::BeginLog(const QString &path)
+{
+    m_session.logFile = path;
+    m_session.logOpen = TextFile::tryWriteLines(path, {});
+}
+
+bool TfmMain::writeLog()
+{
+    m_session.logOpen = false;
+    if (m_session.logFile.isEmpty())
+        return true; // no test has named a log yet: nothing to save
+    TextFile::writeLines(m_session.logFile, m_session.calls());
+    return true;
+}
+
+void TfmMain::OpenAndPlayCurrentWave()
+{
+    openAndPlay(m_currentWavePath, false);
+}
+
+void TfmMain::CloseLog()
+{
+    m_ui->moCallsLogged->clear();
+    if (connected())
+        m_windows.connect->SendToHost(HostProtocol::FinalizeLogMessage());
+    m_ui->ebCallEntry->setEnabled(false);
+    m_ui->ebCallEntry->setStyleSheet(QStringLiteral("background-color: rgb(255, 255, 128);"));
+    writeLog();
+    ResetSignIn();
+    m_ui->ebCallSign->setText(QStringLiteral("Wait for reset"));
+    m_ui->pnMessage->setText(QStringLiteral("Your session has completed -- thanks for playing."));
+}
+
+void TfmMain::CompleteLocalTest()
+{
+    if (mode() == OperatingMode::Practice)
+        completePractice();
+    else
+        completeStandAlone();
+}
+
+void TfmMain::completeStandAlone()
+{
+    writeLog();
+    m_ui->ebCallSign->clear();
+    m_ui->ebCallSign->setEnabled(true);
+    m_ui->ebCallSign->setFocus();
+    m_ui->ebCallEntry->clear();
+    if (!m_config.standAloneCallsPresent() || !computerLog()) {
+        m_ui->ebCallEntry->setText(QStringLiteral("Your score will be available later"));
+    } else {
+        const TScore score = ScoreLog(m_config.standAloneCallsPath(), m_session.logFile);
+        m_ui->ebCallEntry->setText(ScoreText(score));
+        // The ranking names the player who has just finished.
+        ShowStandAloneScores(m_session.player);
+        TextFile::writeLines(m_session.timedScoreFile, m_session.timedScoreLines());
+    }
+    MediaPlayer1().rewind();
+    m_ui->lblStandAloneStatus->setText(QStringLiteral("StandAlone test logged for ") + m_session.logFile);
+    m_ui->moCallsLogged->clear();
+    m_ui->pnMessage->setText(QStringLiteral("Click here to see other scores"));
+    setLogTypeIndex(0);
+}
+
+void TfmMain::completePractice()
+{
+    writeLog();
+    TextFile::writeLines(m_session.timedScoreFile, m_session.timedScoreLines());
+    m_ui->ebCallSign->clear();
+    m_ui->ebCallSign->setEnabled(true);
+    m_ui->ebCallSign->setFocus();
+    m_ui->ebCallEntry->clear();
+    if (!FileExistsAnyCase(m_session.checkListPath) || !computerLog()) {
+        m_dialogs.Message(this,
+                          QStringLiteral("To ensure accurate scoring of your paper log ") +
+                              QStringLiteral("you should enter it NOW"),
+                          QStringLiteral("Enter paper log now!"), Dialogs::Icon::Warning, Dialogs::Ok);
+        m_ui->ebCallEntry->setText(QStringLiteral("Use Enter Paper Log button to enter your log"));
+        setLogTypeIndex(1);
+    } else {
+        const TScore score = ScoreLog(m_session.checkListPath, m_session.logFile);
+        const QString line = m_clock.now().toString(QStringLiteral("dd-MMM-yyyy, hh:mm")) + u',' +
+                             m_session.logFile + QStringLiteral(",Computer,") + m_session.practiceCaseName +
+                             u',' + QString::number(score.calls) + u',' + QString::number(score.chars);
+        if (!TextFile::tryAppendLine(m_paths.practiceHistory(), line))
+            throw StationError::cannotOpen(m_paths.practiceHistory());
+        m_ui->ebCallEntry->setText(ScoreText(score));
+        m_ui->pnMessage->setText(QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
+        m_ui->lblStandAloneStatus->setText(QStringLiteral("Practice test logged as ") + m_session.logFile);
+        // The window stays responsive during the pause.
+        m_tmPracticePrompt.start();
+        setLogTypeIndex(0);
+    }
+    MediaPlayer1().rewind();
+    m_ui->moCallsLogged->clear();
+}
+
+void TfmMain::tmPracticePromptTimer()
+{
+    m_ui->pnMessage->setText(QStringLiteral("Click here to see previous practice scores"));
+}
+
+void TfmMain::ShowStandAloneScores(const QString &player)
+{
+    const QStringList lines = ScoreStandAloneLogs(m_paths.standAloneLogs(), m_config.standAloneCallsPath());
+    TextFile::writeLines(m_paths.standAloneResults(), lines);
+    if (!m_windows.showScores)
+        return;
+    m_windows.showScores->Fill(player, lines);
+    showCentred(m_windows.showScores);
+}
+
+void TfmMain::pnMessageClick()
+{
+    if (!m_ui->pnMessage->text().startsWith(u"Click here"))
+        return;
+    m_ui->moCallsLogged->clear();
+    if (!m_session.testCompleted)
+        return;
+    // The practice history views open from here once they exist; the
+    // standalone ranking shows the score text of the test just ended.
+    if (mode() != OperatingMode::Practice)
+        ShowStandAloneScores(m_ui->ebCallEntry->text());
+    m_ui->ebCallEntry->clear();
+    ResetSignIn();
+}
+
+void TfmMain::bnCollectScoresClick()
+{
+    // The administrator's password stands in front of the scoring.
+    if (m_windows.collectScores) {
+        m_windows.collectScores->setExpectedPassword(m_config.adminPassword());
+        showCentred(m_windows.collectScores);
+        if (!m_windows.collectScores->accepted()) {
+            m_dialogs.Message(this, QStringLiteral("The password is not correct"), QStringLiteral("Password Entry"),
+                              Dialogs::Icon::Warning, Dialogs::Ok);
+            return;
+        }
+    }
+    if (!m_windows.scoreLogs)
+        return;
+    m_windows.scoreLogs->setBaseFolder(m_paths.baseFolder());
+    showCentred(m_windows.scoreLogs);
+    if (!m_windows.scoreLogs->scoreRequested())
+        return;
+    const QStringList lines = ScoreStandAloneLogs(m_paths.standAloneLogs(), m_config.standAloneCallsPath());
+    TextFile::writeLines(m_windows.scoreLogs->destinationFile(), lines);
 }

@@ -6,6 +6,7 @@
 // host's commands that act on the session.
 
 #include "DemoCalls.h"
+#include "MainHostCommands.h"
 #include "PlayerConfig.h"
 #include "TestSession.h"
 #include "hostlink/HostCommandHandler.h"
@@ -16,6 +17,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -24,9 +26,23 @@ class TfmMain;
 class Clock;
 class Dialogs;
 class QDialog;
+class TfmCollectScores;
 class TfmConnect;
 class TfmLogQuery;
+class TfmScoreLogs;
 class TfmSelectPractice;
+class TfmShowScores;
+
+// The windows the main window opens; created after it and handed over once.
+struct StationWindows
+{
+    TfmConnect *connect = nullptr;
+    TfmLogQuery *logQuery = nullptr;
+    TfmCollectScores *collectScores = nullptr;
+    TfmScoreLogs *scoreLogs = nullptr;
+    TfmShowScores *showScores = nullptr;
+    TfmSelectPractice *selectPractice = nullptr;
+};
 
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
@@ -37,8 +53,8 @@ public:
             WavePlayer::Output audio = WavePlayer::Output::Automatic, QWidget *parent = nullptr);
     ~TfmMain() override;
 
-    // The windows the main window opens; created after it, handed over once.
-    void SetWindows(TfmConnect *connect, TfmLogQuery *logQuery, TfmSelectPractice *selectPractice);
+    void SetWindows(const StationWindows &windows);
+    const StationWindows &windows() const { return m_windows; }
 
     // The start-up sequence; false when the program must end (no
     // configuration). Runs once; later calls return the first answer.
@@ -57,6 +73,23 @@ public:
     void LogCall();
 
     void StartTest();
+    // The end of a test: the host's (log saved, FINALIZE_LOG) and the
+    // station's own in standalone and practice mode (saved and scored).
+    void CloseLog();
+    void CompleteLocalTest();
+    // Scores every standalone log, writes zzSAResults.txt and shows the ranking.
+    void ShowStandAloneScores(const QString &player);
+    void bnCollectScoresClick();
+    void pnMessageClick();
+    // Starts the current log file empty; every call then goes to it at once.
+    void BeginLog(const QString &path);
+    // Opens the host's current wave file and plays it, counting down.
+    void OpenAndPlayCurrentWave();
+    // Opens a file with the desktop's application for its type, not waiting.
+    void OpenWithShell(const QString &path);
+    // The identifier that names a networked or demonstration log.
+    QString logIdentifier() const;
+    void setShellOpener(std::function<void(const QString &)> opener) { m_shellOpener = std::move(opener); }
     void StartStandaloneTest();
     void StartPracticeTest();
     int LoadDemoCalls();
@@ -66,6 +99,9 @@ public:
     // Timers, called by their QTimer and by tests.
     void tmPCCompleteTimer();
     void tmDemoTimerTimer();
+    // Three seconds after a practice test is scored: the prompt to see the scores.
+    void tmPracticePromptTimer();
+    QTimer &tmPracticePrompt() { return m_tmPracticePrompt; }
 
     // Fill the found-logs list (emptied first) from a folder tree.
     void FindPlayerLogs(const QString &folder);
@@ -90,6 +126,9 @@ public:
     // The host's current wave file (set by SET_WAVEFILE).
     void setCurrentWaveFile(const QString &name);
     const QString &currentWaveName() const { return m_currentWaveName; }
+    const QString &currentWavePath() const { return m_currentWavePath; }
+    Dialogs &dialogs() { return m_dialogs; }
+    Clock &clock() { return m_clock; }
     WavePlayer &MediaPlayer1();
     QTimer &tmPCComplete() { return m_tmPCComplete; }
     QTimer &tmDemoTimer() { return m_tmDemoTimer; }
@@ -114,7 +153,9 @@ private:
     void openAndPlay(const QString &wavePath, bool localTest);
     bool choosePracticeCase();
     void startLocalTest(bool practice);
-    void CompleteLocalTest();
+    bool writeLog();
+    void completeStandAlone();
+    void completePractice();
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;
@@ -134,9 +175,10 @@ private:
     QString m_currentWaveName;
     QString m_currentWavePath;
     QString m_practiceWavePath;
-    TfmConnect *m_fmConnect = nullptr;
-    TfmLogQuery *m_fmLogQuery = nullptr;
-    TfmSelectPractice *m_fmSelectPractice = nullptr;
+    QTimer m_tmPracticePrompt;
+    StationWindows m_windows;
+    MainHostCommands m_hostCommands{*this};
+    std::function<void(const QString &)> m_shellOpener;
     bool m_demoAvailable = false;
     int m_activation = -1; // -1 not yet activated, 0 must end, 1 running
 };

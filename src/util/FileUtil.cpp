@@ -71,7 +71,8 @@ void SearchTree(const QString &folder, const std::function<bool(const QString &)
 {
     const QDir dir(folder);
     const auto sort = QDir::Name | QDir::IgnoreCase;
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, sort)) {
+    // Regular files only: opening a pipe or a device named *.log would hang.
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden, sort)) {
         if (matches(name) && FileDateTime(JoinPath(folder, name)) > ZeroDateTime())
             list.append(name);
     }

@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <unistd.h>
+
 namespace {
 
 // Windows-1252 code points for the bytes 0x80 to 0x9F; the rest of the
@@ -129,7 +131,8 @@ bool tryAppendLine(const QString &path, const QString &line)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
     const QByteArray bytes = encodeLines({line});
-    return f.write(bytes) == bytes.size() && f.flush();
+    // On the disk before we return: a crash or a power cut keeps the line.
+    return f.write(bytes) == bytes.size() && f.flush() && ::fdatasync(f.handle()) == 0;
 }
 
 } // namespace TextFile

@@ -29,7 +29,7 @@ bool tryWriteLines(const QString &path, const QStringList &lines);
 // Same, raising "Cannot create file %s" on failure.
 void writeLines(const QString &path, const QStringList &lines);
 
-// Appends one line and flushes it to the file; false on failure.
+// Appends one line and has it written through to the disk; false on failure.
 bool tryAppendLine(const QString &path, const QString &line);
 
 } // namespace TextFile

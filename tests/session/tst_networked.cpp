@@ -2,7 +2,6 @@
 // connecting and getting a position, registering the player, logging calls
 // to the host, and the link dropped for silence.
 
-#include "FakeHost.h"
 #include "TestStation.h"
 #include "hostlink/TfmConnect.h"
 #include "ui_TfmConnect.h"
@@ -10,44 +9,7 @@
 
 #include <QTest>
 
-namespace {
-
-// A station whose connection settings point at a fake host.
-struct Station : TestStation
-{
-    Station() : TestStation({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"})
-    {
-        base.WriteLines("Vorlix_PRestart.txt", {"HOST_ADDRESS=127.0.0.1",
-                                                "HOST_PORT_NUMBER=" + QString::number(host.port()),
-                                                "PLAYER_POSITION=Position 2"});
-    }
-
-    // Presses Connect on the main window and takes the connection window
-    // through both steps; the host accepts or rejects the position.
-    bool connectToHost(bool accept = true)
-    {
-        bool ok = false;
-        dialogs.modalScripts.append([&, accept](QDialog *d) {
-            auto *c = qobject_cast<TfmConnect *>(d);
-            c->ui()->bnConnect->click();
-            if (!host.waitForClient() || !QTest::qWaitFor([&] { return c->Connected(); }))
-                return 0;
-            c->ui()->bnContinue->click();
-            if (!host.waitForReceived(";CONNECT_POSITION:Position 2"))
-                return 0;
-            host.send(accept ? ";POSITION_ACCEPTED:" : ";POSITION_REJECTED:");
-            ok = QTest::qWaitFor([&] { return c->PositionAssigned() == accept; });
-            c->ui()->bnCancel->click();
-            return 0;
-        });
-        ui().bnConnect->click();
-        return ok;
-    }
-
-    FakeHost host;
-};
-
-} // namespace
+using Station = HostedTestStation;
 
 class TestNetworked : public QObject
 {
@@ -196,7 +158,7 @@ private slots:
         st.host.clearReceived();
         QByteArray flood;
         for (int i = 0; i < 5000; ++i)
-            flood += ";HEALTH_CHECK:;SCORE_TEST:" + QByteArray::number(i) + ",1";
+            flood += ";HEALTH_CHECK:;ENABLE_FINALSCORE:;NOT_A_COMMAND:" + QByteArray::number(i) + ",1";
         st.host.send(flood);
         st.host.send(QByteArray(1 << 20, 'x'));
         QVERIFY(st.host.waitForReceived(";CLIENT_ALIVE:"));

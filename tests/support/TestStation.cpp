@@ -1,5 +1,6 @@
 #include "TestStation.h"
 
+#include "ui_TfmConnect.h"
 #include "ui_TfmLogQuery.h"
 #include "ui_TfmMain.h"
 #include "ui_TfmSelectPractice.h"
@@ -13,8 +14,12 @@ TestStation::TestStation(const QStringList &config)
                                      WavePlayer::Output::Silent);
     fmConnect = std::make_unique<TfmConnect>(dialogs, clock, main.get());
     logQuery = std::make_unique<TfmLogQuery>(main.get());
+    collectScores = std::make_unique<TfmCollectScores>(main.get());
+    scoreLogs = std::make_unique<TfmScoreLogs>(main.get());
+    showScores = std::make_unique<TfmShowScores>(main.get());
     selectPractice = std::make_unique<TfmSelectPractice>(main.get());
-    main->SetWindows(fmConnect.get(), logQuery.get(), selectPractice.get());
+    main->SetWindows({fmConnect.get(), logQuery.get(), collectScores.get(), scoreLogs.get(), showScores.get(),
+                      selectPractice.get()});
 }
 
 bool TestStation::start()
@@ -72,4 +77,30 @@ void TestStation::typeCall(const QString &text, Qt::Key key)
     ui().ebCallEntry->setFocus();
     QTest::keyClicks(ui().ebCallEntry, text);
     QTest::keyClick(ui().ebCallEntry, key);
+}
+
+HostedTestStation::HostedTestStation(const QStringList &config) : TestStation(config)
+{
+    base.WriteLines("Vorlix_PRestart.txt", {"HOST_ADDRESS=127.0.0.1", "HOST_PORT_NUMBER=" + QString::number(host.port()),
+                                            "PLAYER_POSITION=Position 2"});
+}
+
+bool HostedTestStation::connectToHost(bool accept)
+{
+    bool ok = false;
+    dialogs.modalScripts.append([&, accept](QDialog *d) {
+        auto *c = qobject_cast<TfmConnect *>(d);
+        c->ui()->bnConnect->click();
+        if (!host.waitForClient() || !QTest::qWaitFor([&] { return c->Connected(); }))
+            return 0;
+        c->ui()->bnContinue->click();
+        if (!host.waitForReceived(";CONNECT_POSITION:Position 2"))
+            return 0;
+        host.send(accept ? ";POSITION_ACCEPTED:" : ";POSITION_REJECTED:");
+        ok = QTest::qWaitFor([&] { return c->PositionAssigned() == accept; });
+        c->ui()->bnCancel->click();
+        return 0;
+    });
+    ui().bnConnect->click();
+    return ok;
 }

@@ -4,10 +4,14 @@
 // only when told, with scripted message boxes and helpers that answer the
 // dialogs and type into the two boxes.
 
+#include "FakeHost.h"
 #include "ScriptedDialogs.h"
 #include "TempBase.h"
 #include "hostlink/TfmConnect.h"
+#include "logentry/TfmCollectScores.h"
 #include "logentry/TfmLogQuery.h"
+#include "logentry/TfmScoreLogs.h"
+#include "logentry/TfmShowScores.h"
 #include "practice/TfmSelectPractice.h"
 #include "session/TfmMain.h"
 #include "util/Clock.h"
@@ -43,5 +47,21 @@ public:
     std::unique_ptr<TfmMain> main;
     std::unique_ptr<TfmConnect> fmConnect;
     std::unique_ptr<TfmLogQuery> logQuery;
+    std::unique_ptr<TfmCollectScores> collectScores;
+    std::unique_ptr<TfmScoreLogs> scoreLogs;
+    std::unique_ptr<TfmShowScores> showScores;
     std::unique_ptr<TfmSelectPractice> selectPractice;
+};
+
+// A station whose connection settings point at a fake host on 127.0.0.1.
+class HostedTestStation : public TestStation
+{
+public:
+    explicit HostedTestStation(const QStringList &config = {"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
+
+    // Presses Connect on the main window and takes the connection window
+    // through both steps to "Position 2"; the host accepts or rejects it.
+    bool connectToHost(bool accept = true);
+
+    FakeHost host;
 };

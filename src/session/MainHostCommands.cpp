@@ -1,0 +1,211 @@
+#include "MainHostCommands.h"
+
+#include "TfmMain.h"
+#include "hostlink/TfmConnect.h"
+#include "ui/Dialogs.h"
+#include "util/Clock.h"
+#include "ui_TfmMain.h"
+#include "util/FileUtil.h"
+
+#include <QFileInfo>
+
+using HostProtocol::HostCommand;
+
+void MainHostCommands::Handle(HostCommand command, const QString &message)
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    switch (command) {
+    case HostCommand::StartTest: startTest(); break;
+    case HostCommand::PauseTest: pauseTest(); break;
+    case HostCommand::ResumeTest: resumeTest(); break;
+    case HostCommand::ResetTest: resetTest(); break;
+    case HostCommand::EnableFinalScore:
+        ui.pnMessage->setText(QStringLiteral("Results will appear in a few seconds"));
+        break;
+    case HostCommand::ForceSubmit:
+        if (!m_main.session().demoRunning)
+            m_main.CloseLog();
+        break;
+    case HostCommand::PerformDisconnect: performDisconnect(); break;
+    case HostCommand::ScoreTest: scoreTest(message); break;
+    case HostCommand::PlayerAccepted: playerAccepted(); break;
+    case HostCommand::PlayerRejected: playerRejected(); break;
+    case HostCommand::StartDemo: startDemo(message); break;
+    case HostCommand::StopDemo: stopDemo(); break;
+    case HostCommand::SetWaveFile: setWaveFile(message); break;
+    case HostCommand::ValidateWaveFile: validateWaveFile(message); break;
+    case HostCommand::PlayWelcome: playWelcome(); break;
+    // The link's own commands stay with the connection window.
+    case HostCommand::HealthCheck:
+    case HostCommand::PositionAccepted:
+    case HostCommand::PositionRejected:
+    case HostCommand::None: break;
+    }
+}
+
+bool MainHostCommands::IsPlainFileName(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(u':') &&
+           name != u"." && name != u".." && !name.contains(QChar(0));
+}
+
+void MainHostCommands::startTest()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.ebCallEntry->clear();
+    ui.ebCallEntry->setReadOnly(false);
+    const bool computer = m_main.logTypeIndex() == 0;
+    ui.ebCallEntry->setEnabled(computer);
+    m_main.StartTest();
+    if (computer)
+        ui.ebCallEntry->setFocus();
+}
+
+void MainHostCommands::pauseTest()
+{
+    m_main.MediaPlayer1().pause();
+    m_main.tmPCComplete().stop();
+}
+
+void MainHostCommands::resumeTest()
+{
+    m_main.MediaPlayer1().resume();
+    m_main.tmPCComplete().start();
+}
+
+void MainHostCommands::resetTest()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.ebCallSign->clear();
+    ui.ebCallSign->setReadOnly(false);
+    ui.ebCallEntry->clear();
+    ui.ebCallEntry->setReadOnly(true);
+    ui.ebCallEntry->setStyleSheet(QString());
+    ui.pnMessage->setText(QStringLiteral("Type your call in box 1 and press the Enter key"));
+    ui.pnDemo->setText(QStringLiteral("Demo reset"));
+    ui.rgLogType->setEnabled(true);
+    ui.gbConnection->setEnabled(true);
+    m_main.setLogTypeIndex(0);
+    ui.ebCallSign->setFocus();
+}
+
+void MainHostCommands::performDisconnect()
+{
+    // The connection window has already reset the link and its own panels.
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.ebNetStatus->setText(QStringLiteral("Disconnected"));
+    ui.bnConnect->setText(QStringLiteral("Connect"));
+}
+
+void MainHostCommands::scoreTest(const QString &message)
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    const QString call = m_main.windows().connect ? m_main.windows().connect->RegisteredCall() : QString();
+    const HostProtocol::ScoreResult result = HostProtocol::ReadScoreResult(message);
+    if (result.paperLog)
+        ui.ebCallEntry->setText(call + QStringLiteral(" Paper log - score posted later"));
+    else
+        ui.ebCallEntry->setText(call + QStringLiteral(" Score=") + result.score + QStringLiteral(" Rank=") +
+                                result.rank);
+    ui.ebCallEntry->setEnabled(false);
+}
+
+void MainHostCommands::playerAccepted()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    const bool computer = m_main.logTypeIndex() == 0;
+    ui.pnMessage->setText(QStringLiteral("Callsign ok -- please wait for start"));
+    ui.ebCallEntry->setEnabled(computer);
+    ui.ebCallEntry->setText(QStringLiteral("Please wait for the audio to start"));
+    if (computer)
+        ui.ebCallEntry->setFocus();
+    ui.ebCallEntry->setReadOnly(true);
+    ui.ebCallSign->setReadOnly(true);
+}
+
+void MainHostCommands::playerRejected()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.pnMessage->setText(QStringLiteral("Callsign already in use -- try another"));
+    ui.ebCallSign->clear();
+    ui.ebCallSign->setReadOnly(false);
+    ui.ebCallSign->setFocus();
+}
+
+void MainHostCommands::startDemo(const QString &message)
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    TestSession &session = m_main.session();
+    ui.pnDemo->setVisible(true);
+    ui.pnMessage->clear();
+    if (!m_main.demoAvailable()) {
+        ui.pnDemo->setText(QStringLiteral("Demos not supported"));
+        return;
+    }
+    m_main.demoCalls().Seed(quint32(m_main.clock().now().toMSecsSinceEpoch()));
+    ui.ebCallEntry->setText(QStringLiteral("Demo underway"));
+    ui.ebCallEntry->setReadOnly(true);
+    // The interval is held to a sane range, so no value can flood the host.
+    m_main.tmDemoTimer().start(HostProtocol::DemoIntervalSeconds(message) * 1000);
+    session.demoRunning = true;
+    session.setAudioStart(m_main.clock().now());
+    session.logFolder = m_main.paths().demoLogs();
+    // The demonstration's log holds the demonstration's calls only.
+    session.BeginTest();
+    ui.moCallsLogged->clear();
+    session.logFile = JoinPath(session.logFolder, m_main.logIdentifier() + QStringLiteral(".log"));
+    session.logOpen = false;
+    m_main.LoadDemoCalls();
+    m_main.OpenAndPlayCurrentWave();
+    m_main.BeginLog(session.logFile);
+    ui.pnDemo->setText(QStringLiteral("Demo underway"));
+}
+
+void MainHostCommands::stopDemo()
+{
+    TestSession &session = m_main.session();
+    // Without a demonstration there is nothing to stop, and no running
+    // test's log may be closed early.
+    if (!session.demoRunning)
+        return;
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.ebCallEntry->setText(QStringLiteral("Demo over"));
+    ui.ebCallEntry->setReadOnly(true);
+    m_main.tmDemoTimer().stop();
+    ui.pnDemo->setText(QStringLiteral("Demo over"));
+    session.demoRunning = false;
+    m_main.CloseLog();
+    session.logFolder = m_main.paths().networkedLogs();
+    session.logFile = JoinPath(session.logFolder, m_main.logIdentifier() + QStringLiteral(".log"));
+}
+
+void MainHostCommands::setWaveFile(const QString &message)
+{
+    const QString name = HostProtocol::WaveFileName(message);
+    if (!IsPlainFileName(name)) {
+        m_main.dialogs().Message(&m_main, QStringLiteral("DEBUG:No wave file specified by host"),
+                                 QStringLiteral("Vorlix Player"), Dialogs::Icon::None, Dialogs::Ok);
+        return;
+    }
+    m_main.setCurrentWaveFile(name);
+}
+
+void MainHostCommands::validateWaveFile(const QString &message)
+{
+    const QString name = HostProtocol::WaveFileName(message);
+    if (name.isEmpty() || !m_main.windows().connect)
+        return;
+    HostProtocol::WaveFileStatus status = HostProtocol::WaveFileStatus::NameError;
+    if (IsPlainFileName(name))
+        status = HostProtocol::WaveFileStatusFor(name, m_main.currentWaveName(),
+                                                 FileExistsAnyCase(m_main.currentWavePath()));
+    m_main.windows().connect->SendToHost(HostProtocol::WaveFileStatusMessage(status));
+}
+
+void MainHostCommands::playWelcome()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    if (ui.ebCallSign->isEnabled() || ui.ebCallEntry->isEnabled())
+        return;
+    m_main.OpenWithShell(m_main.config().welcomePath());
+}

@@ -1,0 +1,39 @@
+#pragma once
+// What the main window does on each host command: the networked competition
+// as the host drives it (wave file, welcome, start, pause, resume,
+// demonstration, forced submission, score, reset, disconnection).
+
+#include "hostlink/HostProtocol.h"
+
+#include <QString>
+
+class TfmMain;
+
+class MainHostCommands
+{
+public:
+    explicit MainHostCommands(TfmMain &main) : m_main(main) {}
+
+    void Handle(HostProtocol::HostCommand command, const QString &message);
+
+    // A wave file name from the host names a file in the program's folder
+    // only: no separator, no "..", nothing absolute.
+    static bool IsPlainFileName(const QString &name);
+
+private:
+    void startTest();
+    void pauseTest();
+    void resumeTest();
+    void resetTest();
+    void performDisconnect();
+    void scoreTest(const QString &message);
+    void playerAccepted();
+    void playerRejected();
+    void startDemo(const QString &message);
+    void stopDemo();
+    void setWaveFile(const QString &message);
+    void validateWaveFile(const QString &message);
+    void playWelcome();
+
+    TfmMain &m_main;
+};
