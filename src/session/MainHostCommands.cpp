@@ -3,8 +3,8 @@
 #include "TfmMain.h"
 #include "hostlink/TfmConnect.h"
 #include "ui/Dialogs.h"
-#include "util/Clock.h"
 #include "ui_TfmMain.h"
+#include "util/Clock.h"
 #include "util/FileUtil.h"
 
 #include <QFileInfo>
@@ -15,10 +15,18 @@ void MainHostCommands::Handle(HostCommand command, const QString &message)
 {
     Ui::TfmMain &ui = *m_main.ui();
     switch (command) {
-    case HostCommand::StartTest: startTest(); break;
-    case HostCommand::PauseTest: pauseTest(); break;
-    case HostCommand::ResumeTest: resumeTest(); break;
-    case HostCommand::ResetTest: resetTest(); break;
+    case HostCommand::StartTest:
+        startTest();
+        break;
+    case HostCommand::PauseTest:
+        pauseTest();
+        break;
+    case HostCommand::ResumeTest:
+        resumeTest();
+        break;
+    case HostCommand::ResetTest:
+        resetTest();
+        break;
     case HostCommand::EnableFinalScore:
         ui.pnMessage->setText(QStringLiteral("Results will appear in a few seconds"));
         break;
@@ -26,20 +34,39 @@ void MainHostCommands::Handle(HostCommand command, const QString &message)
         if (!m_main.session().demoRunning)
             m_main.CloseLog();
         break;
-    case HostCommand::PerformDisconnect: performDisconnect(); break;
-    case HostCommand::ScoreTest: scoreTest(message); break;
-    case HostCommand::PlayerAccepted: playerAccepted(); break;
-    case HostCommand::PlayerRejected: playerRejected(); break;
-    case HostCommand::StartDemo: startDemo(message); break;
-    case HostCommand::StopDemo: stopDemo(); break;
-    case HostCommand::SetWaveFile: setWaveFile(message); break;
-    case HostCommand::ValidateWaveFile: validateWaveFile(message); break;
-    case HostCommand::PlayWelcome: playWelcome(); break;
+    case HostCommand::PerformDisconnect:
+        performDisconnect();
+        break;
+    case HostCommand::ScoreTest:
+        scoreTest(message);
+        break;
+    case HostCommand::PlayerAccepted:
+        playerAccepted();
+        break;
+    case HostCommand::PlayerRejected:
+        playerRejected();
+        break;
+    case HostCommand::StartDemo:
+        startDemo(message);
+        break;
+    case HostCommand::StopDemo:
+        stopDemo();
+        break;
+    case HostCommand::SetWaveFile:
+        setWaveFile(message);
+        break;
+    case HostCommand::ValidateWaveFile:
+        validateWaveFile(message);
+        break;
+    case HostCommand::PlayWelcome:
+        playWelcome();
+        break;
     // The link's own commands stay with the connection window.
     case HostCommand::HealthCheck:
     case HostCommand::PositionAccepted:
     case HostCommand::PositionRejected:
-    case HostCommand::None: break;
+    case HostCommand::None:
+        break;
     }
 }
 

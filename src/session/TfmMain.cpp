@@ -21,10 +21,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QUrl>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QUrl>
 
 namespace {
 
@@ -117,7 +117,8 @@ QString TfmMain::TitleFor(const QString &executablePath)
 
 void TfmMain::showStartupMessage(const QString &text, const QString &caption)
 {
-    m_dialogs.Message(this, CopyBounded(text, kStartupMessageMax), caption, Dialogs::Icon::Warning, Dialogs::Ok);
+    m_dialogs.Message(this, CopyBounded(text, kStartupMessageMax), caption, Dialogs::Icon::Warning,
+                      Dialogs::Ok);
 }
 
 bool TfmMain::FormActivate()
@@ -162,7 +163,8 @@ bool TfmMain::FormActivate()
         setLogTypeIndex(0);
         if (m_config.hidePracticeMode())
             m_ui->rbPractice->setVisible(false);
-        if (!m_ui->rbPractice->isHidden() && m_ui->rbPractice->isEnabled() && m_config.startInPracticeMode()) {
+        if (!m_ui->rbPractice->isHidden() && m_ui->rbPractice->isEnabled() &&
+            m_config.startInPracticeMode()) {
             m_ui->rbPractice->setChecked(true);
             rbPracticeClick();
         }
@@ -189,7 +191,7 @@ bool TfmMain::IsLocalMode() const
     return mode() != OperatingMode::Networked;
 }
 
-bool TfmMain::connected() const
+bool TfmMain::isConnected() const
 {
     return m_windows.connect && m_windows.connect->Connected();
 }
@@ -225,7 +227,9 @@ void TfmMain::LoadInstructions()
     };
     const InstructionRow *rows = logTypeIndex() == 0 ? computer : paper;
     const OperatingMode m = mode();
-    const InstructionRow &row = rows[m == OperatingMode::StandAlone ? 0 : m == OperatingMode::Practice ? 1 : 2];
+    const InstructionRow &row = rows[m == OperatingMode::StandAlone ? 0
+                                     : m == OperatingMode::Practice ? 1
+                                                                    : 2];
     m_ui->Label4->setText(QString::fromLatin1(row.title));
     m_ui->moInstruct->clear();
     const QStringList lines = TextFile::readLines(m_paths.instructionFile(QString::fromLatin1(row.file)));
@@ -256,8 +260,8 @@ void TfmMain::rbStandAloneClick()
     const int answer = m_dialogs.Message(this,
                                          QStringLiteral("You should only use the standalone mode at the ") +
                                              QStringLiteral("administrator's request. Continue?"),
-                                         QStringLiteral("Changing to Standalone mode"), Dialogs::Icon::Warning,
-                                         Dialogs::Yes | Dialogs::No);
+                                         QStringLiteral("Changing to Standalone mode"),
+                                         Dialogs::Icon::Warning, Dialogs::Yes | Dialogs::No);
     if (answer != Dialogs::Yes) {
         m_ui->rbNetworked->setChecked(true);
         rbNetworkedClick();
@@ -268,7 +272,8 @@ void TfmMain::rbStandAloneClick()
     if (MediaPlayer1().position() < 1 && m_ui->ebCallSign->text().trimmed().isEmpty()) {
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setFocus();
-        m_ui->pnMessage->setText(QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
+        m_ui->pnMessage->setText(
+            QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
     }
 }
 
@@ -283,13 +288,14 @@ void TfmMain::rbPracticeClick()
     if (MediaPlayer1().position() < 1 && m_ui->ebCallSign->text().trimmed().isEmpty()) {
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setFocus();
-        m_ui->pnMessage->setText(QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
+        m_ui->pnMessage->setText(
+            QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
     }
 }
 
 // ------------------------------------------------------------- connection
 
-int TfmMain::showCentred(QDialog *dialog)
+int TfmMain::ShowCentred(QDialog *dialog)
 {
     Dialogs::CentreOver(dialog, this);
     return m_dialogs.ShowModal(dialog);
@@ -301,7 +307,7 @@ void TfmMain::bnConnectClick()
         return;
     if (m_ui->bnConnect->text() == u"Connect") {
         m_windows.connect->setSettingsFileName(m_paths.restartSettings());
-        showCentred(m_windows.connect);
+        ShowCentred(m_windows.connect);
         if (!m_windows.connect->Connected())
             return;
         m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_windows.connect->positionText());
@@ -342,7 +348,7 @@ QString TfmMain::logIdentifier() const
 {
     // The identifier registered with the host names the player's logs, also
     // after a demonstration has left "Wait for reset" in box 1.
-    if (connected() && !m_windows.connect->RegisteredCall().isEmpty())
+    if (isConnected() && !m_windows.connect->RegisteredCall().isEmpty())
         return m_windows.connect->RegisteredCall();
     return m_ui->ebCallSign->text();
 }
@@ -408,24 +414,26 @@ void TfmMain::giveCallSignBack(const QString &text)
 void TfmMain::askLoggingMethod()
 {
     if (m_windows.logQuery)
-        showCentred(m_windows.logQuery);
+        ShowCentred(m_windows.logQuery);
     setLogTypeIndex(!m_windows.logQuery || m_windows.logQuery->computerLog() ? 0 : 1);
 }
 
 void TfmMain::enterInCallSign()
 {
     const QString typed = m_ui->ebCallSign->text();
-    const bool isConnected = connected();
-    SignInCheck check = CheckIdentifier(typed, mode() == OperatingMode::StandAlone, isConnected, m_paths);
+    const bool linked = isConnected();
+    SignInCheck check = CheckIdentifier(typed, mode() == OperatingMode::StandAlone, linked, m_paths);
     m_foundLogs = std::move(check.foundLogs);
     if (!check.refusal.isEmpty()) {
-        m_dialogs.Message(this, check.refusal, QApplication::applicationName(), Dialogs::Icon::None, Dialogs::Ok);
+        m_dialogs.Message(this, check.refusal, QApplication::applicationName(), Dialogs::Icon::None,
+                          Dialogs::Ok);
         m_ui->ebCallSign->setFocus();
         return;
     }
-    if (isConnected) {
+    if (linked) {
         askLoggingMethod();
-        const auto method = computerLog() ? HostProtocol::LogMethod::Computer : HostProtocol::LogMethod::Paper;
+        const auto method =
+            computerLog() ? HostProtocol::LogMethod::Computer : HostProtocol::LogMethod::Paper;
         m_ui->ebCallEntry->setEnabled(computerLog());
         m_windows.connect->SendToHost(HostProtocol::RegisterPlayerMessage(typed, method));
         m_windows.connect->setRegisteredCall(typed);
@@ -435,9 +443,15 @@ void TfmMain::enterInCallSign()
     m_ui->ebCallEntry->clear();
     try {
         switch (mode()) {
-        case OperatingMode::StandAlone: StartStandaloneTest(); break;
-        case OperatingMode::Practice: StartPracticeTest(); break;
-        case OperatingMode::Networked: StartTest(); break;
+        case OperatingMode::StandAlone:
+            StartStandaloneTest();
+            break;
+        case OperatingMode::Practice:
+            StartPracticeTest();
+            break;
+        case OperatingMode::Networked:
+            StartTest();
+            break;
         }
     } catch (const StationError &) {
         // The test did not start (its audio or check list could not be
@@ -467,12 +481,12 @@ void TfmMain::enterInCallEntry()
 
 void TfmMain::LogCall()
 {
-    const auto logged = m_session.LogCall(m_ui->ebCallEntry->text(), mode(), m_config.standAloneCallsPresent(),
-                                          m_clock.now());
+    const auto logged = m_session.LogCall(m_ui->ebCallEntry->text(), mode(),
+                                          m_config.standAloneCallsPresent(), m_clock.now());
     if (!logged)
         return;
     m_ui->moCallsLogged->appendPlainText(logged->call);
-    if (connected())
+    if (isConnected())
         m_windows.connect->SendToHost(HostProtocol::LogCallMessage(logged->call));
     // On the disk at once: a crash, a power cut or a vanished host loses
     // nothing. If the file cannot take it, the call is still in the list,
@@ -521,9 +535,9 @@ void TfmMain::StartTest()
     m_session.testCompleted = false;
     m_ui->rgLogType->setEnabled(false);
     m_ui->gbConnection->setEnabled(false);
-    m_ui->pnMessage->setText(computerLog()
-                                 ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
-                                 : QStringLiteral("Make sure your call is at the top of your log sheet"));
+    m_ui->pnMessage->setText(
+        computerLog() ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
+                      : QStringLiteral("Make sure your call is at the top of your log sheet"));
     openAndPlay(m_currentWavePath, false);
     // The log file starts once the test really runs.
     BeginLog(m_session.logFile);
@@ -563,14 +577,15 @@ bool TfmMain::choosePracticeCase()
     for (const TWaveSourcePair &source : m_config.practiceSources())
         dialog.AddSource(&source);
     dialog.SelectFirstCase();
-    showCentred(&dialog);
+    ShowCentred(&dialog);
     const QString caption = QStringLiteral("Practice case not selected");
     if (!dialog.caseSelected()) {
-        const int retry = m_dialogs.Message(this, QStringLiteral("You have not selected a practice case - Retry?"),
-                                            caption, Dialogs::Icon::Warning, Dialogs::Yes | Dialogs::No);
+        const int retry =
+            m_dialogs.Message(this, QStringLiteral("You have not selected a practice case - Retry?"), caption,
+                              Dialogs::Icon::Warning, Dialogs::Yes | Dialogs::No);
         if (retry == Dialogs::Yes) {
             dialog.OfferAllCases();
-            showCentred(&dialog);
+            ShowCentred(&dialog);
             if (!dialog.caseSelected())
                 m_dialogs.Message(this, QStringLiteral("You have not selected a practice case"), caption,
                                   Dialogs::Icon::Warning, Dialogs::Ok);
@@ -592,7 +607,8 @@ bool TfmMain::choosePracticeCase()
     m_session.checkList().clear();
     m_session.checkList().addAll(TextFile::readLines(chosen->callsPath()));
     m_session.checkListPath = chosen->callsPath();
-    m_session.practiceCaseFolder = JoinPath(m_paths.practiceTimedScores(), CaseFolderName(chosen->testCaseName()));
+    m_session.practiceCaseFolder =
+        JoinPath(m_paths.practiceTimedScores(), CaseFolderName(chosen->testCaseName()));
     if (!QFileInfo(m_session.practiceCaseFolder).isDir())
         QDir().mkdir(m_session.practiceCaseFolder);
     m_practiceWavePath = chosen->wavePath();
@@ -618,8 +634,8 @@ void TfmMain::startLocalTest(bool practice)
     m_session.player = callSign;
     m_session.logFile = JoinPath(logFolder, id + QStringLiteral(".log"));
     m_session.logOpen = false;
-    m_session.timedScoreFile = CopyBounded(JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt")),
-                                           kPathMax);
+    m_session.timedScoreFile =
+        CopyBounded(JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt")), kPathMax);
     openAndPlay(practice ? m_practiceWavePath : m_config.standAloneWavePath(), true);
     BeginLog(m_session.logFile);
     m_ui->lblStandAloneStatus->setText((practice ? QStringLiteral("Practice test underway for ")
@@ -635,7 +651,8 @@ void TfmMain::startLocalTest(bool practice)
 void TfmMain::tmPCCompleteTimer()
 {
     const qint64 remaining = m_session.RemainingSeconds(m_clock.now());
-    m_ui->pnDemo->setText(QStringLiteral("Demo Time Remaining=") + FormatMinSec(int(std::clamp<qint64>(remaining, 0, 1 << 30))));
+    m_ui->pnDemo->setText(QStringLiteral("Demo Time Remaining=") +
+                          FormatMinSec(int(std::clamp<qint64>(remaining, 0, 1 << 30))));
     if (remaining >= 1)
         return;
     m_tmPCComplete.stop();
@@ -643,7 +660,6 @@ void TfmMain::tmPCCompleteTimer()
     if (IsLocalMode())
         CompleteLocalTest();
 }
-
 
 void TfmMain::setCurrentWaveFile(const QString &name)
 {
@@ -697,110 +713,14 @@ void TfmMain::BeginLog(const QString &path)
     m_session.logOpen = TextFile::tryWriteLines(path, {});
 }
 
-bool TfmMain::writeLog()
-{
-    m_session.logOpen = false;
-    if (m_session.logFile.isEmpty())
-        return true; // no test has named a log yet: nothing to save
-    TextFile::writeLines(m_session.logFile, m_session.calls());
-    return true;
-}
-
 void TfmMain::OpenAndPlayCurrentWave()
 {
     openAndPlay(m_currentWavePath, false);
 }
 
-void TfmMain::CloseLog()
-{
-    m_ui->moCallsLogged->clear();
-    if (connected())
-        m_windows.connect->SendToHost(HostProtocol::FinalizeLogMessage());
-    m_ui->ebCallEntry->setEnabled(false);
-    m_ui->ebCallEntry->setStyleSheet(QStringLiteral("background-color: rgb(255, 255, 128);"));
-    writeLog();
-    ResetSignIn();
-    m_ui->ebCallSign->setText(QStringLiteral("Wait for reset"));
-    m_ui->pnMessage->setText(QStringLiteral("Your session has completed -- thanks for playing."));
-}
-
-void TfmMain::CompleteLocalTest()
-{
-    if (mode() == OperatingMode::Practice)
-        completePractice();
-    else
-        completeStandAlone();
-}
-
-void TfmMain::completeStandAlone()
-{
-    writeLog();
-    m_ui->ebCallSign->clear();
-    m_ui->ebCallSign->setEnabled(true);
-    m_ui->ebCallSign->setFocus();
-    m_ui->ebCallEntry->clear();
-    if (!m_config.standAloneCallsPresent() || !computerLog()) {
-        m_ui->ebCallEntry->setText(QStringLiteral("Your score will be available later"));
-    } else {
-        const TScore score = ScoreLog(m_config.standAloneCallsPath(), m_session.logFile);
-        m_ui->ebCallEntry->setText(ScoreText(score));
-        // The ranking names the player who has just finished.
-        ShowStandAloneScores(m_session.player);
-        TextFile::writeLines(m_session.timedScoreFile, m_session.timedScoreLines());
-    }
-    MediaPlayer1().rewind();
-    m_ui->lblStandAloneStatus->setText(QStringLiteral("StandAlone test logged for ") + m_session.logFile);
-    m_ui->moCallsLogged->clear();
-    m_ui->pnMessage->setText(QStringLiteral("Click here to see other scores"));
-    setLogTypeIndex(0);
-}
-
-void TfmMain::completePractice()
-{
-    writeLog();
-    TextFile::writeLines(m_session.timedScoreFile, m_session.timedScoreLines());
-    m_ui->ebCallSign->clear();
-    m_ui->ebCallSign->setEnabled(true);
-    m_ui->ebCallSign->setFocus();
-    m_ui->ebCallEntry->clear();
-    if (!FileExistsAnyCase(m_session.checkListPath) || !computerLog()) {
-        m_dialogs.Message(this,
-                          QStringLiteral("To ensure accurate scoring of your paper log ") +
-                              QStringLiteral("you should enter it NOW"),
-                          QStringLiteral("Enter paper log now!"), Dialogs::Icon::Warning, Dialogs::Ok);
-        m_ui->ebCallEntry->setText(QStringLiteral("Use Enter Paper Log button to enter your log"));
-        setLogTypeIndex(1);
-    } else {
-        const TScore score = ScoreLog(m_session.checkListPath, m_session.logFile);
-        const QString line = m_clock.now().toString(QStringLiteral("dd-MMM-yyyy, hh:mm")) + u',' +
-                             m_session.logFile + QStringLiteral(",Computer,") + m_session.practiceCaseName +
-                             u',' + QString::number(score.calls) + u',' + QString::number(score.chars);
-        if (!TextFile::tryAppendLine(m_paths.practiceHistory(), line))
-            throw StationError::cannotOpen(m_paths.practiceHistory());
-        m_ui->ebCallEntry->setText(ScoreText(score));
-        m_ui->pnMessage->setText(QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
-        m_ui->lblStandAloneStatus->setText(QStringLiteral("Practice test logged as ") + m_session.logFile);
-        // The window stays responsive during the pause.
-        m_tmPracticePrompt.start();
-        setLogTypeIndex(0);
-    }
-    MediaPlayer1().rewind();
-    m_ui->moCallsLogged->clear();
-}
-
 void TfmMain::tmPracticePromptTimer()
 {
     m_ui->pnMessage->setText(QStringLiteral("Click here to see previous practice scores"));
-}
-
-void TfmMain::ShowStandAloneScores(const QString &player)
-{
-    const QStringList lines = ScoreStandAloneLogs(m_paths.standAloneLogs(), m_config.standAloneCallsPath());
-    TextFile::writeLines(m_paths.standAloneResults(), lines);
-    if (!m_windows.showScores)
-        return;
-    m_windows.showScores->Fill(player, lines);
-    showCentred(m_windows.showScores);
 }
 
 void TfmMain::pnMessageClick()
@@ -818,24 +738,22 @@ void TfmMain::pnMessageClick()
     ResetSignIn();
 }
 
+void TfmMain::CloseLog()
+{
+    m_completion.CloseLog();
+}
+
+void TfmMain::CompleteLocalTest()
+{
+    m_completion.CompleteLocalTest();
+}
+
+void TfmMain::ShowStandAloneScores(const QString &player)
+{
+    m_completion.ShowStandAloneScores(player);
+}
+
 void TfmMain::bnCollectScoresClick()
 {
-    // The administrator's password stands in front of the scoring.
-    if (m_windows.collectScores) {
-        m_windows.collectScores->setExpectedPassword(m_config.adminPassword());
-        showCentred(m_windows.collectScores);
-        if (!m_windows.collectScores->accepted()) {
-            m_dialogs.Message(this, QStringLiteral("The password is not correct"), QStringLiteral("Password Entry"),
-                              Dialogs::Icon::Warning, Dialogs::Ok);
-            return;
-        }
-    }
-    if (!m_windows.scoreLogs)
-        return;
-    m_windows.scoreLogs->setBaseFolder(m_paths.baseFolder());
-    showCentred(m_windows.scoreLogs);
-    if (!m_windows.scoreLogs->scoreRequested())
-        return;
-    const QStringList lines = ScoreStandAloneLogs(m_paths.standAloneLogs(), m_config.standAloneCallsPath());
-    TextFile::writeLines(m_windows.scoreLogs->destinationFile(), lines);
+    m_completion.CollectScores();
 }

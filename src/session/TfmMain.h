@@ -8,6 +8,7 @@
 #include "DemoCalls.h"
 #include "MainHostCommands.h"
 #include "PlayerConfig.h"
+#include "TestCompletion.h"
 #include "TestSession.h"
 #include "hostlink/HostCommandHandler.h"
 #include "util/SessionPaths.h"
@@ -87,6 +88,10 @@ public:
     void OpenAndPlayCurrentWave();
     // Opens a file with the desktop's application for its type, not waiting.
     void OpenWithShell(const QString &path);
+    // The connection window's link is up.
+    bool isConnected() const;
+    // Shows a window modally, centred over the main window.
+    int ShowCentred(QDialog *dialog);
     // The identifier that names a networked or demonstration log.
     QString logIdentifier() const;
     void setShellOpener(std::function<void(const QString &)> opener) { m_shellOpener = std::move(opener); }
@@ -142,9 +147,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool connected() const;
     bool computerLog() const { return logTypeIndex() == 0; }
-    int showCentred(QDialog *dialog);
     void askLoggingMethod();
     void enterInCallSign();
     void enterInCallEntry();
@@ -153,9 +156,6 @@ private:
     void openAndPlay(const QString &wavePath, bool localTest);
     bool choosePracticeCase();
     void startLocalTest(bool practice);
-    bool writeLog();
-    void completeStandAlone();
-    void completePractice();
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;
@@ -178,6 +178,7 @@ private:
     QTimer m_tmPracticePrompt;
     StationWindows m_windows;
     MainHostCommands m_hostCommands{*this};
+    TestCompletion m_completion{*this};
     std::function<void(const QString &)> m_shellOpener;
     bool m_demoAvailable = false;
     int m_activation = -1; // -1 not yet activated, 0 must end, 1 running

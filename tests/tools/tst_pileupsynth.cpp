@@ -4,12 +4,9 @@
 // scores read back through the station's own reader as the configuration's
 // winner fields say.
 
-#include "pileup-synth/AtomicFileSet.h"
-#include "pileup-synth/CompetitorSimulator.h"
 #include "pileup-synth/PileupPlanner.h"
 #include "pileup-synth/PileupRenderer.h"
 #include "pileup-synth/SampleTree.h"
-#include "pileup-synth/SynthError.h"
 #include "pileup-synth/SynthWave.h"
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
@@ -24,73 +21,48 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace {
 
 // Morse as the operator knows it, kept apart from the synthesizer's table.
-const std::map<QString, QChar> &MorseTable()
+QString Letter(const QString &symbol)
 {
-    static const std::map<QString, QChar> table = [] {
-        const char *letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/";
-        const char *codes[] = {".-",    "-...",  "-.-.",  "-..",   ".",     "..-.",  "--.",   "....",
-                               "..",    ".---",  "-.-",   ".-..",  "--",    "-.",    "---",   ".--.",
-                               "--.-",  ".-.",   "...",   "-",     "..-",   "...-",  ".--",   "-..-",
-                               "-.--",  "--..",  "-----", ".----", "..---", "...--", "....-", ".....",
-                               "-....", "--...", "---..", "----.", "-..-."};
-        std::map<QString, QChar> t;
-        for (int i = 0; letters[i]; ++i)
-            t[QString::fromLatin1(codes[i])] = QLatin1Char(letters[i]);
-        return t;
-    }();
-    return table;
+    static const QStringList codes =
+        QStringLiteral(
+            ".- -... -.-. -.. . ..-. --. .... .. .--- -.- .-.. -- -. --- .--. --.- .-. ... - ..- ...- "
+            ".-- -..- -.-- --.. ----- .---- ..--- ...-- ....- ..... -.... --... ---.. ----. -..-.")
+            .split(u' ');
+    const qsizetype i = codes.indexOf(symbol);
+    return i < 0 ? QStringLiteral("?") : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/").mid(i, 1);
 }
 
-// A plain envelope-threshold decoder: rectify, smooth over a few
-// milliseconds, key down above half the peak; marks longer than two dits are
-// dahs, gaps longer than two dits end a character and longer than five a word.
-QString DecodeMorse(const std::vector<qint16> &samples, int rate, double wpm)
+// A plain envelope-threshold decoder: rectify, smooth over 4 ms, key down
+// above half the peak; marks longer than two dits are dahs, gaps longer than
+// two dits end a character and longer than five a word.
+QString DecodeMorse(const std::vector<qint16> &s, int rate, double wpm)
 {
-    const int window = std::max(1, rate * 4 / 1000);
-    std::vector<double> envelope(samples.size(), 0.0);
-    double sum = 0.0, peak = 0.0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        sum += std::abs(double(samples[i]));
-        if (i >= size_t(window))
-            sum -= std::abs(double(samples[i - size_t(window)]));
-        envelope[i] = sum / window;
-        peak = std::max(peak, envelope[i]);
-    }
-    const double threshold = peak / 2.0;
-    const double dit = 1.2 / wpm * rate;
+    const size_t window = size_t(rate * 4 / 1000);
+    std::vector<double> envelope(s.size());
+    double sum = 0.0;
+    for (size_t i = 0; i < s.size(); ++i)
+        envelope[i] = sum += std::abs(s[i]) - (i >= window ? std::abs(s[i - window]) : 0);
+    const double threshold = *std::max_element(envelope.begin(), envelope.end()) / 2.0,
+                 dit = 1.2 / wpm * rate;
     QString text, symbol;
-    bool on = false;
     size_t runStart = 0;
-    auto flushSymbol = [&] {
-        if (symbol.isEmpty())
-            return;
-        const auto it = MorseTable().find(symbol);
-        text += it == MorseTable().end() ? QChar(u'?') : it->second;
-        symbol.clear();
-    };
-    for (size_t i = 0; i <= samples.size(); ++i) {
-        const bool now = i < samples.size() && envelope[i] > threshold;
-        if (now == on && i < samples.size())
+    for (size_t i = 1; i <= s.size(); ++i) {
+        const bool on = envelope[i - 1] > threshold;
+        if (i < s.size() && (envelope[i] > threshold) == on)
             continue;
         const double length = double(i - runStart);
         if (on) {
             symbol += length > 2.0 * dit ? u'-' : u'.';
-        } else if (runStart > 0 && i < samples.size()) {
-            if (length > 2.0 * dit)
-                flushSymbol();
-            if (length > 5.0 * dit)
-                text += u' ';
+        } else if (runStart > 0 && i < s.size() && length > 2.0 * dit) {
+            text += Letter(std::exchange(symbol, QString())) + (length > 5.0 * dit ? " " : "");
         }
-        on = now;
         runStart = i;
     }
-    flushSymbol();
-    return text;
+    return text + Letter(symbol);
 }
 
 // Goertzel power at `hz` over samples [from, to), per sample.
@@ -98,37 +70,10 @@ double GoertzelPower(const std::vector<qint16> &s, int rate, double hz, size_t f
 {
     const double coeff = 2.0 * std::cos(2.0 * M_PI * hz / rate);
     double q1 = 0.0, q2 = 0.0;
-    for (size_t i = from; i < to && i < s.size(); ++i) {
-        const double q0 = coeff * q1 - q2 + s[i];
-        q2 = q1;
-        q1 = q0;
-    }
-    const double n = double(std::max<size_t>(1, to - from));
+    for (size_t i = from; i < to && i < s.size(); ++i)
+        q2 = std::exchange(q1, coeff * q1 - q2 + s[i]);
+    const double n = double(to - from);
     return (q1 * q1 + q2 * q2 - coeff * q1 * q2) / (n * n);
-}
-
-SynthOptions CleanSingleCaller(double wpm, double pitch, int rate)
-{
-    SynthOptions o;
-    o.seed = 11;
-    o.sampleRate = rate;
-    o.callers = 1;
-    o.lengthSeconds = 12.0;
-    o.wpmMin = o.wpmMax = wpm;
-    o.pitchCenterHz = pitch;
-    o.pitchSpreadHz = 0.0;
-    o.noise = false;
-    o.crashesPerMinute = 0.0;
-    o.fadingFraction = 0.0;
-    o.repeatProbability = 0.0;
-    o.returnProbability = 0.0;
-    return o;
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -143,31 +88,32 @@ private slots:
         struct Case
         {
             const char *call;
-            double wpm;
-            double pitch;
-            int rate;
+            double wpm, pitch;
+            int rate, repeats;
         };
-        const Case cases[] = {{"DL1ABC", 22, 500, 8000},
-                              {"K5XX", 30, 650, 11025},
-                              {"F/G4XYZ", 36, 800, 11025},
-                              {"JA1QRP/P", 40, 900, 22050},
-                              {"VE3ZZ", 25, 400, 16000}};
+        const Case cases[] = {{"DL1ABC", 22, 500, 8000, 1},
+                              {"F/G4XYZ", 36, 800, 11025, 1},
+                              {"JA1QRP/P", 40, 900, 22050, 1},
+                              {"OH2BH", 28, 700, 11025, 2}}; // sent twice: two words
         for (const Case &c : cases) {
-            const SynthOptions o = CleanSingleCaller(c.wpm, c.pitch, c.rate);
+            SynthOptions o;
+            o.seed = 11;
+            o.sampleRate = c.rate;
+            o.callers = 1;
+            o.lengthSeconds = 12.0;
+            o.wpmMin = o.wpmMax = c.wpm;
+            o.pitchCenterHz = c.pitch;
+            o.pitchSpreadHz = o.crashesPerMinute = o.fadingFraction = o.returnProbability = 0.0;
+            o.noise = false;
+            o.repeatProbability = c.repeats > 1 ? 0.95 : 0.0;
+            o.maxRepeats = c.repeats;
             const PileupPlan plan = PileupPlanner::plan(o, {QString::fromLatin1(c.call)});
-            QCOMPARE(plan.transmissions.size(), size_t(1));
+            QVERIFY(plan.transmissions.size() == 1 && plan.transmissions.front().repeats == c.repeats);
             const std::vector<qint16> samples = PileupRenderer::render(plan, o);
             QCOMPARE(samples.size(), size_t(o.lengthSeconds * c.rate));
-            QCOMPARE(DecodeMorse(samples, c.rate, c.wpm), QString::fromLatin1(c.call));
+            const QStringList sent(c.repeats, QString::fromLatin1(c.call));
+            QCOMPARE(DecodeMorse(samples, c.rate, c.wpm), sent.join(u' '));
         }
-
-        // A call sent twice in one transmission decodes as two words.
-        SynthOptions twice = CleanSingleCaller(28, 700, 11025);
-        twice.repeatProbability = 0.95;
-        twice.maxRepeats = 2;
-        const PileupPlan plan = PileupPlanner::plan(twice, {"OH2BH"});
-        QCOMPARE(plan.transmissions.front().repeats, 2);
-        QCOMPARE(DecodeMorse(PileupRenderer::render(plan, twice), 11025, 28), QString("OH2BH OH2BH"));
     }
 
     void audioAgreesWithTimeline()
@@ -184,233 +130,150 @@ private slots:
         const std::vector<qint16> s = PileupRenderer::render(plan, o);
         const int rate = o.sampleRate;
         const size_t block = size_t(rate / 10);
-
-        for (const PileupTransmission &t : plan.transmissions) {
-            const double pitch = plan.callerOf(t).pitchHz;
-            // Between: blocks where nobody within 60 Hz of this pitch sends.
-            double between = 0.0;
+        // Mean power at `pitch` over the blocks in [from, to) for which `take` holds.
+        auto meanPower = [&](double pitch, size_t from, size_t to, auto take) {
+            double sum = 0.0;
             int blocks = 0;
-            for (size_t from = 0; from + block <= s.size(); from += block) {
-                const double a = double(from) / rate, b = double(from + block) / rate;
-                const bool busy =
-                    std::any_of(plan.transmissions.begin(), plan.transmissions.end(), [&](auto &u) {
-                        return u.start < b + 0.05 && u.end > a - 0.05 &&
-                               std::abs(plan.callerOf(u).pitchHz - pitch) < 60.0;
-                    });
-                if (!busy) {
-                    between += GoertzelPower(s, rate, pitch, from, from + block);
+            for (; from + block <= to; from += block) {
+                if (take(double(from) / rate, double(from + block) / rate)) {
+                    sum += GoertzelPower(s, rate, pitch, from, from + block);
                     ++blocks;
                 }
             }
-            QVERIFY(blocks > 20);
-            between /= blocks;
-            double during = 0.0;
-            int inside = 0;
-            for (size_t from = size_t(t.start * rate); from + block <= size_t(t.end * rate); from += block) {
-                during += GoertzelPower(s, rate, pitch, from, from + block);
-                ++inside;
-            }
-            QVERIFY(inside > 0);
-            during /= inside;
-            QVERIFY2(during > 10.0 * between, qPrintable(QStringLiteral("%1 at %2 Hz: %3 during, %4 between")
-                                                             .arg(plan.callerOf(t).call)
-                                                             .arg(pitch)
-                                                             .arg(during)
-                                                             .arg(between)));
+            return std::make_pair(sum / std::max(1, blocks), blocks);
+        };
+        for (const PileupTransmission &t : plan.transmissions) {
+            const double pitch = plan.callerOf(t).pitchHz;
+            // Between: blocks where nobody within 60 Hz of this pitch sends.
+            const auto [between, quiet] = meanPower(pitch, 0, s.size(), [&](double a, double b) {
+                return std::none_of(plan.transmissions.begin(), plan.transmissions.end(), [&](auto &u) {
+                    return u.start < b + 0.05 && u.end > a - 0.05 &&
+                           std::abs(plan.callerOf(u).pitchHz - pitch) < 60.0;
+                });
+            });
+            const auto [during, busy] = meanPower(pitch, size_t(t.start * rate), size_t(t.end * rate),
+                                                  [](double, double) { return true; });
+            QVERIFY(quiet > 20 && busy > 0);
+            QVERIFY2(during > 10.0 * between, qPrintable(plan.callerOf(t).call));
         }
     }
 
-    void filesAgreeRepeatAndNeverClip()
+    void runsRepeatAgreeAndNeverClip()
     {
-        QTemporaryDir dir;
         SynthOptions o;
-        o.seed = 42;
         o.callers = 40;
         o.lengthSeconds = 60.0;
         o.crashesPerMinute = 12.0;
         o.portableFraction = 0.3;
-        auto synthesize = [&](const QString &prefix) {
+        // The wave, check list and timeline bytes of one run.
+        auto run = [&](quint64 seed) {
+            o.seed = seed;
             const PileupPlan plan = PileupPlanner::plan(o);
-            AtomicFileSet files;
-            files.add(dir.filePath(prefix + ".wav"),
-                      SynthWave::encode(PileupRenderer::render(plan, o), o.sampleRate));
-            files.add(dir.filePath(prefix + "Calls.txt"), plan.checkListBytes());
-            files.add(dir.filePath(prefix + "Timeline.csv"), plan.timelineBytes());
-            files.write();
+            return QList<QByteArray>{SynthWave::encode(PileupRenderer::render(plan, o), o.sampleRate),
+                                     plan.checkListBytes(), plan.timelineBytes()};
         };
-        synthesize("a");
-        synthesize("b");
-        for (const char *suffix : {".wav", "Calls.txt", "Timeline.csv"}) {
-            const QByteArray a = ReadAll(dir.filePath(QString("a") + suffix));
-            QVERIFY(!a.isEmpty());
-            QCOMPARE(a, ReadAll(dir.filePath(QString("b") + suffix)));
-        }
-        o.seed = 43;
-        synthesize("c");
-        QVERIFY(ReadAll(dir.filePath("a.wav")) != ReadAll(dir.filePath("c.wav")));
+        const QList<QByteArray> a = run(42);
+        QVERIFY(run(42) == a);
+        QVERIFY(run(43)[0] != a[0]);
 
         // Check list: CR LF lines, exactly the calls of the timeline.
-        const QByteArray calls = ReadAll(dir.filePath("aCalls.txt"));
-        QVERIFY(calls.endsWith("\r\n"));
-        QCOMPARE(calls.count("\n"), calls.count("\r\n"));
-        const QStringList checkList = TextFile::readLines(dir.filePath("aCalls.txt"));
+        QVERIFY(a[1].endsWith("\r\n") && a[1].count("\n") == a[1].count("\r\n"));
+        const QStringList checkList = QString::fromLatin1(a[1]).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(checkList.size(), 40);
-        const QStringList timeline = TextFile::readLines(dir.filePath("aTimeline.csv"));
+        QVERIFY(std::any_of(checkList.begin(), checkList.end(),
+                            [](const QString &c) { return c.contains('/'); }));
+        const QStringList timeline = QString::fromLatin1(a[2]).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(timeline.first(), QString("Call,PitchHz,WPM,StartS,EndS"));
         QSet<QString> timelineCalls;
         double lastStart = -1.0;
-        for (qsizetype i = 1; i < timeline.size(); ++i) {
-            const QStringList f = timeline[i].split(u',');
-            QCOMPARE(f.size(), 5);
+        for (const QString &line : timeline.mid(1)) {
+            const QStringList f = line.split(u',');
             timelineCalls.insert(f[0]);
-            const double start = f[3].toDouble(), end = f[4].toDouble();
-            QVERIFY(start > lastStart); // staggered, never two at once
-            QVERIFY(end > start && end <= o.lengthSeconds);
-            QVERIFY(f[2].toDouble() >= o.wpmMin && f[2].toDouble() <= o.wpmMax);
-            lastStart = start;
+            // Staggered, never two starting at once, and all inside the recording.
+            QVERIFY(f.size() == 5 && f[3].toDouble() > lastStart && f[4].toDouble() <= o.lengthSeconds);
+            lastStart = f[3].toDouble();
         }
         QCOMPARE(timelineCalls, QSet<QString>(checkList.begin(), checkList.end()));
-        QVERIFY(std::any_of(checkList.begin(), checkList.end(),
-                            [](const QString &c) { return c.contains('/'); }));
 
         // The loudest sample stays at the chosen peak, well below full scale.
         int rate = 0;
         std::vector<qint16> samples;
-        QVERIFY(SynthWave::decode(ReadAll(dir.filePath("a.wav")), &rate, &samples));
+        QVERIFY(SynthWave::decode(a[0], &rate, &samples));
         QCOMPARE(rate, o.sampleRate);
-        int peak = 0;
-        for (qint16 v : samples)
-            peak = std::max(peak, std::abs(int(v)));
-        QVERIFY(peak < 32767);
+        const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+        const int peak = std::max(-int(*low), int(*high));
         QVERIFY(std::abs(peak - int(32767 * std::pow(10.0, o.peakDbfs / 20.0))) <= 1);
     }
 
     void badInputFailsCleanly()
     {
-        // Options out of range and impossible requests are refused.
-        SynthOptions o;
-        o.sampleRate = 48000;
-        QVERIFY(o.validate().contains("--rate"));
-        o = SynthOptions();
-        o.wpmMin = 45;
-        QVERIFY(o.validate().contains("--wpm-min"));
-        o = SynthOptions();
-        o.callers = 60;
-        o.lengthSeconds = 3;
-        QVERIFY_THROWS_EXCEPTION(SynthError, PileupPlanner::plan(o));
-        o = SynthOptions();
-        o.callers = 3;
-        QVERIFY_THROWS_EXCEPTION(SynthError, PileupPlanner::plan(o, {"K1AB", "k1ab", "W2CD"}));
-        QVERIFY_THROWS_EXCEPTION(SynthError, PileupPlanner::plan(o, {"K1AB", "W2#CD", "G3EF"}));
-
+        // A clear message, a non-zero exit and no files, even when a late file fails.
         QTemporaryDir dir;
-        QFile blocker(dir.filePath("plainfile"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        AtomicFileSet set;
-        set.add(dir.filePath("first.wav"), "data");
-        set.add(dir.filePath("plainfile/second.txt"), "data"); // a folder that is a file
-        QVERIFY_THROWS_EXCEPTION(SynthError, set.write());
-        QVERIFY(!QFile::exists(dir.filePath("first.wav")));
-
-        // The program: a clear message, a non-zero exit and no files.
-        const QString program = QStringLiteral(PILEUP_SYNTH_PROGRAM);
-        QVERIFY(QFile::exists(program));
+        TextFile::writeLines(dir.filePath("plainfile"), {"x"});
         TextFile::writeLines(dir.filePath("empty.txt"), {"", "  "});
-        const QString wave = dir.filePath("out.wav");
+        TextFile::writeLines(dir.filePath("doubled.txt"), {"K1AB", "k1ab", "W2CD"});
+        TextFile::writeLines(dir.filePath("bad.txt"), {"K1AB", "W2#CD", "G3EF"});
+        const QString program = QStringLiteral(PILEUP_SYNTH_PROGRAM), wave = dir.filePath("out.wav");
         const QList<QPair<QStringList, QString>> runs = {
-            {{"--wave", wave, "--rate", "4000"}, "--rate"},
-            {{"--wave", wave, "--callers", "many"}, "--callers"},
-            {{"--wave", wave, "--call-list", dir.filePath("empty.txt")}, "no calls"},
-            {{"--wave", wave, "--call-list", dir.filePath("missing.txt")}, "Cannot read"},
-            {{"--wave", wave, "--length", "5", "--callers", "2", "--timeline",
-              dir.filePath("plainfile/t.csv")},
+            {{"--rate", "4000"}, "--rate"},
+            {{"--wpm-min", "45"}, "--wpm-min"},
+            {{"--callers", "many"}, "--callers"},
+            {{"--callers", "60", "--length", "3"}, "cannot hold 60 callers"},
+            {{"--call-list", dir.filePath("empty.txt")}, "no calls"},
+            {{"--call-list", dir.filePath("missing.txt")}, "Cannot read"},
+            {{"--call-list", dir.filePath("doubled.txt"), "--callers", "3"}, "2 distinct calls"},
+            {{"--call-list", dir.filePath("bad.txt"), "--callers", "3"}, "W2#CD"},
+            {{"--length", "5", "--callers", "2", "--timeline", dir.filePath("plainfile/t.csv")},
              "Cannot create"},
-            {{"--length", "5"}, "--wave"},
-            {{"--wave", wave, "--bogus"}, "bogus"},
+            {{"--bogus"}, "bogus"},
+            {{"--length", "5"}, "--wave"}, // no wave file named
         };
         for (const auto &[arguments, expected] : runs) {
             QProcess p;
-            p.start(program, arguments);
+            p.start(program, expected == "--wave" ? arguments : QStringList{"--wave", wave} + arguments);
             QVERIFY(p.waitForFinished(20000));
             QVERIFY2(p.exitCode() != 0, qPrintable(arguments.join(' ')));
             QVERIFY2(QString::fromUtf8(p.readAllStandardError()).contains(expected), qPrintable(expected));
-            QVERIFY(!QFile::exists(wave));
-            QVERIFY(!QFile::exists(dir.filePath("outCalls.txt")));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 4);
         }
         QProcess good;
         good.start(program, {"--wave", wave, "--length", "6", "--callers", "2", "--seed", "3"});
         QVERIFY(good.waitForFinished(20000));
         QCOMPARE(good.exitCode(), 0);
-        QVERIFY(QFile::exists(wave) && QFile::exists(dir.filePath("outCalls.txt")) &&
-                QFile::exists(dir.filePath("outTimeline.csv")));
-        QCOMPARE(QDir(dir.path()).entryList({"*.wav"}, QDir::Files).size(), 1); // no temporaries left
+        // The three files and no temporaries.
+        QCOMPARE(QDir(dir.path()).entryList({"out*"}, QDir::Files),
+                 QStringList({"out.wav", "outCalls.txt", "outTimeline.csv"}));
     }
 
     void sampleTimedScoresReadBackAsConfigured()
     {
         QTemporaryDir dir;
         SampleTree::generate(dir.path(), SampleTree::CallsAndTimedScores);
-
-        // The configuration shipped with the station names the sample files
-        // and carries the winners of this same simulation.
-        const QStringList ini =
-            TextFile::readLines(QStringLiteral(VORLIX_SOURCE_DATA_DIR "/Vorlix_Player_ini.txt"));
-        QStringList practiceLines;
-        for (const QString &line : ini) {
-            if (line.startsWith("VORLIX_WAVESOURCE_PRACTICE"))
-                practiceLines << line;
-        }
+        // The configuration shipped with the station carries the winners of this same simulation.
+        const QStringList practiceLines =
+            TextFile::readLines(QStringLiteral(VORLIX_SOURCE_DATA_DIR "/Vorlix_Player_ini.txt"))
+                .filter(QRegularExpression("^VORLIX_WAVESOURCE_PRACTICE"));
         const std::vector<SampleWinner> winners = SampleTree::winners();
         QCOMPARE(practiceLines.size(), qsizetype(winners.size()));
-        for (const SamplePileup &p : SampleTree::pileups()) {
-            const QString folder = p.folder.isEmpty() ? dir.path() : dir.filePath(p.folder);
-            QVERIFY2(QFile::exists(folder + '/' + p.callsName), qPrintable(p.callsName));
-            const bool named = std::any_of(ini.begin(), ini.end(), [&](const QString &l) {
-                return l.contains(p.waveName + ',' + p.callsName) || l == "STANDALONE_WAVEFILE=" + p.waveName;
-            });
-            QVERIFY2(named, qPrintable(p.waveName));
-        }
-
         for (size_t i = 0; i < winners.size(); ++i) {
-            const SampleWinner &w = winners[i];
-            QCOMPARE(practiceLines[qsizetype(i)], w.configLine());
+            QCOMPARE(practiceLines[qsizetype(i)], winners[i].configLine());
             const QStringList fields = SplitFields(practiceLines[qsizetype(i)], u"=,");
             QCOMPARE(fields.size(), 7);
-            QVERIFY(fields[5].size() <= 4 && fields[6].size() <= 4);
 
-            const QString folder = dir.filePath("PracticeWavesAndCalls/Tessel-TimedScores/" + w.caseName);
+            const QString folder =
+                dir.filePath("PracticeWavesAndCalls/Tessel-TimedScores/" + winners[i].caseName);
             const QStringList names = QDir(folder).entryList({"TS_*.txt"}, QDir::Files);
             QCOMPARE(names.size(), SampleTree::CompetitorsPerCase);
-
-            // What the simulation intended for every competitor.
-            const std::vector<SamplePileup> pileups = SampleTree::pileups();
-            const auto pileup = std::find_if(pileups.begin(), pileups.end(),
-                                             [&](const SamplePileup &p) { return p.caseName == w.caseName; });
-            QVERIFY(pileup != pileups.end());
-            const PileupPlan plan = SampleTree::plan(*pileup);
-            const int checkListSize = int(plan.callers.size());
-            std::map<QString, std::pair<int, int>> intended;
-            for (const SimulatedCompetitor &c : SampleTree::contest(*pileup).competitors)
-                intended[c.call] = {c.correctCalls(), c.correctChars()};
-            QCOMPARE(intended.size(), size_t(SampleTree::CompetitorsPerCase));
-
             std::vector<std::unique_ptr<TTimedScore>> scores;
             long long totalCalls = 0;
             for (const QString &name : names) {
                 auto score = LoadTimedScore(folder, name);
                 BuildSecondTable(*score);
-                QVERIFY(!score->Call.isEmpty());
-                QVERIFY(score->CorrectCalls > 0 && score->CorrectCalls <= checkListSize);
-                QVERIFY2(intended.count(score->Call), qPrintable(score->Call));
-                QCOMPARE(score->CorrectCalls, intended[score->Call].first);
-                QCOMPARE(score->CorrectChars, intended[score->Call].second);
-                // The table climbs to the total and never drops.
+                QVERIFY(!score->Call.isEmpty() && score->CorrectCalls > 0);
+                // The table climbs to the total.
                 for (int s = 1; s < TimedScoreSeconds; ++s)
                     QVERIFY(CharsAt(*score, s) >= CharsAt(*score, s - 1));
-                QCOMPARE(CharsAt(*score, 359), score->CorrectChars);
-                // Nobody logs a call before the first transmission has ended.
-                QCOMPARE(CharsAt(*score, int(plan.transmissions.front().end)), 0);
+                QCOMPARE(CharsAt(*score, TimedScoreSeconds - 1), score->CorrectChars);
                 totalCalls += score->CorrectCalls;
                 scores.push_back(std::move(score));
             }
@@ -420,8 +283,7 @@ private slots:
             QVERIFY(CompareTimedScores(*scores[0], *scores[1]) < 0); // a single winner
             QCOMPARE(QString::number(scores[0]->CorrectCalls), fields[5]);
             QCOMPARE(QString::number(std::lround(double(totalCalls) / double(scores.size()))), fields[6]);
-            // Skills differ: the field spreads well below the winner.
-            QVERIFY(scores.back()->CorrectCalls < scores[0]->CorrectCalls / 2);
+            QVERIFY(scores.back()->CorrectCalls < scores[0]->CorrectCalls / 2); // skills differ
         }
     }
 };

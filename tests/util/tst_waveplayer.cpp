@@ -7,40 +7,53 @@
 #include "util/WavePlayer.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <map>
 
 namespace {
 
-QByteArray le16(quint16 v)
+template <typename T> QByteArray le(T v)
 {
-    QByteArray b(2, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-QByteArray le32(quint32 v)
-{
-    QByteArray b(4, '\0');
+    QByteArray b(sizeof v, '\0');
     qToLittleEndian(v, b.data());
     return b;
 }
 
 // A PCM wave file of silence; `declaredData` overrides the data chunk size.
-QByteArray waveBytes(quint16 channels, quint32 rate, quint16 bits, qint64 frames, quint16 tag = 1,
+QByteArray waveBytes(quint16 channels, quint32 rate, quint16 bits, qint64 frames,
                      std::optional<quint32> declaredData = {})
 {
     const quint16 align = quint16(channels * bits / 8);
-    const QByteArray fmt =
-        le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits);
     const QByteArray data(frames * align, bits == 8 ? '\x80' : '\0');
-    const QByteArray body = "WAVE" + QByteArray("fmt ") + le32(16) + fmt + "data" +
-                            le32(declaredData.value_or(quint32(data.size()))) + data;
-    return "RIFF" + le32(quint32(body.size())) + body;
+    const QByteArray body = "WAVEfmt " + le<quint32>(16) + le<quint16>(1) + le(channels) + le(rate) +
+                            le(rate * align) + le(align) + le(bits) + "data" +
+                            le(declaredData.value_or(quint32(data.size()))) + data;
+    return "RIFF" + le(quint32(body.size())) + body;
 }
+
+QString errorOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const StationError &e) {
+        return e.text();
+    }
+    return {};
+}
+
+// One step of a script: an operation ("-" for none), then the clock moves on
+// `advance` ms; then the player stands at `position`, playing (P), paused (Z)
+// or stopped (S), and has reported `finished` ends so far.
+struct Step
+{
+    const char *operation;
+    int advance, position;
+    char state;
+    int finished;
+};
 
 } // namespace
 
@@ -49,511 +62,178 @@ class TestWavePlayer : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
     void operationsWithoutFile();
-    void openAndLength();
-    void openFailures();
-    void positionFollowsTheClock();
-    void playAtEndRewinds();
-    void startAndEndApplyToOnePlay();
-    void pauseToggles();
-    void resumeAndItsFallback();
-    void stopAndRewind();
-    void closeReleasesTheFile();
-    void emptyRecording();
-    void outputChoice();
-    void firstFrameObserver();
-    void mutatedFilesNeverCrash();
+    void openLengthAndFailures();
+    void scriptedPlaying_data();
+    void scriptedPlaying();
+    void observerAndOutputChoice();
 
 private:
-    QString write(const QString &name, const QByteArray &bytes);
-    // A 16-bit mono 8000 Hz file of `ms` milliseconds.
-    QString recording(qint64 ms, const QString &name = QStringLiteral("pileup.wav"));
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+        return file.fileName();
+    }
+    // Opens a 16-bit mono 8000 Hz recording of `ms` milliseconds.
+    void openRecording(WavePlayer &player, qint64 ms)
+    {
+        player.setFileName(write(QStringLiteral("pileup.wav"), waveBytes(1, 8000, 16, ms * 8)));
+        player.open();
+    }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_dir;
     ManualClock m_clock;
 };
-
-QString TestWavePlayer::write(const QString &name, const QByteArray &bytes)
-{
-    const QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-QString TestWavePlayer::recording(qint64 ms, const QString &name)
-{
-    return write(name, waveBytes(1, 8000, 16, ms * 8));
-}
-
-void TestWavePlayer::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-}
 
 void TestWavePlayer::operationsWithoutFile()
 {
     WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    const QString noDevice = QStringLiteral("No MCI device open");
-    auto failsWithoutFile = [&] {
-        QCOMPARE(player.isOpen(), false);
-        for (auto operation : {&WavePlayer::play, &WavePlayer::pause, &WavePlayer::resume, &WavePlayer::stop,
-                               &WavePlayer::rewind}) {
-            try {
-                (player.*operation)();
-                QFAIL("an operation without a file did not fail");
-            } catch (const StationError &e) {
-                QCOMPARE(e.text(), noDevice);
-            }
-        }
-        try {
-            player.length();
-            QFAIL("length without a file did not fail");
-        } catch (const StationError &e) {
-            QCOMPARE(e.text(), noDevice);
-        }
+    QSignalSpy finished(&player, &WavePlayer::playbackFinished);
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(!player.isOpen());
+        for (const auto &operation : QList<std::function<void()>>{
+                 [&] { player.play(); }, [&] { player.pause(); }, [&] { player.resume(); },
+                 [&] { player.stop(); }, [&] { player.rewind(); }, [&] { player.length(); }})
+            QCOMPARE(errorOf(operation), QStringLiteral("No MCI device open"));
         // These never fail.
         QCOMPARE(player.position(), qint64(0));
         player.setTimeFormatMilliseconds();
         player.setStartPosition(100);
         player.setEndPosition(200);
         player.close();
+        QVERIFY(!player.isPlaying() && !player.isPaused());
+        // The same after a file was open, playing and closed again; its end is never reported.
+        openRecording(player, 1000);
+        player.play();
+        m_clock.advanceMs(999);
         player.close();
-        QCOMPARE(player.isPlaying(), false);
-        QCOMPARE(player.isPaused(), false);
-    };
-    failsWithoutFile();
-    QVERIFY(!QTest::currentTestFailed());
-
-    // The same after a file was open and closed again.
-    player.setFileName(recording(1000));
-    player.open();
-    player.play();
-    m_clock.advanceMs(300);
-    player.close();
-    failsWithoutFile();
+        QVERIFY(player.fileName().endsWith(QLatin1String("pileup.wav")));
+    }
+    m_clock.advanceMs(1000);
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.count(), 0);
 }
 
-void TestWavePlayer::openAndLength()
+void TestWavePlayer::openLengthAndFailures()
 {
     WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    const QString stereo = write(QStringLiteral("stereo.wav"), waveBytes(2, 44100, 16, 44100 * 3 + 22050));
-    player.setFileName(stereo);
-    QCOMPARE(player.fileName(), stereo);
-    player.open();
-    player.setTimeFormatMilliseconds();
-    QVERIFY(player.isOpen());
-    QCOMPARE(player.length(), qint64(3500));
-    QCOMPARE(player.position(), qint64(0));
-    QVERIFY(!player.isPlaying());
-
-    player.play();
-    m_clock.advanceMs(1200);
-    QCOMPARE(player.position(), qint64(1200));
-
-    // Open closes the playing file first and starts the new one at 0.
-    player.setFileName(write(QStringLiteral("mono8.wav"), waveBytes(1, 8000, 8, 8000 * 2)));
-    player.open();
-    QCOMPARE(player.length(), qint64(2000));
-    QCOMPARE(player.position(), qint64(0));
-    QVERIFY(!player.isPlaying());
-
-    player.setFileName(write(QStringLiteral("mono11k.wav"), waveBytes(1, 11025, 16, 16537)));
-    player.open();
-    QCOMPARE(player.length(), qint64(1499));
-}
-
-void TestWavePlayer::openFailures()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    auto openError = [&](const QString &path) {
-        player.setFileName(path);
-        try {
-            player.open();
-        } catch (const StationError &e) {
-            return e.text();
-        }
-        return QString();
+    auto openError = [&](const QByteArray &bytes) {
+        player.setFileName(write(QStringLiteral("test.wav"), bytes));
+        return errorOf([&] { player.open(); });
     };
-
+    // Open closes the file playing before and starts the new one at 0.
+    for (const auto &[bytes, length] :
+         {std::pair(waveBytes(2, 44100, 16, 154350), 3500), std::pair(waveBytes(1, 11025, 8, 16537), 1499)}) {
+        QCOMPARE(openError(bytes), QString());
+        QCOMPARE(player.length(), qint64(length));
+        QVERIFY(player.position() == 0 && !player.isPlaying());
+        player.play();
+        m_clock.advanceMs(1200);
+        QCOMPARE(player.position(), qint64(1200));
+    }
     // A failed Open leaves nothing open, even when a file was open before.
-    player.setFileName(recording(1000));
-    player.open();
-    const QString missing = m_dir->filePath(QStringLiteral("missing.wav"));
-    QCOMPARE(openError(missing), QStringLiteral("Cannot open file %1").arg(missing));
+    const QString path = m_dir.filePath(QStringLiteral("test.wav"));
+    QCOMPARE(openError(waveBytes(2, 48000, 24, 480)), path + " is not a PCM wave file of 8 or 16 bits");
     QVERIFY(!player.isOpen());
-    QVERIFY_THROWS_EXCEPTION(StationError, player.length());
-    QCOMPARE(openError(QString()), QStringLiteral("Cannot open file "));
+    QCOMPARE(openError(QByteArray(4096, 'Z')), path + " is not a wave file");
+    player.setFileName(m_dir.filePath(QStringLiteral("missing.wav")));
+    QCOMPARE(errorOf([&] { player.open(); }), "Cannot open file " + player.fileName());
 
-    const QString floats = write(QStringLiteral("float.wav"), waveBytes(1, 8000, 32, 800, 3));
-    QCOMPARE(openError(floats), floats + QStringLiteral(" is not a PCM wave file of 8 or 16 bits"));
-    const QString deep = write(QStringLiteral("deep.wav"), waveBytes(2, 48000, 24, 480));
-    QCOMPARE(openError(deep), deep + QStringLiteral(" is not a PCM wave file of 8 or 16 bits"));
-
-    QByteArray noise(4096, '\0');
-    QRandomGenerator random(7);
-    for (char &c : noise)
-        c = char(random.bounded(256));
-    const QString garbage = write(QStringLiteral("garbage.wav"), noise);
-    QCOMPARE(openError(garbage), garbage + QStringLiteral(" is not a wave file"));
-    QVERIFY(!player.isOpen());
-
-    // A recording cut short still plays what it has; its length is what is there.
-    const QString truncated =
-        write(QStringLiteral("truncated.wav"), waveBytes(1, 8000, 16, 4000, 1, 8000 * 2 * 300));
-    QCOMPARE(openError(truncated), QString());
+    // A recording cut short plays what it has; an empty one plays nothing and reports its end.
+    QCOMPARE(openError(waveBytes(1, 8000, 16, 4000, 8000 * 2 * 300)), QString());
     QCOMPARE(player.length(), qint64(500));
     player.play();
     m_clock.advanceMs(2000);
-    QCOMPARE(player.position(), qint64(500));
-    QVERIFY(!player.isPlaying());
-}
-
-void TestWavePlayer::positionFollowsTheClock()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
+    QVERIFY(player.position() == 500 && !player.isPlaying());
     QSignalSpy finished(&player, &WavePlayer::playbackFinished);
-    player.setFileName(recording(1000));
-    player.open();
+    QCOMPARE(openError(waveBytes(1, 8000, 16, 0)), QString());
     player.play();
-    QVERIFY(player.isPlaying());
-    QCOMPARE(player.position(), qint64(0));
-    m_clock.advanceMs(250);
-    QCOMPARE(player.position(), qint64(250));
-    m_clock.advanceMs(700);
-    QCOMPARE(player.position(), qint64(950));
-    QVERIFY(player.isPlaying());
-    QCOMPARE(finished.count(), 0);
-
-    // A clock set back does not move the position back.
-    m_clock.advanceMs(-500);
-    QCOMPARE(player.position(), qint64(950));
-
-    m_clock.advanceMs(5000);
-    QCOMPARE(player.position(), qint64(1000));
-    QVERIFY(!player.isPlaying());
+    QVERIFY(player.length() == 0 && !player.isPlaying());
     QTRY_COMPARE(finished.count(), 1);
-    QCoreApplication::processEvents();
-    QCOMPARE(finished.count(), 1);
 }
 
-void TestWavePlayer::playAtEndRewinds()
+void TestWavePlayer::scriptedPlaying_data()
 {
+    QTest::addColumn<QList<Step>>("script");
+    QTest::newRow("play, stop, rewind") << QList<Step>{
+        {"play", 250, 250, 'P', 0}, {"-", -100, 250, 'P', 0}, // a clock set back does not move it back
+        {"-", 5000, 2000, 'S', 1},  {"play", 0, 0, 'P', 1},   // Play at the end starts over, old end dropped
+        {"-", 300, 300, 'P', 1},    {"stop", 2000, 300, 'S', 1}, {"play", 100, 400, 'P', 1},
+        {"rewind", 200, 0, 'S', 1}, {"play", 200, 200, 'P', 1},  {"pause", 0, 200, 'Z', 1},
+        {"rewind", 0, 0, 'S', 1}};
+    QTest::newRow("start and end positions apply to one Play") << QList<Step>{
+        {"start 200", 0, 0, 'S', 0},    {"end 500", 0, 0, 'S', 0},       {"play", 0, 200, 'P', 0},
+        {"-", 3000, 500, 'S', 1},       {"end 800", 0, 500, 'S', 1},     {"play", 3000, 800, 'S', 2},
+        {"play", 3000, 2000, 'S', 3},   {"start 1800", 0, 2000, 'S', 3}, {"play", 0, 1800, 'P', 3},
+        {"-", 3000, 2000, 'S', 4},      {"start -50", 0, 2000, 'S', 4},  {"end 99999", 0, 2000, 'S', 4},
+        {"play", 0, 0, 'P', 4},         {"-", 3000, 2000, 'S', 5}, // held to the file
+        {"start 700", 0, 2000, 'S', 5}, {"end 400", 0, 2000, 'S', 5},    {"play", 0, 700, 'S', 6},
+        {"start 900", 0, 700, 'S', 6},  {"end 950", 0, 700, 'S', 6}, // do not outlive an Open
+        {"open", 0, 0, 'S', 6},         {"play", 3000, 2000, 'S', 7}};
+    QTest::newRow("Pause toggles, Resume falls back") << QList<Step>{
+        {"pause", 0, 0, 'S', 0},    {"start 100", 0, 0, 'S', 0},    {"end 400", 0, 0, 'S', 0},
+        {"play", 100, 200, 'P', 0}, {"pause", 500, 200, 'Z', 0},    {"pause", 50, 250, 'P', 0},
+        {"pause", 0, 250, 'Z', 0},  {"resume", 50, 300, 'P', 0},    {"resume", 0, 300, 'P', 0},
+        {"-", 1000, 400, 'S', 1},   {"resume", 100, 500, 'P', 1}, // nothing to resume: plays on
+        {"stop", 0, 500, 'S', 1},   {"resume", 3000, 2000, 'S', 2}, {"resume", 100, 2000, 'S', 3}};
+}
+
+void TestWavePlayer::scriptedPlaying()
+{
+    QFETCH(QList<Step>, script);
     WavePlayer player(m_clock, WavePlayer::Output::Silent);
     QSignalSpy finished(&player, &WavePlayer::playbackFinished);
-    player.setFileName(recording(1000));
-    player.open();
-    player.play();
-    m_clock.advanceMs(1000);
-    QCOMPARE(player.position(), qint64(1000));
-    QVERIFY(!player.isPlaying());
-
-    // Play at the end starts over; the end report of the run before is dropped.
-    player.play();
-    QVERIFY(player.isPlaying());
-    QCOMPARE(player.position(), qint64(0));
-    QCoreApplication::processEvents();
-    QCOMPARE(finished.count(), 0);
-    m_clock.advanceMs(100);
-    QCOMPARE(player.position(), qint64(100));
-
-    // Play elsewhere plays on from the current position.
-    player.stop();
-    m_clock.advanceMs(100);
-    player.play();
-    m_clock.advanceMs(100);
-    QCOMPARE(player.position(), qint64(200));
-}
-
-void TestWavePlayer::startAndEndApplyToOnePlay()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    player.setFileName(recording(2000));
-    player.open();
-
-    player.setStartPosition(200);
-    player.setEndPosition(500);
-    player.play();
-    QCOMPARE(player.position(), qint64(200));
-    m_clock.advanceMs(250);
-    QCOMPARE(player.position(), qint64(450));
-    m_clock.advanceMs(1000);
-    QCOMPARE(player.position(), qint64(500));
-    QVERIFY(!player.isPlaying());
-
-    // The next Play has no positions: from where it stopped to the end.
-    player.play();
-    QCOMPARE(player.position(), qint64(500));
-    m_clock.advanceMs(3000);
-    QCOMPARE(player.position(), qint64(2000));
-
-    // An end alone plays from the current position up to it.
-    player.rewind();
-    player.setEndPosition(300);
-    player.play();
-    m_clock.advanceMs(1000);
-    QCOMPARE(player.position(), qint64(300));
-
-    // A start alone plays from it to the end of the file.
-    player.setStartPosition(1800);
-    player.play();
-    QCOMPARE(player.position(), qint64(1800));
-    m_clock.advanceMs(1000);
-    QCOMPARE(player.position(), qint64(2000));
-
-    // Positions beyond the file are held to it; an end before the start plays nothing.
-    player.setStartPosition(-50);
-    player.setEndPosition(99999);
-    player.play();
-    QCOMPARE(player.position(), qint64(0));
-    m_clock.advanceMs(2500);
-    QCOMPARE(player.position(), qint64(2000));
-    player.setStartPosition(700);
-    player.setEndPosition(400);
-    player.play();
-    QCOMPARE(player.position(), qint64(700));
-    QVERIFY(!player.isPlaying());
-
-    // Positions set before an Open do not outlive it.
-    player.setStartPosition(900);
-    player.setEndPosition(950);
-    player.open();
-    player.play();
-    m_clock.advanceMs(1000);
-    QCOMPARE(player.position(), qint64(1000));
-}
-
-void TestWavePlayer::pauseToggles()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    player.setFileName(recording(1000));
-    player.open();
-
-    // Pause on a stopped player does nothing.
-    player.pause();
-    QVERIFY(!player.isPlaying());
-    QVERIFY(!player.isPaused());
-
-    player.play();
-    m_clock.advanceMs(100);
-    player.pause();
-    QVERIFY(player.isPaused());
-    QVERIFY(!player.isPlaying());
-    m_clock.advanceMs(500);
-    QCOMPARE(player.position(), qint64(100));
-
-    // Pause again resumes.
-    player.pause();
-    QVERIFY(player.isPlaying());
-    m_clock.advanceMs(50);
-    QCOMPARE(player.position(), qint64(150));
-}
-
-void TestWavePlayer::resumeAndItsFallback()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    player.setFileName(recording(1000));
-    player.open();
-
-    // A paused stretch resumes up to its own end position.
-    player.setStartPosition(100);
-    player.setEndPosition(400);
-    player.play();
-    m_clock.advanceMs(100);
-    player.pause();
-    m_clock.advanceMs(1000);
-    player.resume();
-    QVERIFY(player.isPlaying());
-    m_clock.advanceMs(50);
-    QCOMPARE(player.position(), qint64(250));
-    // Resume while playing changes nothing.
-    player.resume();
-    m_clock.advanceMs(1000);
-    QCOMPARE(player.position(), qint64(400));
-
-    // Nothing to resume: play on from the current position.
-    player.resume();
-    QVERIFY(player.isPlaying());
-    QCOMPARE(player.position(), qint64(400));
-    m_clock.advanceMs(100);
-    QCOMPARE(player.position(), qint64(500));
-    player.stop();
-    player.resume();
-    m_clock.advanceMs(100);
-    QCOMPARE(player.position(), qint64(600));
-
-    // ...without starting over at the end.
-    m_clock.advanceMs(1000);
-    QCOMPARE(player.position(), qint64(1000));
-    player.resume();
-    m_clock.advanceMs(100);
-    QCOMPARE(player.position(), qint64(1000));
-    QVERIFY(!player.isPlaying());
-}
-
-void TestWavePlayer::stopAndRewind()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    QSignalSpy finished(&player, &WavePlayer::playbackFinished);
-    player.setFileName(recording(1000));
-    player.open();
-    player.play();
-    m_clock.advanceMs(300);
-    player.stop();
-    QVERIFY(!player.isPlaying());
-    QCOMPARE(player.position(), qint64(300));
-    m_clock.advanceMs(2000);
-    QCOMPARE(player.position(), qint64(300));
-    player.stop();
-
-    player.rewind();
-    QCOMPARE(player.position(), qint64(0));
-
-    // Rewind while playing or paused stops at the start.
-    player.play();
-    m_clock.advanceMs(200);
-    player.rewind();
-    QVERIFY(!player.isPlaying());
-    m_clock.advanceMs(200);
-    QCOMPARE(player.position(), qint64(0));
-    player.play();
-    m_clock.advanceMs(200);
-    player.pause();
-    player.rewind();
-    QVERIFY(!player.isPaused());
-    QCOMPARE(player.position(), qint64(0));
-
-    QCoreApplication::processEvents();
-    QCOMPARE(finished.count(), 0);
-}
-
-void TestWavePlayer::closeReleasesTheFile()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    QSignalSpy finished(&player, &WavePlayer::playbackFinished);
-    const QString path = recording(1000);
-    player.setFileName(path);
-    player.open();
-    player.play();
-    m_clock.advanceMs(999);
-    QCOMPARE(player.position(), qint64(999));
-    player.close();
-    QVERIFY(!player.isOpen());
-    QCOMPARE(player.position(), qint64(0));
-    QCOMPARE(player.fileName(), path);
-    m_clock.advanceMs(1000);
-    QCoreApplication::processEvents();
-    QCOMPARE(finished.count(), 0);
-
-    // The file is free again: it can be replaced and reopened.
-    QVERIFY(QFile::remove(path));
-    recording(3000);
-    player.open();
-    QCOMPARE(player.length(), qint64(3000));
-}
-
-void TestWavePlayer::emptyRecording()
-{
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    QSignalSpy finished(&player, &WavePlayer::playbackFinished);
-    player.setFileName(write(QStringLiteral("empty.wav"), waveBytes(1, 8000, 16, 0)));
-    player.open();
-    QCOMPARE(player.length(), qint64(0));
-    player.play();
-    QVERIFY(!player.isPlaying());
-    QCOMPARE(player.position(), qint64(0));
-    QTRY_COMPARE(finished.count(), 1);
-    player.pause();
-    player.resume();
-    player.rewind();
-    QCOMPARE(player.position(), qint64(0));
-}
-
-void TestWavePlayer::outputChoice()
-{
-    QVERIFY(WavePlayer(m_clock, WavePlayer::Output::Silent).isSilent());
-
-    const QByteArray saved = qgetenv("VORLIX_SILENT_AUDIO");
-    qputenv("VORLIX_SILENT_AUDIO", "1");
-    {
-        WavePlayer player(m_clock);
-        QVERIFY(player.isSilent());
-        player.setFileName(recording(1000));
-        player.open();
-        QVERIFY(player.isSilent());
-        player.play();
-        m_clock.advanceMs(400);
-        QCOMPARE(player.position(), qint64(400));
-    }
-    if (saved.isNull())
-        qunsetenv("VORLIX_SILENT_AUDIO");
-    else
-        qputenv("VORLIX_SILENT_AUDIO", saved);
-
-    // With the sound device when there is one, silently when there is none
-    // (or when the device module cannot be loaded): the station plays.
-    {
-        WavePlayer player(m_clock);
-        player.setFileName(recording(1000));
-        player.open();
-        player.play();
-        QVERIFY(player.isPlaying());
-        player.stop();
+    openRecording(player, 2000);
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        const Step &s = script[i];
+        const QStringList op = QString::fromLatin1(s.operation).split(u' ');
+        const std::map<QString, std::function<void()>> operations = {
+            {"play", [&] { player.play(); }},
+            {"pause", [&] { player.pause(); }},
+            {"resume", [&] { player.resume(); }},
+            {"stop", [&] { player.stop(); }},
+            {"rewind", [&] { player.rewind(); }},
+            {"open", [&] { player.open(); }},
+            {"start", [&] { player.setStartPosition(op.value(1).toLongLong()); }},
+            {"end", [&] { player.setEndPosition(op.value(1).toLongLong()); }},
+            {"-", [] {}}};
+        operations.at(op[0])();
+        m_clock.advanceMs(s.advance);
+        const qint64 position = player.position();
+        QCoreApplication::processEvents();
+        const char state = player.isPlaying() ? 'P' : player.isPaused() ? 'Z' : 'S';
+        const QString format = QStringLiteral("step %1 (%2): at %3 %4, %5 ends");
+        QCOMPARE(format.arg(i).arg(s.operation).arg(position).arg(state).arg(finished.count()),
+                 format.arg(i).arg(s.operation).arg(s.position).arg(s.state).arg(s.finished));
     }
 }
 
-void TestWavePlayer::firstFrameObserver()
+void TestWavePlayer::observerAndOutputChoice()
 {
     WavePlayer player(m_clock, WavePlayer::Output::Silent);
     int frames = 0;
     player.setFirstFrameObserver([&frames] { ++frames; });
-    player.setFileName(recording(1000));
-    player.open();
-    QCOMPARE(frames, 0);
+    openRecording(player, 1000);
     player.play();
-    QCOMPARE(frames, 1);
     player.pause();
     player.pause();
-    QCOMPARE(frames, 1);
     player.stop();
     player.play();
     QCOMPARE(frames, 2);
-}
+    QVERIFY(player.isSilent());
 
-void TestWavePlayer::mutatedFilesNeverCrash()
-{
-    const quint32 seed = QRandomGenerator::global()->generate();
-    qInfo("seed %u", seed);
-    QRandomGenerator random(seed);
-    WavePlayer player(m_clock, WavePlayer::Output::Silent);
-    const QByteArray original = waveBytes(2, 22050, 16, 2205);
-    int opened = 0;
-    for (int round = 0; round < 300; ++round) {
-        QByteArray bytes = original;
-        for (int i = 0, n = 1 + random.bounded(3); i < n; ++i)
-            bytes[random.bounded(48)] = char(random.bounded(256));
-        if (random.bounded(4) == 0)
-            bytes.truncate(random.bounded(bytes.size()));
-        player.setFileName(write(QStringLiteral("mutated.wav"), bytes));
-        try {
-            player.open();
-        } catch (const StationError &e) {
-            QVERIFY(!e.text().isEmpty());
-            QVERIFY(!player.isOpen());
-            continue;
-        }
-        ++opened;
-        const qint64 length = player.length();
-        QVERIFY(length >= 0);
-        player.play();
-        m_clock.advanceMs(random.bounded(200));
-        QVERIFY(player.position() <= length);
-        player.close();
-    }
-    QVERIFY(opened > 10);
+    const QByteArray saved = qgetenv("VORLIX_SILENT_AUDIO");
+    qputenv("VORLIX_SILENT_AUDIO", "1");
+    QVERIFY(WavePlayer(m_clock).isSilent());
+    saved.isNull() ? qunsetenv("VORLIX_SILENT_AUDIO") : qputenv("VORLIX_SILENT_AUDIO", saved);
+    // With the sound device when there is one, silently when there is none: the station plays.
+    WavePlayer automatic(m_clock);
+    openRecording(automatic, 1000);
+    automatic.play();
+    QVERIFY(automatic.isPlaying());
+    automatic.stop();
 }
 
 QTEST_GUILESS_MAIN(TestWavePlayer)
