@@ -11,9 +11,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include <algorithm>
-#include <vector>
-
 namespace {
 
 // The rule written out the slow, obvious way: every log line trimmed of
@@ -51,6 +48,14 @@ QString ErrorOf(const std::function<void()> &action)
     return QString();
 }
 
+TPlayerScore Scored(const QString &fileName, int calls, int chars)
+{
+    TPlayerScore record(fileName, "/x/");
+    record.calls = calls;
+    record.chars = chars;
+    return record;
+}
+
 } // namespace
 
 class TestLogScoring : public QObject
@@ -60,157 +65,65 @@ class TestLogScoring : public QObject
 private:
     TempBase m_base;
 
-    TScore score(const QStringList &checkLines, const QStringList &logLines)
-    {
-        m_base.WriteLines("check.txt", checkLines);
-        m_base.WriteLines("player.log", logLines);
-        return ScoreLog(m_base.file("check.txt"), m_base.file("player.log"));
-    }
-
 private slots:
-    void matchingRule()
+    void matchingRuleAndMissingFiles()
     {
         const QStringList check{"K1ABC", "DL1XYZ", "W1AW ", " G4ABC", "OZ\u00d81A"};
-        // Letter case ignored: a five-letter call in lower case counts 1/5.
-        QCOMPARE(score(check, {"k1abc"}), (TScore{1, 5}));
-        // Blanks and control characters around the call are not counted.
-        QCOMPARE(score(check, {"  K1abc\t"}), (TScore{1, 5}));
-        QCOMPARE(score(check, {QString("\x01"
-                                       "DL1XYZ\x7f\u0085")}),
-                 (TScore{1, 6}));
-        // Check-list lines stand as they are: a trailing or leading blank
-        // there matches no trimmed log line.
-        QCOMPARE(score(check, {"W1AW", "W1AW ", "G4ABC", " G4ABC"}), (TScore{0, 0}));
-        // Repeats count every time; calls not on the list add nothing.
-        QCOMPARE(score(check, {"K1ABC", "N0NE", "k1abc", "DL1XY", "DL1XYZZ"}), (TScore{2, 10}));
-        QCOMPARE(score(check, {"oz\u00f81a"}), (TScore{1, 5}));
-        // An empty log scores nothing.
-        QCOMPARE(score(check, {}), (TScore{0, 0}));
-        // A blank log line counts (with 0 characters) only against an empty
-        // check-list line, wherever it stands in the list.
-        QCOMPARE(score(check, {"", "   ", "\t"}), (TScore{0, 0}));
-        QCOMPARE(score({"K1ABC", "", "W1AW"}, {"", "  ", "K1ABC"}), (TScore{3, 5}));
-        QCOMPARE(score({"K1ABC", ""}, {" \t "}), (TScore{1, 0}));
-
         // Any line end is read, and a final line end adds no empty line.
         m_base.Write("mixed.txt", "K1ABC\rDL1XYZ\nG4XYZ\r\n");
         m_base.Write("mixed.log", "g4xyz\rdl1xyz\r\nk1abc\n\n");
         QCOMPARE(ScoreLog(m_base.file("mixed.txt"), m_base.file("mixed.log")), (TScore{3, 16}));
+        // Check-list lines stand as they are: a blank around one matches no
+        // trimmed log line; an empty one matches blank log lines.
+        QCOMPARE(ScoreLines(CheckList(check), {"W1AW", "W1AW ", "G4ABC", " G4ABC", "", " "}), (TScore{0, 0}));
+        QCOMPARE(ScoreLines(CheckList({"K1ABC", "", "W1AW"}), {"", "  ", "K1ABC"}), (TScore{3, 5}));
+        QVERIFY(!CheckList(check).contains(u""));
 
-        // The same through a check list loaded once.
-        const CheckList list(check);
-        QCOMPARE(list.size(), 5);
-        QVERIFY(list.contains(u"dl1xyz"));
-        QVERIFY(!list.contains(u"W1AW"));
-        QVERIFY(!list.contains(u""));
-        QCOMPARE(ScoreLines(list, {"K1ABC", " k1abc ", "x"}), (TScore{2, 10}));
-        QCOMPARE(TrimLogLine(u" \t\x01 ab c \r\n"), QStringView(u"ab c"));
-    }
-
-    void scoreText()
-    {
-        QCOMPARE(ScoreText(TScore{}), QStringLiteral("Correct calls/chars=0/0"));
-        QCOMPARE(ScoreText(TScore{12, 30}), QStringLiteral("Correct calls/chars=12/30"));
-        QCOMPARE(ScoreText(TScore{12, 30}, 22), QStringLiteral("Correct calls/chars=12"));
-        QCOMPARE(ScoreText(TScore{123456, 7654321}), QStringLiteral("Correct calls/chars=123456/765"));
-    }
-
-    void missingFilesRaise()
-    {
+        // A record whose log has gone keeps its old score; any missing file raises.
         m_base.WriteLines("present.txt", {"K1ABC"});
-        m_base.WriteLines("present.log", {"K1ABC"});
-        const QString noList = m_base.file("absent.txt");
-        const QString noLog = m_base.file("absent.log");
-        QCOMPARE(ErrorOf([&] { ScoreLog(noList, m_base.file("present.log")); }),
-                 QStringLiteral("Cannot open file ") + noList);
-        QCOMPARE(ErrorOf([&] { ScoreLog(m_base.file("present.txt"), noLog); }),
-                 QStringLiteral("Cannot open file ") + noLog);
-        QCOMPARE(ErrorOf([&] { CheckList::Load(noList); }), QStringLiteral("Cannot open file ") + noList);
-        // A folder is not a readable file either.
-        QCOMPARE(ErrorOf([&] { ScoreLog(m_base.file("present.txt"), m_base.path()); }),
-                 QStringLiteral("Cannot open file ") + m_base.path());
-
-        // A record whose log has gone keeps its old score.
         TPlayerScore record("absent.log", m_base.path() + "/");
         record.calls = 3;
         record.chars = 9;
-        QCOMPARE(ErrorOf([&] { record.Score(m_base.file("present.txt")); }),
-                 QStringLiteral("Cannot open file ") + noLog);
-        QCOMPARE(record.calls, 3);
-        QCOMPARE(record.chars, 9);
+        for (const auto &[action, missing] : QList<QPair<std::function<void()>, QString>>{
+                 {[&] { ScoreLog(m_base.file("absent.txt"), m_base.file("mixed.log")); },
+                  m_base.file("absent.txt")},
+                 {[&] { CheckList::Load(m_base.file("absent.txt")); }, m_base.file("absent.txt")},
+                 {[&] { ScoreLog(m_base.file("present.txt"), m_base.path()); }, m_base.path()},
+                 {[&] { record.Score(m_base.file("present.txt")); }, m_base.file("absent.log")}})
+            QCOMPARE(ErrorOf(action), "Cannot open file " + missing);
+        QVERIFY(record.calls == 3 && record.chars == 9);
+        QCOMPARE(ScoreText(TScore{12, 30}), QStringLiteral("Correct calls/chars=12/30"));
+        QCOMPARE(ScoreText(TScore{123456, 7654321}), QStringLiteral("Correct calls/chars=123456/765"));
     }
 
     void playerScoreRecord()
     {
-        QCOMPARE(TPlayerScore::NameOf("DL1ABC.log"), QStringLiteral("DL1ABC"));
-        QCOMPARE(TPlayerScore::NameOf("PLAYER1-052626-0815.log"), QStringLiteral("PLAYER1-052626-0815"));
-        QCOMPARE(TPlayerScore::NameOf("old\\K5XX.log"), QStringLiteral("K5XX"));
-        QCOMPARE(TPlayerScore::NameOf("/base/StandAloneLogs/sub/W1AW.LOG"), QStringLiteral("W1AW"));
-        // Inner dots: only the part after the last one is kept.
-        QCOMPARE(TPlayerScore::NameOf("A.B.log"), QStringLiteral("B"));
-        QCOMPARE(TPlayerScore::NameOf("K5XX..log"), QStringLiteral("K5XX"));
-        QCOMPARE(TPlayerScore::NameOf("ABCDEFGHIJKLMNOPQRSTUVWXYZ.log"),
-                 QStringLiteral("ABCDEFGHIJKLMNOPQRSTUV"));
-        // No second piece: the last path component as it stands.
-        QCOMPARE(TPlayerScore::NameOf("K5XX"), QStringLiteral("K5XX"));
-        QCOMPARE(TPlayerScore::NameOf("dir/K5XX"), QStringLiteral("K5XX"));
-        QCOMPARE(TPlayerScore::NameOf(".log"), QStringLiteral(".log"));
-        QCOMPARE(TPlayerScore::NameOf("dir.d/.log"), QStringLiteral(".log"));
-        QCOMPARE(TPlayerScore::NameOf("x.y\\.log"), QStringLiteral(".log"));
-        QCOMPARE(TPlayerScore::NameOf("K5XX.log/"), QStringLiteral("K5XX"));
-        QCOMPARE(TPlayerScore::NameOf(""), QString());
-
-        const TPlayerScore record("K5XX.log", "/base/StandAloneLogs/");
-        QCOMPARE(record.name, QStringLiteral("K5XX"));
-        QCOMPARE(record.logFile, QStringLiteral("/base/StandAloneLogs/K5XX.log"));
-        QCOMPARE(record.calls, 0);
-        QCOMPARE(record.chars, 0);
+        const QList<QPair<QString, QString>> names = {
+            {"DL1ABC.log", "DL1ABC"},       {"old\\K5XX.log", "K5XX"},
+            {"/base/sub/W1AW.LOG", "W1AW"}, {"A.B.log", "B"},
+            {"K5XX..log", "K5XX"},          {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.log", "ABCDEFGHIJKLMNOPQRSTUV"},
+            {"dir/K5XX", "K5XX"},           {"dir.d/.log", ".log"},
+            {"K5XX.log/", "K5XX"},          {"", ""}};
+        for (const auto &[file, name] : names)
+            QCOMPARE(TPlayerScore::NameOf(file), name);
         QCOMPARE(TPlayerScore("K5XX.log", "/base/logs").logFile, QStringLiteral("/base/logs/K5XX.log"));
-        QCOMPARE(TPlayerScore("K5XX.log", "").logFile, QStringLiteral("K5XX.log"));
-        const TPlayerScore deep("K5XX.log", "/" + QString(300, 'd') + "/");
-        QCOMPARE(deep.logFile.size(), 260);
-
-        TPlayerScore scored("K5XX.log", "/x/");
-        scored.calls = 12;
-        scored.chars = 30;
-        QCOMPARE(scored.ResultLine(), QStringLiteral("K5XX,12,30"));
-        QCOMPARE(scored.ResultLine(7), QStringLiteral("K5XX,12"));
-        TPlayerScore longName("ABCDEFGHIJKLMNOPQRSTUVWXYZ.log", "/x/");
-        longName.calls = 1234567890;
-        longName.chars = 2000000000;
-        QCOMPARE(longName.ResultLine().size(), 44);
-        QCOMPARE(longName.ResultLine(40), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUV,1234567890,200000"));
+        QCOMPARE(TPlayerScore("K5XX.log", "/" + QString(300, 'd') + "/").logFile.size(), 260);
+        QCOMPARE(Scored("K5XX.log", 12, 30).ResultLine(7), QStringLiteral("K5XX,12"));
+        QCOMPARE(Scored("ABCDEFGHIJKLMNOPQRSTUVWXYZ.log", 1234567890, 2000000000).ResultLine(40),
+                 QStringLiteral("ABCDEFGHIJKLMNOPQRSTUV,1234567890,200000"));
+        // More calls first, then more characters; equal scores compare equal.
+        QVERIFY(ComparePlayerScores(Scored("X", 6, 0), Scored("Y", 5, 99)) < 0);
+        QVERIFY(ComparePlayerScores(Scored("X", 5, 5), Scored("Y", 5, 6)) > 0);
+        QCOMPARE(ComparePlayerScores(Scored("X", 5, 5), Scored("Y", 5, 5)), 0);
 
         // Scoring by path and by a loaded check list give the same.
         m_base.WriteLines("calls.txt", {"K1ABC", "G4XYZ"});
         m_base.WriteLines("logs/G0ABC.log", {"k1abc", "g4xyz ", "K1ABC", "N0PE"});
-        TPlayerScore byPath("G0ABC.log", m_base.file("logs/"));
+        TPlayerScore byPath("G0ABC.log", m_base.file("logs/")), byList = byPath;
         byPath.Score(m_base.file("calls.txt"));
-        QCOMPARE(byPath.calls, 3);
-        QCOMPARE(byPath.chars, 15);
-        TPlayerScore byList("G0ABC.log", m_base.file("logs/"));
         byList.Score(CheckList::Load(m_base.file("calls.txt")));
-        QCOMPARE(byList.calls, 3);
-        QCOMPARE(byList.chars, 15);
-    }
-
-    void rankingOrder()
-    {
-        auto make = [](const char *name, int calls, int chars) {
-            TPlayerScore r(QString(name) + ".log", "/x/");
-            r.calls = calls;
-            r.chars = chars;
-            return r;
-        };
-        std::vector<TPlayerScore> records{make("A", 10, 40), make("B", 12, 30), make("C", 10, 45)};
-        std::sort(records.begin(), records.end(),
-                  [](const TPlayerScore &a, const TPlayerScore &b) { return ComparePlayerScores(a, b) < 0; });
-        QCOMPARE(records[0].ResultLine(), QStringLiteral("B,12,30"));
-        QCOMPARE(records[1].ResultLine(), QStringLiteral("C,10,45"));
-        QCOMPARE(records[2].ResultLine(), QStringLiteral("A,10,40"));
-        QCOMPARE(ComparePlayerScores(make("X", 5, 5), make("Y", 5, 5)), 0);
-        QVERIFY(ComparePlayerScores(make("X", 5, 5), make("Y", 5, 6)) > 0);
-        QVERIFY(ComparePlayerScores(make("X", 6, 0), make("Y", 5, 99)) < 0);
+        QCOMPARE(byPath.ResultLine(), QStringLiteral("G0ABC,3,15"));
+        QCOMPARE(byList.ResultLine(), byPath.ResultLine());
     }
 
     void matchesLinearSearchOnRandomData()
@@ -220,39 +133,32 @@ private slots:
         const QString alphabet = QStringLiteral("ABCKabck0129/\u00c4\u00e4\u00df\u1e9e\u03a3\u03c3\u03c2"
                                                 "\u0130\u0131i\u212a");
         const QString blanks = QStringLiteral(" \t\x01\x7f\u0085\u00a0");
+        auto pick = [&](const QString &from) { return from[random.bounded(int(from.size()))]; };
         auto randomCall = [&] {
             QString call;
-            const int length = random.bounded(6);
-            for (int i = 0; i < length; ++i)
-                call += alphabet[random.bounded(int(alphabet.size()))];
+            for (int i = random.bounded(6); i > 0; --i)
+                call += pick(alphabet);
             return call;
         };
-        auto randomCase = [&](QString text) {
-            for (QChar &c : text)
-                c = random.bounded(2) ? c.toUpper() : c.toLower();
-            return text;
-        };
         auto pad = [&](QString text) {
-            const int before = random.bounded(3), after = random.bounded(3);
-            for (int i = 0; i < before; ++i)
-                text.prepend(blanks[random.bounded(int(blanks.size()))]);
-            for (int i = 0; i < after; ++i)
-                text.append(blanks[random.bounded(int(blanks.size()))]);
+            for (int i = random.bounded(3); i > 0; --i)
+                text.prepend(pick(blanks));
+            for (int i = random.bounded(3); i > 0; --i)
+                text.append(pick(blanks));
             return text;
         };
         int correctSeen = 0;
         for (int round = 0; round < 300; ++round) {
-            QStringList check;
-            const int checkSize = random.bounded(40);
-            for (int i = 0; i < checkSize; ++i)
+            QStringList check, log;
+            for (int i = random.bounded(40); i > 0; --i)
                 check.append(random.bounded(8) == 0 ? pad(randomCall()) : randomCall());
-            QStringList log;
-            const int logSize = random.bounded(60);
-            for (int i = 0; i < logSize; ++i) {
+            for (int i = random.bounded(60); i > 0; --i) {
                 QString call = (!check.isEmpty() && random.bounded(2))
                                    ? check[random.bounded(int(check.size()))]
                                    : randomCall();
-                log.append(pad(randomCase(call)));
+                for (QChar &c : call)
+                    c = random.bounded(2) ? c.toUpper() : c.toLower();
+                log.append(pad(call));
                 if (random.bounded(5) == 0)
                     log.append(log.back()); // a repeat
             }
@@ -263,9 +169,9 @@ private slots:
                 // Through the files as well, read back the way the station reads.
                 m_base.WriteLines("random.txt", check);
                 m_base.WriteLines("random.log", log);
-                const TScore fromFiles = LinearScore(TextFile::readLines(m_base.file("random.txt")),
-                                                     TextFile::readLines(m_base.file("random.log")));
-                QCOMPARE(ScoreLog(m_base.file("random.txt"), m_base.file("random.log")), fromFiles);
+                QCOMPARE(ScoreLog(m_base.file("random.txt"), m_base.file("random.log")),
+                         LinearScore(TextFile::readLines(m_base.file("random.txt")),
+                                     TextFile::readLines(m_base.file("random.log"))));
             }
         }
         QVERIFY(correctSeen > 1000); // the data really exercised matches
