@@ -22,6 +22,10 @@ void TfmCollectScores::setExpectedPassword(const QString &password)
 void TfmCollectScores::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Typed characters show as dots. Set at the first showing: a style sheet
+    // made at start-up would slow every start for a window few ever open.
+    if (m_ui->ebPassWord->styleSheet().isEmpty())
+        m_ui->ebPassWord->setStyleSheet(QStringLiteral("lineedit-password-character: 46"));
     FormActivate();
 }
 

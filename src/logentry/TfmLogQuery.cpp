@@ -2,9 +2,13 @@
 
 #include "ui_TfmLogQuery.h"
 
+#include "ui/Looks.h"
+
 TfmLogQuery::TfmLogQuery(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfmLogQuery>())
 {
     m_ui->setupUi(this);
+    Looks::SetFieldColour(m_ui->Memo1, Looks::Yellow());
+    Looks::SetBold(m_ui->Memo1);
     setFixedSize(size());
     connect(m_ui->bnLogOnComputer, &QPushButton::clicked, this, &TfmLogQuery::bnLogOnComputerClick);
     connect(m_ui->bnLogOnPaper, &QPushButton::clicked, this, &TfmLogQuery::bnLogOnPaperClick);

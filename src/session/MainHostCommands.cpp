@@ -3,6 +3,7 @@
 #include "TfmMain.h"
 #include "hostlink/TfmConnect.h"
 #include "ui/Dialogs.h"
+#include "ui/Looks.h"
 #include "ui_TfmMain.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -107,7 +108,7 @@ void MainHostCommands::resetTest()
     ui.ebCallSign->setReadOnly(false);
     ui.ebCallEntry->clear();
     ui.ebCallEntry->setReadOnly(true);
-    ui.ebCallEntry->setStyleSheet(QString());
+    Looks::SetFieldColour(ui.ebCallEntry, QColor());
     ui.pnMessage->setText(QStringLiteral("Type your call in box 1 and press the Enter key"));
     ui.pnDemo->setText(QStringLiteral("Demo reset"));
     ui.rgLogType->setEnabled(true);

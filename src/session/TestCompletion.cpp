@@ -7,6 +7,7 @@
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
 #include "ui/Dialogs.h"
+#include "ui/Looks.h"
 #include "ui_TfmMain.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -34,7 +35,7 @@ void TestCompletion::CloseLog()
     if (m_main.isConnected())
         m_main.windows().connect->SendToHost(HostProtocol::FinalizeLogMessage());
     ui().ebCallEntry->setEnabled(false);
-    ui().ebCallEntry->setStyleSheet(QStringLiteral("background-color: rgb(255, 255, 128);"));
+    Looks::SetFieldColour(ui().ebCallEntry, Looks::Yellow());
     writeLog();
     m_main.ResetSignIn();
     ui().ebCallSign->setText(QStringLiteral("Wait for reset"));

@@ -11,6 +11,7 @@
 #include "logentry/TfmShowScores.h"
 #include "practice/TfmSelectPractice.h"
 #include "ui/Dialogs.h"
+#include "ui/Looks.h"
 #include "ui/TypingLimit.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -59,6 +60,14 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
       m_executablePath(executablePath), m_dialogs(dialogs), m_clock(clock), m_audio(audio)
 {
     m_ui->setupUi(this);
+    Looks::SetFixedFont(m_ui->ebCallSign, 16, true);
+    Looks::SetFixedFont(m_ui->ebCallEntry, 16, true);
+    Looks::SetFixedFont(m_ui->moCallsLogged, 12, false);
+    Looks::KeepTextReadable(m_ui->moInstruct);
+    for (QWidget *label : {m_ui->Label1, m_ui->Label2, m_ui->Label4, m_ui->Label5, m_ui->pnMessage})
+        Looks::SetBold(label);
+    Looks::SetBackground(m_ui->lblStandAloneStatus, Looks::Yellow());
+    Looks::SetBackground(m_ui->pnDemo, Looks::Yellow());
     new TypingLimit(m_ui->ebCallSign, kEntryMax);
     new TypingLimit(m_ui->ebCallEntry, kEntryMax);
     m_logTypeGroup.addButton(m_ui->rbLogComputer, 0);
@@ -498,7 +507,7 @@ void TfmMain::LogCall()
 
 void TfmMain::setEntryNormalColour()
 {
-    m_ui->ebCallEntry->setStyleSheet(QString());
+    Looks::SetFieldColour(m_ui->ebCallEntry, QColor());
 }
 
 // ------------------------------------------------------------ test starts

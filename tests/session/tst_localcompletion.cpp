@@ -3,26 +3,21 @@
 // line and the texts on the main window; the log on disk during the test.
 
 #include "TestStation.h"
-#include "logentry/TfmCollectScores.h"
-#include "logentry/TfmScoreLogs.h"
-#include "logentry/TfmShowScores.h"
 #include "ui_TfmCollectScores.h"
-#include "ui_TfmScoreLogs.h"
 #include "ui_TfmMain.h"
+#include "ui_TfmScoreLogs.h"
 #include "ui_TfmShowScores.h"
 
-#include <QTest>
 #include <QTableWidget>
+#include <QTest>
 
 namespace {
 
-const QStringList kConfig{"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "STANDALONE_WAVEFILE=sa.wav",
-                          "STANDALONE_CALLSFILE=sa.txt",
-                          "VORLIX_WAVESOURCE_PRACTICE=p.wav,p.txt,Lakemont 2012"};
-
 struct LocalStation : TestStation
 {
-    LocalStation() : TestStation(kConfig)
+    LocalStation()
+        : TestStation({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "STANDALONE_WAVEFILE=sa.wav",
+                       "STANDALONE_CALLSFILE=sa.txt", "VORLIX_WAVESOURCE_PRACTICE=p.wav,p.txt,Lakemont 2012"})
     {
         base.Write("sa.wav", MakeWave(8000, 8, 1, 30000));
         base.WriteLines("sa.txt", {"K5XX", "OH2BH", "W1AW"});
@@ -30,6 +25,22 @@ struct LocalStation : TestStation
         base.WriteLines("PracticeWavesAndCalls/p.txt", {"K5XX", "OH2BH"});
         base.WriteLines("StandAloneLogs/ALPHA.log", {"K5XX", "W1AW"});
         base.WriteLines("StandAloneLogs/old/BRAVO.log", {"OH2BH"});
+    }
+    // Starts a standalone (or practice) test for `id`.
+    bool begin(bool standAlone, bool computer, const QString &id)
+    {
+        if (!start())
+            return false;
+        if (standAlone) {
+            standalone();
+            signIn(id, computer);
+        } else {
+            ui().rbPractice->click();
+            answerLogging(computer);
+            answerCase("Lakemont 2012");
+            enterCallSign(id);
+        }
+        return main->tmPCComplete().isActive();
     }
     // The ranking window, when shown, records what it showed.
     void watchRanking()
@@ -48,10 +59,10 @@ struct LocalStation : TestStation
             return 0;
         });
     }
+    // As the timer runs it: a failure is shown, not thrown.
     void runToEnd()
     {
         clock.set(main->session().audioStart().addSecs(30));
-        // As the timer runs it: a failure is shown, not thrown.
         dialogs.Guarded(main.get(), [&] { main->tmPCCompleteTimer(); });
     }
     QString rankedPlayer;
@@ -68,27 +79,22 @@ private slots:
     void standaloneTest()
     {
         LocalStation st;
-        QVERIFY(st.start());
-        st.dialogs.answers = {Dialogs::Yes};
-        st.ui().rbStandAlone->click();
-        st.answerLogging(true);
-        st.enterCallSign("PLAYER1");
+        QVERIFY(st.begin(true, true, "PLAYER1"));
         QCOMPARE(st.base.Read("StandAloneLogs/PLAYER1.log"), QByteArray());
-
         // Every call is on the disk as soon as it is logged.
         st.clock.advanceSecs(4);
         st.typeCall("k5xx");
         QCOMPARE(st.base.Read("StandAloneLogs/PLAYER1.log"), QByteArray("k5xx\r\n"));
         st.clock.advanceSecs(6);
-        st.typeCall("OH2BH");
-        st.typeCall("K5XX");
-        st.typeCall("XX1XX");
-        QCOMPARE(st.base.Read("StandAloneLogs/PLAYER1.log"), QByteArray("k5xx\r\nOH2BH\r\nK5XX\r\nXX1XX\r\n"));
+        for (const char *call : {"OH2BH", "K5XX", "XX1XX"})
+            st.typeCall(call);
 
         st.watchRanking();
         st.runToEnd();
-        QCOMPARE(st.base.Read("StandAloneLogs/PLAYER1.log"), QByteArray("k5xx\r\nOH2BH\r\nK5XX\r\nXX1XX\r\n"));
-        QCOMPARE(st.base.Read("StandAloneLogs/TimedScores/TS_PLAYER1.txt"), QByteArray("4,1,4\r\n10,2,9\r\n"));
+        QCOMPARE(st.base.Read("StandAloneLogs/PLAYER1.log"),
+                 QByteArray("k5xx\r\nOH2BH\r\nK5XX\r\nXX1XX\r\n"));
+        QCOMPARE(st.base.Read("StandAloneLogs/TimedScores/TS_PLAYER1.txt"),
+                 QByteArray("4,1,4\r\n10,2,9\r\n"));
         QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Correct calls/chars=3/13"));
         QCOMPARE(st.base.Read("zzSAResults.txt"), QByteArray("PLAYER1,3,13\r\nALPHA,2,8\r\nBRAVO,1,5\r\n"));
         QCOMPARE(st.rankedPlayer, QStringLiteral("PLAYER1"));
@@ -97,18 +103,15 @@ private slots:
                  "StandAlone test logged for " + st.main->paths().standAloneLogs() + "/PLAYER1.log");
         QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Click here to see other scores"));
         QVERIFY(st.ui().moCallsLogged->toPlainText().isEmpty());
-        QVERIFY(st.ui().ebCallSign->text().isEmpty());
-        QVERIFY(st.ui().ebCallSign->isEnabled());
+        QVERIFY(st.ui().ebCallSign->text().isEmpty() && st.ui().ebCallSign->isEnabled());
         QCOMPARE(st.main->MediaPlayer1().position(), qint64(0));
-        QCOMPARE(st.main->logTypeIndex(), 0);
 
         // A click on the panel shows the ranking with the score text, then
-        // readies the station for the next player.
+        // readies the station for the next player; a second click does nothing.
         st.watchRanking();
         QTest::mouseClick(st.ui().pnMessage, Qt::LeftButton);
         QCOMPARE(st.rankedPlayer, QStringLiteral("Correct calls/chars=3/13"));
-        QVERIFY(st.ui().ebCallEntry->text().isEmpty());
-        QVERIFY(st.ui().pnMessage->text().isEmpty());
+        QVERIFY(st.ui().ebCallEntry->text().isEmpty() && st.ui().pnMessage->text().isEmpty());
         const int shownBefore = st.dialogs.modalCount;
         QTest::mouseClick(st.ui().pnMessage, Qt::LeftButton);
         QCOMPARE(st.dialogs.modalCount, shownBefore);
@@ -117,69 +120,57 @@ private slots:
     void standaloneOnPaper()
     {
         LocalStation st;
-        QVERIFY(st.start());
-        st.dialogs.answers = {Dialogs::Yes};
-        st.ui().rbStandAlone->click();
-        st.answerLogging(false);
-        st.enterCallSign("PLAYER1");
+        QVERIFY(st.begin(true, false, "PLAYER1"));
         st.runToEnd();
         QCOMPARE(st.base.Read("StandAloneLogs/PLAYER1.log"), QByteArray());
-        QVERIFY(!QFileInfo::exists(st.base.file("StandAloneLogs/TimedScores/TS_PLAYER1.txt")));
         QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Your score will be available later"));
-        QVERIFY(!QFileInfo::exists(st.base.file("zzSAResults.txt")));
+        for (const char *absent : {"StandAloneLogs/TimedScores/TS_PLAYER1.txt", "zzSAResults.txt"})
+            QVERIFY2(!QFileInfo::exists(st.base.file(absent)), absent);
         QCOMPARE(st.main->logTypeIndex(), 0);
     }
 
     void practiceTest()
     {
         LocalStation st;
-        QVERIFY(st.start());
-        st.ui().rbPractice->click();
         st.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 30)));
-        st.answerLogging(true);
-        st.answerCase("Lakemont 2012");
-        st.enterCallSign("K1ABC");
+        QVERIFY(st.begin(false, true, "K1ABC"));
         st.clock.advanceSecs(3);
-        st.typeCall("oh2bh");
-        st.typeCall("oh2bh");
-        st.typeCall("W1AW");
+        for (const char *call : {"oh2bh", "oh2bh", "W1AW"})
+            st.typeCall(call);
         st.runToEnd();
 
         const QString log = st.main->paths().practiceLogs() + "/K1ABC-030524-1407.log";
-        QCOMPARE(st.base.Read("PracticeLogs/K1ABC-030524-1407.log"), QByteArray("oh2bh\r\noh2bh\r\nW1AW\r\n"));
+        QCOMPARE(st.base.Read("PracticeLogs/K1ABC-030524-1407.log"),
+                 QByteArray("oh2bh\r\noh2bh\r\nW1AW\r\n"));
         QCOMPARE(st.base.Read("PracticeLogs/PracticeTimedScores/Lakemont 2012/TS_K1ABC-030524-1407.txt"),
                  QByteArray("3,1,5\r\n"));
         QCOMPARE(st.base.Read("PracticeHistory.csv"),
-                 "Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\n05-Mar-2024, 14:08," + log.toUtf8() +
-                     ",Computer,Lakemont 2012,2,10\r\n");
+                 "Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\n05-Mar-2024, 14:08," +
+                     log.toUtf8() + ",Computer,Lakemont 2012,2,10\r\n");
         QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Correct calls/chars=2/10"));
-        QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
+        QCOMPARE(st.ui().pnMessage->text(),
+                 QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
         QCOMPARE(st.ui().lblStandAloneStatus->text(), "Practice test logged as " + log);
         QVERIFY(st.main->tmPracticePrompt().isActive());
         QCOMPARE(st.main->tmPracticePrompt().interval(), 3000);
         st.main->tmPracticePromptTimer();
         QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Click here to see previous practice scores"));
-        QCOMPARE(st.main->logTypeIndex(), 0);
     }
 
     void practiceOnPaper()
     {
         LocalStation st;
-        QVERIFY(st.start());
-        st.ui().rbPractice->click();
-        st.answerLogging(false);
-        st.answerCase("Lakemont 2012");
-        st.enterCallSign("K1ABC");
+        QVERIFY(st.begin(false, false, "K1ABC"));
         const QByteArray history = st.base.Read("PracticeHistory.csv");
-        st.dialogs.shown.clear();
-        st.runToEnd();
-        QCOMPARE(st.dialogs.texts(), QStringList{"To ensure accurate scoring of your paper log you should enter it NOW"});
+        QCOMPARE(st.shownBy([&] { st.runToEnd(); }),
+                 QStringList{"To ensure accurate scoring of your paper log you should enter it NOW"});
         QCOMPARE(st.dialogs.shown[0].caption, QStringLiteral("Enter paper log now!"));
         QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Use Enter Paper Log button to enter your log"));
         QCOMPARE(st.main->logTypeIndex(), 1);
         QCOMPARE(st.ui().Label4->text(), QStringLiteral("Instructions for Practice Logging on Paper"));
         QCOMPARE(st.base.Read("PracticeHistory.csv"), history);
-        QCOMPARE(QDir(st.main->paths().practiceTimedScores() + "/Lakemont 2012").entryList(QDir::Files).size(), 1);
+        QCOMPARE(
+            QDir(st.main->paths().practiceTimedScores() + "/Lakemont 2012").entryList(QDir::Files).size(), 1);
     }
 
     void administratorCollectsScores()
@@ -197,16 +188,12 @@ private slots:
                 return int(c->result());
             });
         };
-
-        // A wrong password opens nothing.
+        // A wrong password opens nothing; the right one, in any letter case,
+        // leads to the scoring.
         password("guess");
-        st.dialogs.shown.clear();
-        st.ui().bnCollectScores->click();
+        QCOMPARE(st.shownBy([&] { st.ui().bnCollectScores->click(); }).size(), 1);
         QCOMPARE(st.dialogs.modalCount, 1);
-        QCOMPARE(st.dialogs.shown.size(), 1);
         QVERIFY(!QFileInfo::exists(results));
-
-        // The right one, in any letter case, leads to the scoring.
         password("OWNER-Rattle-owner");
         st.dialogs.modalScripts.append([](QDialog *d) {
             auto *s = qobject_cast<TfmScoreLogs *>(d);
@@ -221,20 +208,13 @@ private slots:
     void aLogThatCannotBeWritten()
     {
         LocalStation st;
-        QVERIFY(st.start());
-        st.dialogs.answers = {Dialogs::Yes};
-        st.ui().rbStandAlone->click();
-        st.answerLogging(true);
-        st.enterCallSign("PLAYER1");
+        QVERIFY(st.begin(true, true, "PLAYER1"));
         st.typeCall("K5XX");
         // The folder disappears under the running test.
         QVERIFY(QDir(st.base.file("StandAloneLogs")).removeRecursively());
         st.base.Write("StandAloneLogs", "not a folder");
         st.typeCall("OH2BH");
-        QCOMPARE(st.main->session().calls(), (QStringList{"K5XX", "OH2BH"}));
-        st.dialogs.shown.clear();
-        st.runToEnd();
-        QCOMPARE(st.dialogs.texts(),
+        QCOMPARE(st.shownBy([&] { st.runToEnd(); }),
                  QStringList{"Cannot create file " + st.main->paths().standAloneLogs() + "/PLAYER1.log"});
         // Nothing after the failed save was done, and the calls are still there.
         QVERIFY(st.ui().pnMessage->text() != u"Click here to see other scores");

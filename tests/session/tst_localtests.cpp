@@ -1,11 +1,9 @@
 // Signing in and running standalone and practice tests from the main window:
 // the refusals of an identifier, the keys, the test starts with their audio
-// and countdown, the practice case choice and the logging of calls.
+// and countdown, the practice case choice and the demonstration calls.
 
 #include "TestStation.h"
-#include "hostlink/TfmConnect.h"
 #include "ui_TfmMain.h"
-#include "util/StationError.h"
 
 #include <QTest>
 
@@ -24,146 +22,107 @@ private slots:
     void refusalsOfAnIdentifier()
     {
         TestStation st(kStandAloneConfig);
-        st.base.Write("sa.wav", MakeWave(8000, 8, 1, 1000));
-        st.base.WriteLines("sa.txt", {"K5XX"});
         QVERIFY(st.start());
-        st.dialogs.answers = {Dialogs::Yes};
-        st.ui().rbStandAlone->click();
-        QVERIFY(st.ui().rbStandAlone->isChecked());
+        st.standalone();
         QCOMPARE(st.dialogs.shown.last().caption, QStringLiteral("Changing to Standalone mode"));
-
         st.base.Write("StandAloneLogs/old/W1AW.log", "x");
         st.base.Write("NetworkedLogs/deep/G4XYZ.log", "x");
-        const QList<QPair<QString, QString>> cases{
-            {"   ", "Please enter your call sign or some identifier"},
-            {"F/K5XX", "Please do not use the / as part of your call sign"},
-            {"K5XX,1", "Please do not use the comma as part of your call sign"},
-            {"w1aw", "This identifier has already been used -- choose another"},
-            {"G4XYZ", "This identifier has already been used -- choose another"},
-        };
-        for (const auto &[typed, refusal] : cases) {
-            st.dialogs.shown.clear();
-            st.enterCallSign(typed, Qt::Key_Tab);
-            QCOMPARE(st.dialogs.texts(), QStringList{refusal});
+        const QString used = "This identifier has already been used -- choose another";
+        for (const auto &[typed, refusal] : QList<QPair<QString, QString>>{
+                 {"   ", "Please enter your call sign or some identifier"},
+                 {"F/K5XX", "Please do not use the / as part of your call sign"},
+                 {"K5XX,1", "Please do not use the comma as part of your call sign"},
+                 {"w1aw", used},
+                 {"G4XYZ", used}}) {
+            QCOMPARE(st.shownBy([&] { st.enterCallSign(typed, Qt::Key_Tab); }), QStringList{refusal});
             QCOMPARE(st.ui().ebCallSign->text(), typed);
-            QVERIFY(st.ui().ebCallSign->isEnabled());
             QCOMPARE(QApplication::focusWidget(), st.ui().ebCallSign);
-            QVERIFY(!st.main->MediaPlayer1().isPlaying());
         }
+
+        // A wave file that cannot be opened gives box 1 back.
+        const QStringList shown = st.shownBy([&] { st.signIn("K1ABC"); });
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].contains(st.base.file("sa.wav")));
+        QVERIFY(!st.main->tmPCComplete().isActive());
+        QVERIFY(st.ui().ebCallSign->isEnabled() && !st.ui().ebCallEntry->isEnabled());
+        QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("K1ABC"));
+
         // Practice mode allows a standalone player's identifier again, but
         // never a networked one.
         st.ui().rbPractice->click();
-        st.dialogs.shown.clear();
-        st.enterCallSign("G4XYZ");
-        QCOMPARE(st.dialogs.texts(), QStringList{"This identifier has already been used -- choose another"});
+        QCOMPARE(st.shownBy([&] { st.enterCallSign("G4XYZ"); }), QStringList{used});
     }
 
-    void standaloneTestAndCountdown()
+    void standaloneTestAndCalls()
     {
         TestStation st(kStandAloneConfig);
-        st.base.Write("sa.wav", MakeWave(8000, 8, 1, 185000));
+        st.base.Write("sa.wav", MakeWave(8000, 8, 1, 30000));
         st.base.WriteLines("sa.txt", {"K5XX", "DL1ABC", "G4XYZ"});
         QVERIFY(st.start());
         st.dialogs.answers = {Dialogs::No};
         st.ui().rbStandAlone->click();
         QVERIFY(st.ui().rbNetworked->isChecked());
-        QVERIFY(st.ui().bnConnect->isEnabled());
-        st.dialogs.answers = {Dialogs::Yes};
-        st.ui().rbStandAlone->click();
+        st.standalone();
         QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
 
-        st.answerLogging(true);
-        st.enterCallSign("K1ABC", Qt::Key_Tab);
+        // Tab acts as Enter in both boxes; the focus moves to box 2 only
+        // when the test starts, and stays there.
+        st.signIn("K1ABC", true, Qt::Key_Tab);
         QCOMPARE(st.dialogs.modalCount, 1);
-        QCOMPARE(st.main->logTypeIndex(), 0);
         QVERIFY(st.main->MediaPlayer1().isPlaying());
-        QVERIFY(st.main->tmPCComplete().isActive());
         QVERIFY(!st.ui().ebCallSign->isEnabled());
-        QVERIFY(st.ui().ebCallEntry->isEnabled());
         QCOMPARE(QApplication::focusWidget(), st.ui().ebCallEntry);
         QCOMPARE(st.ui().lblStandAloneStatus->text(), QStringLiteral("StandAlone test underway for K1ABC"));
-        QVERIFY(st.ui().lblStandAloneStatus->isVisible());
         QCOMPARE(st.main->session().logFile, st.main->paths().standAloneLogs() + "/K1ABC.log");
-        QCOMPARE(st.main->session().timedScoreFile, st.main->paths().standAloneTimedScores() + "/TS_K1ABC.txt");
-        QCOMPARE(st.main->session().audioLengthSeconds(), 185);
+        QCOMPARE(st.main->session().timedScoreFile,
+                 st.main->paths().standAloneTimedScores() + "/TS_K1ABC.txt");
 
-        // Calls: trimmed, letter case kept, repeats kept; Tab acts as Enter
-        // and the focus stays in box 2.
+        // Calls: trimmed, letter case kept, repeats kept, blanks ignored.
         st.clock.advanceSecs(3);
         st.typeCall("  dl1abc  ");
         st.clock.advanceMs(1600);
         st.typeCall("XX9XX", Qt::Key_Tab);
-        st.typeCall("DL1ABC");
-        st.typeCall("k5xx");
-        st.typeCall("   ");
+        for (const char *call : {"DL1ABC", "k5xx", "   "})
+            st.typeCall(call);
         QCOMPARE(QApplication::focusWidget(), st.ui().ebCallEntry);
         QCOMPARE(st.main->session().calls(), (QStringList{"dl1abc", "XX9XX", "DL1ABC", "k5xx"}));
         QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("dl1abc\nXX9XX\nDL1ABC\nk5xx"));
         QCOMPARE(st.main->session().timedScoreLines(), (QStringList{"3,1,6", "5,2,10"}));
-
-        // The countdown: 185 000 ms is 185 s; the first tick shows 03:00,
-        // the tick at 185 s ends the test.
-        st.clock.set(st.main->session().audioStart().addSecs(5));
-        st.main->tmPCCompleteTimer();
-        QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=03:00"));
-        QVERIFY(!st.ui().pnDemo->isVisible());
-        st.clock.set(st.main->session().audioStart().addSecs(180));
-        st.main->tmPCCompleteTimer();
-        QVERIFY(st.main->tmPCComplete().isActive());
-        st.clock.set(st.main->session().audioStart().addSecs(185));
-        st.main->tmPCCompleteTimer();
-        QVERIFY(!st.main->tmPCComplete().isActive());
-        QVERIFY(st.main->testCompleted());
     }
 
-    void countdownOfAnOddLength()
+    void countdown()
     {
-        TestStation st(kStandAloneConfig);
-        st.base.Write("sa.wav", MakeWave(8000, 8, 1, 185001));
-        QVERIFY(st.start());
-        st.dialogs.answers = {Dialogs::Yes};
-        st.ui().rbStandAlone->click();
-        st.answerLogging(false);
-        st.enterCallSign("K1ABC");
-        QCOMPARE(st.main->logTypeIndex(), 1);
-        QVERIFY(!st.ui().ebCallEntry->isEnabled());
-        QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Logging on paper"));
-        QCOMPARE(st.main->session().audioLengthSeconds(), 186);
-        const QDateTime start = st.main->session().audioStart();
-        for (int t = 5; t <= 185; t += 5) {
-            st.clock.set(start.addSecs(t));
-            st.main->tmPCCompleteTimer();
-            QVERIFY2(st.main->tmPCComplete().isActive(), qPrintable(QString::number(t)));
+        // Ticks every 5 s: 185 000 ms of audio end at the 185 s tick, one
+        // millisecond more at the 190 s tick. A paper log leaves box 2 closed.
+        for (const auto &[ms, end, firstTick] :
+             {std::tuple{185000, 185, "03:00"}, std::tuple{185001, 190, "03:01"}}) {
+            TestStation st(kStandAloneConfig);
+            st.base.Write("sa.wav", MakeWave(8000, 8, 1, ms));
+            QVERIFY(st.start());
+            st.standalone();
+            st.signIn("K1ABC", false);
+            QCOMPARE(st.main->logTypeIndex(), 1);
+            QVERIFY(!st.ui().ebCallEntry->isEnabled());
+            QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Logging on paper"));
+            for (int t = 5; t < end; t += 5) {
+                st.tickAt(t);
+                QVERIFY2(st.main->tmPCComplete().isActive(), qPrintable(QString::number(t)));
+                if (t == 5)
+                    QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=") + firstTick);
+            }
+            QVERIFY(!st.ui().pnDemo->isVisible());
+            st.tickAt(end);
+            QVERIFY(!st.main->tmPCComplete().isActive());
+            QVERIFY(st.main->testCompleted());
         }
-        st.clock.set(start.addSecs(190));
-        st.main->tmPCCompleteTimer();
-        QVERIFY(!st.main->tmPCComplete().isActive());
-    }
-
-    void aWaveFileThatCannotBeOpened()
-    {
-        TestStation st(kStandAloneConfig);
-        QVERIFY(st.start());
-        st.dialogs.answers = {Dialogs::Yes};
-        st.ui().rbStandAlone->click();
-        st.answerLogging(true);
-        st.dialogs.shown.clear();
-        st.enterCallSign("K1ABC");
-        QCOMPARE(st.dialogs.shown.size(), 1);
-        QVERIFY(st.dialogs.shown[0].text.contains(st.base.file("sa.wav")));
-        QVERIFY(!st.main->tmPCComplete().isActive());
-        QVERIFY(!st.main->MediaPlayer1().isPlaying());
-        QVERIFY(st.ui().ebCallSign->isEnabled());
-        QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("K1ABC"));
-        QVERIFY(!st.ui().ebCallEntry->isEnabled());
     }
 
     void practiceCaseChoice()
     {
         TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
-                    "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt,Case One",
-                    "VORLIX_WAVESOURCE_PRACTICE=missing.wav,p1.txt,Case Two"});
+                        "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt,Case One",
+                        "VORLIX_WAVESOURCE_PRACTICE=missing.wav,p1.txt,Case Two"});
         QVERIFY(st.start());
         st.ui().rbPractice->click();
         QVERIFY(!st.ui().bnConnect->isEnabled());
@@ -175,33 +134,29 @@ private slots:
         st.answerCase("", &first);
         st.answerCase("", &second);
         st.dialogs.answers = {Dialogs::Yes, Dialogs::Ok};
-        st.dialogs.shown.clear();
-        st.enterCallSign("K1ABC");
+        QCOMPARE(st.shownBy([&] { st.enterCallSign("K1ABC"); }),
+                 (QStringList{"You have not selected a practice case - Retry?",
+                              "You have not selected a practice case"}));
         QCOMPARE(first, QStringList{"-1"});
         QCOMPARE(second, (QStringList{"Case One", "Case Two", "-1"}));
-        QCOMPARE(st.dialogs.texts(), (QStringList{"You have not selected a practice case - Retry?",
-                                                  "You have not selected a practice case"}));
         QCOMPARE(st.dialogs.shown[0].caption, QStringLiteral("Practice case not selected"));
         QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("Enter your id here"));
         QVERIFY(st.ui().ebCallSign->isEnabled());
-        QVERIFY(!st.main->MediaPlayer1().isPlaying());
 
         // Answering No gives box 1 back at once.
         st.answerLogging(true);
         st.answerCase("");
         st.dialogs.answers = {Dialogs::No};
-        st.dialogs.shown.clear();
-        st.enterCallSign("K1ABC");
-        QCOMPARE(st.dialogs.shown.size(), 1);
+        QCOMPARE(st.shownBy([&] { st.enterCallSign("K1ABC"); }).size(), 1);
         QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("Enter your id here"));
     }
 
     void practiceTest()
     {
         TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
-                    "VORLIX_WAVESOURCE_PRACTICE=missing.wav,p1.txt,Case Zero",
-                    "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt,Lakemont 2012",
-                    "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt,../../Outside"});
+                        "VORLIX_WAVESOURCE_PRACTICE=missing.wav,p1.txt,Case Zero",
+                        "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt,Lakemont 2012",
+                        "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt,../../Outside"});
         st.base.Write("PracticeWavesAndCalls/p1.wav", MakeWave(11025, 16, 1, 3000));
         st.base.WriteLines("PracticeWavesAndCalls/p1.txt", {"K5XX", "OH2BH"});
         QVERIFY(st.start());
@@ -213,13 +168,11 @@ private slots:
         st.answerCase("Lakemont 2012", &offered);
         st.enterCallSign("K1ABC");
         QCOMPARE(offered, (QStringList{"Lakemont 2012", "../../Outside", "0"}));
-        QVERIFY(st.main->MediaPlayer1().isPlaying());
         QCOMPARE(st.ui().lblStandAloneStatus->text(), QStringLiteral("Practice test underway for K1ABC"));
         const QString caseFolder = st.main->paths().practiceTimedScores() + "/Lakemont 2012";
         QVERIFY(QFileInfo(caseFolder).isDir());
         QCOMPARE(st.main->session().logFile, st.main->paths().practiceLogs() + "/K1ABC-030524-1407.log");
         QCOMPARE(st.main->session().timedScoreFile, caseFolder + "/TS_K1ABC-030524-1407.txt");
-
         st.clock.advanceMs(2400);
         st.typeCall("oh2bh");
         st.typeCall("OH2BH");
@@ -247,6 +200,7 @@ private slots:
         QCOMPARE(st.main->LoadDemoCalls(), 3);
         QCOMPARE(st.main->demoCalls().calls().items(), (QStringList{"K5XX", "OH2BH", "W1AW"}));
 
+        // Calls only after more than 90 s, and only while a demonstration runs.
         st.main->session().demoRunning = true;
         st.main->session().setAudioStart(st.clock.now());
         st.clock.advanceSecs(90);
@@ -256,16 +210,13 @@ private slots:
         st.main->tmDemoTimerTimer();
         QCOMPARE(st.main->session().calls().size(), 1);
         QVERIFY(st.main->demoCalls().calls().contains(st.main->session().calls().first()));
-        // Not in a local mode, and not without a running demonstration.
         st.main->session().demoRunning = false;
         st.main->tmDemoTimerTimer();
         QCOMPARE(st.main->session().calls().size(), 1);
 
         // A wave file without a demonstration source is reported.
         st.main->setCurrentWaveFile("other.wav");
-        st.dialogs.shown.clear();
-        QCOMPARE(st.main->LoadDemoCalls(), 2);
-        QCOMPARE(st.dialogs.shown.size(), 1);
+        QCOMPARE(st.shownBy([&] { QCOMPARE(st.main->LoadDemoCalls(), 2); }).size(), 1);
     }
 };
 

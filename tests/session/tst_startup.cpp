@@ -1,14 +1,10 @@
 // The main window's start-up sequence in a temporary base folder.
 
-#include "ScriptedDialogs.h"
-#include "TempBase.h"
-#include "session/TfmMain.h"
+#include "TestStation.h"
 #include "ui_TfmMain.h"
-#include "util/Clock.h"
 #include "util/StationError.h"
 
 #include <QDirIterator>
-#include <QFile>
 #include <QTest>
 
 class TestStartup : public QObject
@@ -25,191 +21,159 @@ class TestStartup : public QObject
         return out;
     }
 
-    static QStringList sampleConfig()
-    {
-        return {"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "STANDALONE_CALLSFILE=calls.txt"};
-    }
-
 private slots:
     void firstAndSecondStart()
     {
-        TempBase base;
-        base.WriteConfig(sampleConfig());
-        base.Write("d.wav", "x");
-        base.Write("d.txt", "K5XX\r\n");
-        ScriptedDialogs dialogs;
-        ManualClock clock;
-        {
-            TfmMain main(SessionPaths(base.path()), base.file("d.wav"), dialogs, clock);
-            QVERIFY(main.FormActivate());
-            QVERIFY(dialogs.shown.isEmpty());
-            QVERIFY(main.demoAvailable());
-            for (const char *folder : {"NetworkedLogs", "DemoLogs", "StandAloneLogs", "StandAloneLogs/TimedScores",
-                                       "PracticeLogs", "PracticeLogs/PracticeTimedScores"})
-                QVERIFY2(QFileInfo(base.file(folder)).isDir(), folder);
-            QCOMPARE(base.Read("PracticeHistory.csv"),
-                     QByteArray("Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\n"));
-            // Networked mode, computer log, the sign-in box ready.
-            QVERIFY(main.ui()->rbNetworked->isChecked());
-            QCOMPARE(main.logTypeIndex(), 0);
-            QCOMPARE(main.ui()->Label4->text(), QStringLiteral("Instructions for Networked Computer Logging"));
-            QVERIFY(main.ui()->moInstruct->toPlainText().startsWith("Networked test, logging on this computer"));
-            QVERIFY(main.ui()->ebCallSign->isEnabled());
-            QVERIFY(main.ui()->ebCallSign->text().isEmpty());
-            QVERIFY(!main.ui()->ebCallEntry->isEnabled());
-            QVERIFY(main.ui()->bnCollectScores->isHidden()); // calls.txt is missing
-            QVERIFY(main.ui()->bnShowPrevPractice->isHidden());
-            QVERIFY(main.ui()->bnReplay->isHidden());
-            // Twenty characters can be typed into either box; the program can
-            // still show a longer text.
-            QTest::keyClicks(main.ui()->ebCallSign, QString(25, u'K'));
-            QCOMPARE(main.ui()->ebCallSign->text(), QString(20, u'K'));
-            main.ui()->ebCallEntry->setEnabled(true);
-            QTest::keyClicks(main.ui()->ebCallEntry, QString(25, u'a'));
-            QCOMPARE(main.ui()->ebCallEntry->text(), QString(20, u'a'));
-            main.ui()->ebCallEntry->setText("Please wait for the audio to start");
-            QTest::keyClick(main.ui()->ebCallEntry, Qt::Key_Backspace);
-            QCOMPARE(main.ui()->ebCallEntry->text(), QStringLiteral("Please wait for the audio to star"));
-            main.ui()->ebCallEntry->setEnabled(false);
-            main.ui()->ebCallSign->clear();
-            QCOMPARE(main.ui()->ebNetStatus->text(), QStringLiteral("Disconnected"));
+        TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "STANDALONE_CALLSFILE=calls.txt"});
+        st.base.Write("d.wav", "x");
+        st.base.Write("d.txt", "K5XX\r\n");
+        Ui::TfmMain &ui = st.ui();
+        QVERIFY(st.main->FormActivate());
+        QVERIFY(st.dialogs.shown.isEmpty());
+        QVERIFY(st.main->demoAvailable());
+        for (const char *folder :
+             {"NetworkedLogs", "DemoLogs", "StandAloneLogs/TimedScores", "PracticeLogs/PracticeTimedScores"})
+            QVERIFY2(QFileInfo(st.base.file(folder)).isDir(), folder);
+        QCOMPARE(st.base.Read("PracticeHistory.csv"),
+                 QByteArray("Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\n"));
+        // Networked mode, computer log, the sign-in box ready.
+        QVERIFY(ui.rbNetworked->isChecked());
+        QCOMPARE(st.main->logTypeIndex(), 0);
+        QCOMPARE(ui.Label4->text(), QStringLiteral("Instructions for Networked Computer Logging"));
+        QVERIFY(ui.moInstruct->toPlainText().startsWith("Networked test, logging on this computer"));
+        QVERIFY(ui.ebCallSign->isEnabled() && ui.ebCallSign->text().isEmpty() &&
+                !ui.ebCallEntry->isEnabled());
+        QCOMPARE(ui.ebNetStatus->text(), QStringLiteral("Disconnected"));
+        // calls.txt is missing, so no score collecting; no practice buttons.
+        for (const QWidget *hidden : {ui.bnCollectScores, ui.bnShowPrevPractice, ui.bnReplay})
+            QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+        // Twenty characters can be typed into either box; the program can
+        // still show a longer text.
+        ui.ebCallEntry->setEnabled(true);
+        for (QLineEdit *box : {ui.ebCallSign, ui.ebCallEntry}) {
+            QTest::keyClicks(box, QString(25, u'K'));
+            QCOMPARE(box->text(), QString(20, u'K'));
         }
+        ui.ebCallEntry->setText("Please wait for the audio to start");
+        QTest::keyClick(ui.ebCallEntry, Qt::Key_Backspace);
+        QCOMPARE(ui.ebCallEntry->text(), QStringLiteral("Please wait for the audio to star"));
 
         // A second start leaves existing files and folders as they are.
-        base.WriteLines("PracticeHistory.csv", {"Date,Time,LogFile,Logging Method,Test Case,Calls,Chars", "x"});
-        base.Write("NetworkedLogs/K5XX.log", "K5XX\r\n");
-        const QStringList before = tree(base.path());
-        TfmMain again(SessionPaths(base.path()), base.file("d.wav"), dialogs, clock);
+        st.base.WriteLines("PracticeHistory.csv",
+                           {"Date,Time,LogFile,Logging Method,Test Case,Calls,Chars", "x"});
+        st.base.Write("NetworkedLogs/K5XX.log", "K5XX\r\n");
+        const QStringList before = tree(st.base.path());
+        TfmMain again(SessionPaths(st.base.path()), st.base.file("x"), st.dialogs, st.clock);
         QVERIFY(again.FormActivate());
-        QCOMPARE(tree(base.path()), before);
-        QCOMPARE(base.Read("PracticeHistory.csv"),
+        QCOMPARE(tree(st.base.path()), before);
+        QCOMPARE(st.base.Read("PracticeHistory.csv"),
                  QByteArray("Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\nx\r\n"));
-        QCOMPARE(base.Read("NetworkedLogs/K5XX.log"), QByteArray("K5XX\r\n"));
+        QCOMPARE(st.base.Read("NetworkedLogs/K5XX.log"), QByteArray("K5XX\r\n"));
     }
 
     void missingConfiguration()
     {
-        TempBase base;
-        ScriptedDialogs dialogs;
-        ManualClock clock;
-        TfmMain main(SessionPaths(base.path()), base.file("x"), dialogs, clock);
-        QVERIFY(!main.FormActivate());
-        QCOMPARE(dialogs.shown.size(), 1);
-        QCOMPARE(dialogs.shown[0].text, base.file("Vorlix_Player_ini.txt") + " is missing--fatal error, can't start");
-        QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Missing ini file"));
-        QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
-        QCOMPARE(dialogs.shown[0].buttons, int(Dialogs::Ok));
-        QVERIFY(!main.FormActivate()); // asked again, the answer stays
+        TestStation st({});
+        QFile::remove(st.base.file("Vorlix_Player_ini.txt"));
+        QVERIFY(!st.main->FormActivate());
+        QVERIFY(!st.main->FormActivate()); // asked again, the answer stays
+        const ScriptedDialogs::Shown &shown = st.dialogs.shown[0];
+        QCOMPARE(st.dialogs.shown.size(), 1);
+        QCOMPARE(shown.text, st.base.file("Vorlix_Player_ini.txt") + " is missing--fatal error, can't start");
+        QCOMPARE(shown.caption, QStringLiteral("Missing ini file"));
+        QCOMPARE(shown.icon, Dialogs::Icon::Warning);
+        QCOMPARE(shown.buttons, int(Dialogs::Ok));
 
         // A long base folder: the text is cut to 310 characters.
-        TempBase deep;
-        const QString longFolder = QString(120, u'a') + "/" + QString(120, u'b');
-        QDir().mkpath(deep.file(longFolder));
+        const QString longFolder = st.base.file(QString(120, u'a') + "/" + QString(120, u'b'));
+        QDir().mkpath(longFolder);
         ScriptedDialogs cut;
-        TfmMain far(SessionPaths(deep.file(longFolder)), deep.file("x"), cut, clock);
+        TfmMain far(SessionPaths(longFolder), st.base.file("x"), cut, st.clock);
         QVERIFY(!far.FormActivate());
         QCOMPARE(cut.shown[0].text.size(), 310);
-        QVERIFY(cut.shown[0].text.startsWith(deep.file(longFolder)));
+        QVERIFY(cut.shown[0].text.startsWith(longFolder));
     }
 
     void noDemonstrationSource()
     {
-        TempBase base;
-        base.WriteConfig({"HIDE_PRACTICE_MODE=NO"});
-        ScriptedDialogs dialogs;
-        ManualClock clock;
-        TfmMain main(SessionPaths(base.path()), base.file("x"), dialogs, clock);
-        QVERIFY(main.FormActivate());
-        QCOMPARE(dialogs.texts(),
-                 QStringList{base.file("Vorlix_Player_ini.txt") + " contains no demo pileup source specs, can't start"});
-        QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Missing demo source specs in ini file"));
-        QVERIFY(!main.demoAvailable());
+        TestStation st({"HIDE_PRACTICE_MODE=NO"});
+        QVERIFY(st.main->FormActivate());
+        QCOMPARE(st.dialogs.texts(), QStringList{st.base.file("Vorlix_Player_ini.txt") +
+                                                 " contains no demo pileup source specs, can't start"});
+        QCOMPARE(st.dialogs.shown[0].caption, QStringLiteral("Missing demo source specs in ini file"));
+        QVERIFY(!st.main->demoAvailable());
         // The rest of the sequence ran.
-        QVERIFY(main.ui()->ebCallSign->isEnabled());
-        QCOMPARE(main.ui()->Label4->text(), QStringLiteral("Instructions for Networked Computer Logging"));
+        QVERIFY(st.ui().ebCallSign->isEnabled());
+        QCOMPARE(st.ui().Label4->text(), QStringLiteral("Instructions for Networked Computer Logging"));
     }
 
     void practiceModeAtStart()
     {
-        TempBase base;
-        base.WriteConfig({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "START_IN_PRACTICE_MODE=YES"});
-        ScriptedDialogs dialogs;
-        ManualClock clock;
-        TfmMain main(SessionPaths(base.path()), base.file("x"), dialogs, clock);
-        QVERIFY(main.FormActivate());
-        QVERIFY(main.ui()->rbPractice->isChecked());
-        QVERIFY(!main.ui()->bnConnect->isEnabled());
-        QVERIFY(!main.ui()->bnShowPrevPractice->isHidden());
-        QVERIFY(!main.ui()->bnReplay->isHidden());
-        QCOMPARE(main.ui()->Label4->text(), QStringLiteral("Instructions for Practice Computer Logging"));
-        QCOMPARE(main.ui()->pnMessage->text(),
+        TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "START_IN_PRACTICE_MODE=YES"});
+        QVERIFY(st.main->FormActivate());
+        QVERIFY(st.ui().rbPractice->isChecked());
+        QVERIFY(!st.ui().bnConnect->isEnabled());
+        QVERIFY(!st.ui().bnShowPrevPractice->isHidden() && !st.ui().bnReplay->isHidden());
+        QCOMPARE(st.ui().Label4->text(), QStringLiteral("Instructions for Practice Computer Logging"));
+        QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
 
         // Hidden practice mode wins over starting in it.
-        TempBase hidden;
-        hidden.WriteConfig({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "START_IN_PRACTICE_MODE=YES",
+        TestStation hidden({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "START_IN_PRACTICE_MODE=YES",
                             "HIDE_PRACTICE_MODE=YES", "STANDALONE_CALLSFILE=c.txt"});
-        hidden.Write("c.txt", "K5XX\r\n");
-        TfmMain second(SessionPaths(hidden.path()), hidden.file("x"), dialogs, clock);
-        QVERIFY(second.FormActivate());
-        QVERIFY(second.ui()->rbPractice->isHidden());
-        QVERIFY(second.ui()->rbNetworked->isChecked());
-        QVERIFY(second.ui()->bnReplay->isHidden());
-        QVERIFY(!second.ui()->bnCollectScores->isHidden());
+        hidden.base.Write("c.txt", "K5XX\r\n");
+        QVERIFY(hidden.main->FormActivate());
+        QVERIFY(hidden.ui().rbPractice->isHidden() && hidden.ui().rbNetworked->isChecked());
+        QVERIFY(hidden.ui().bnReplay->isHidden());
+        QVERIFY(!hidden.ui().bnCollectScores->isHidden());
     }
 
-    void instructionsAndTitle()
+    void titleInstructionsAndLogSearches()
     {
-        TempBase base;
-        base.WriteConfig({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
-        ScriptedDialogs dialogs;
-        ManualClock clock;
-        base.Write("exe", "x");
-        base.SetModified("exe", QDateTime(QDate(2013, 12, 5), QTime(14, 7, 40)));
-        TfmMain main(SessionPaths(base.path()), base.file("exe"), dialogs, clock);
-        QVERIFY(main.FormActivate());
-        QCOMPARE(main.windowTitle(), QStringLiteral("Vorlix Player de Qelvan:  [Built: 05-Dec-13 14:07]"));
-        QCOMPARE(TfmMain::TitleFor(base.file("missing")),
+        TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
+        QVERIFY(st.main->FormActivate());
+        st.base.Write("exe", "x");
+        st.base.SetModified("exe", QDateTime(QDate(2013, 12, 5), QTime(14, 7, 40)));
+        QCOMPARE(TfmMain::TitleFor(st.base.file("exe")),
+                 QStringLiteral("Vorlix Player de Qelvan:  [Built: 05-Dec-13 14:07]"));
+        QCOMPARE(TfmMain::TitleFor(st.base.file("missing")),
                  QStringLiteral("Vorlix Player de Qelvan:  [Built: 30-Dec-99 00:00]"));
+        QCOMPARE(st.main->windowTitle(), TfmMain::TitleFor(st.base.file("x")));
 
-        main.ui()->rbPractice->setChecked(true);
-        main.setLogTypeIndex(1);
-        QCOMPARE(main.ui()->Label4->text(), QStringLiteral("Instructions for Practice Logging on Paper"));
-        QVERIFY(main.ui()->moInstruct->toPlainText().startsWith("Practice, logging on paper"));
-        main.setLogTypeIndex(-1); // no item: the paper row of the mode
-        QCOMPARE(main.logTypeIndex(), -1);
-        QCOMPARE(main.ui()->Label4->text(), QStringLiteral("Instructions for Practice Logging on Paper"));
-        main.ui()->rbStandAlone->setChecked(true);
-        main.setLogTypeIndex(0);
-        QCOMPARE(main.ui()->Label4->text(), QStringLiteral("Instructions for Non-Networked Computer Logging"));
+        // The heading follows mode and logging method; no item is the paper
+        // row of the mode.
+        Ui::TfmMain &ui = st.ui();
+        ui.rbPractice->setChecked(true);
+        st.main->setLogTypeIndex(1);
+        QVERIFY(ui.moInstruct->toPlainText().startsWith("Practice, logging on paper"));
+        for (const int index : {1, -1}) {
+            st.main->setLogTypeIndex(index);
+            QCOMPARE(st.main->logTypeIndex(), index);
+            QCOMPARE(ui.Label4->text(), QStringLiteral("Instructions for Practice Logging on Paper"));
+        }
+        ui.rbStandAlone->setChecked(true);
+        st.main->setLogTypeIndex(0);
+        QCOMPARE(ui.Label4->text(), QStringLiteral("Instructions for Non-Networked Computer Logging"));
 
         // A missing instruction file empties the memo and names the file.
-        QFile::remove(base.file("StandAlonePaperLogInstruct.txt"));
+        QFile::remove(st.base.file("StandAlonePaperLogInstruct.txt"));
         try {
-            main.setLogTypeIndex(1);
+            st.main->setLogTypeIndex(1);
             QFAIL("no error");
         } catch (const StationError &e) {
-            QCOMPARE(e.text(), "Cannot open file " + base.file("StandAlonePaperLogInstruct.txt"));
+            QCOMPARE(e.text(), "Cannot open file " + st.base.file("StandAlonePaperLogInstruct.txt"));
         }
-        QVERIFY(main.ui()->moInstruct->toPlainText().isEmpty());
-    }
+        QVERIFY(ui.moInstruct->toPlainText().isEmpty());
 
-    void playerLogSearches()
-    {
-        TempBase base;
-        base.WriteConfig({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
-        ScriptedDialogs dialogs;
-        ManualClock clock;
-        TfmMain main(SessionPaths(base.path()), base.file("x"), dialogs, clock);
-        QVERIFY(main.FormActivate());
-        base.Write("StandAloneLogs/K5XX.log", "a");
-        base.Write("StandAloneLogs/old/K5XX.log", "b");
-        base.Write("StandAloneLogs/W1AW.log", "c");
-        main.ui()->ebCallSign->setText("k5xx");
-        main.FindPlayerLogs(main.paths().standAloneLogs() + "/");
-        QCOMPARE(main.foundLogs(), (QStringList{"K5XX.log", "K5XX.log"}));
-        main.FindAllLogs(main.paths().standAloneLogs() + "/");
-        QCOMPARE(main.foundLogs(), (QStringList{"K5XX.log", "W1AW.log", "K5XX.log"}));
+        // The player's logs in any folder below, and all logs.
+        for (const char *log :
+             {"StandAloneLogs/K5XX.log", "StandAloneLogs/old/K5XX.log", "StandAloneLogs/W1AW.log"})
+            st.base.Write(log, "x");
+        st.ui().ebCallSign->setText("k5xx");
+        st.main->FindPlayerLogs(st.main->paths().standAloneLogs() + "/");
+        QCOMPARE(st.main->foundLogs(), (QStringList{"K5XX.log", "K5XX.log"}));
+        st.main->FindAllLogs(st.main->paths().standAloneLogs() + "/");
+        QCOMPARE(st.main->foundLogs(), (QStringList{"K5XX.log", "W1AW.log", "K5XX.log"}));
     }
 };
 

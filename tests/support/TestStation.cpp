@@ -79,10 +79,36 @@ void TestStation::typeCall(const QString &text, Qt::Key key)
     QTest::keyClick(ui().ebCallEntry, key);
 }
 
+void TestStation::standalone()
+{
+    dialogs.answers = {Dialogs::Yes};
+    ui().rbStandAlone->click();
+}
+
+void TestStation::signIn(const QString &id, bool computer, Qt::Key key)
+{
+    answerLogging(computer);
+    enterCallSign(id, key);
+}
+
+QStringList TestStation::shownBy(const std::function<void()> &action)
+{
+    dialogs.shown.clear();
+    action();
+    return dialogs.texts();
+}
+
+void TestStation::tickAt(int secs)
+{
+    clock.set(main->session().audioStart().addSecs(secs));
+    main->tmPCCompleteTimer();
+}
+
 HostedTestStation::HostedTestStation(const QStringList &config) : TestStation(config)
 {
-    base.WriteLines("Vorlix_PRestart.txt", {"HOST_ADDRESS=127.0.0.1", "HOST_PORT_NUMBER=" + QString::number(host.port()),
-                                            "PLAYER_POSITION=Position 2"});
+    base.WriteLines("Vorlix_PRestart.txt",
+                    {"HOST_ADDRESS=127.0.0.1", "HOST_PORT_NUMBER=" + QString::number(host.port()),
+                     "PLAYER_POSITION=Position 2"});
 }
 
 bool HostedTestStation::connectToHost(bool accept)
@@ -103,4 +129,11 @@ bool HostedTestStation::connectToHost(bool accept)
     });
     ui().bnConnect->click();
     return ok;
+}
+
+bool HostedTestStation::hostGot(const QByteArray &bytes)
+{
+    const bool got = host.waitForReceived(bytes) && host.received() == bytes;
+    host.clearReceived();
+    return got;
 }

@@ -16,6 +16,7 @@
 #include "session/TfmMain.h"
 #include "util/Clock.h"
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -40,6 +41,14 @@ public:
     void enterCallSign(const QString &text, Qt::Key key = Qt::Key_Return);
     // Types a call into box 2 and presses `key`.
     void typeCall(const QString &text, Qt::Key key = Qt::Key_Return);
+    // Answers Yes to the question and switches to standalone mode.
+    void standalone();
+    // Answers the logging question, then types the identifier into box 1.
+    void signIn(const QString &id, bool computer = true, Qt::Key key = Qt::Key_Return);
+    // The texts of the message boxes shown while `action` ran.
+    QStringList shownBy(const std::function<void()> &action);
+    // Sets the clock `secs` after the audio started and runs the countdown tick.
+    void tickAt(int secs);
 
     TempBase base;
     ScriptedDialogs dialogs;
@@ -62,6 +71,9 @@ public:
     // Presses Connect on the main window and takes the connection window
     // through both steps to "Position 2"; the host accepts or rejects it.
     bool connectToHost(bool accept = true);
+    // True when the host has received exactly `bytes` since the last clear;
+    // clears what it received.
+    bool hostGot(const QByteArray &bytes);
 
     FakeHost host;
 };

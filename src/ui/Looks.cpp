@@ -1,0 +1,51 @@
+#include "Looks.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QPalette>
+#include <QWidget>
+
+namespace Looks {
+
+void SetBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void SetFieldColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    const QPalette normal = QApplication::palette(widget);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Base, colour.isValid() ? colour : normal.color(group, QPalette::Base));
+    widget->setPalette(palette);
+}
+
+void SetBold(QWidget *widget, int pointSize)
+{
+    QFont font = widget->font();
+    font.setBold(true);
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    widget->setFont(font);
+}
+
+void SetFixedFont(QWidget *widget, int pointSize, bool bold)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(pointSize);
+    font.setBold(bold);
+    widget->setFont(font);
+}
+
+void KeepTextReadable(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
+    widget->setPalette(palette);
+}
+
+} // namespace Looks

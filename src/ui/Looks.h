@@ -1,0 +1,27 @@
+#pragma once
+// The few looks the windows share, set through fonts and palettes (style
+// sheets would cost every window start-up time and memory).
+
+#include <QColor>
+
+class QWidget;
+
+namespace Looks {
+
+// The yellow of status panels and of the closed call entry box.
+inline QColor Yellow()
+{
+    return QColor(255, 255, 128);
+}
+
+// Fills the widget's background with a colour (for labels and panels).
+void SetBackground(QWidget *widget, const QColor &colour);
+// Gives an edit box a coloured field; an invalid colour gives back the normal one.
+void SetFieldColour(QWidget *widget, const QColor &colour);
+void SetBold(QWidget *widget, int pointSize = 0);
+// A fixed-width font, for call signs that line up.
+void SetFixedFont(QWidget *widget, int pointSize, bool bold);
+// A disabled text box that still reads as normal text.
+void KeepTextReadable(QWidget *widget);
+
+} // namespace Looks
