@@ -10,8 +10,6 @@
 // flushes to the system at once.
 
 #include "hostlink/TfmConnect.h"
-#include "logentry/TfmLogQuery.h"
-#include "practice/TfmSelectPractice.h"
 #include "session/TfmMain.h"
 #include "ui/Dialogs.h"
 #include "ui_TfmConnect.h"
@@ -58,9 +56,7 @@ int main(int argc, char *argv[])
     SystemClock clock;
     TfmMain fmMain(SessionPaths(base.path()), dataDir + "/vorlix-player", dialogs, clock, WavePlayer::Output::Silent);
     TfmConnect fmConnect(dialogs, clock, &fmMain);
-    TfmLogQuery fmLogQuery(&fmMain);
-    TfmSelectPractice fmSelectPractice(&fmMain);
-    fmMain.SetWindows({&fmConnect, &fmLogQuery, nullptr, nullptr, nullptr, &fmSelectPractice});
+    fmMain.SetConnectWindow(&fmConnect);
     if (!fmMain.FormActivate())
         return 2;
     fmMain.show();

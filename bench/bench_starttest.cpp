@@ -9,8 +9,6 @@
 // (PulseAudio; a null sink is enough, see the README).
 
 #include "hostlink/TfmConnect.h"
-#include "logentry/TfmLogQuery.h"
-#include "practice/TfmSelectPractice.h"
 #include "session/TfmMain.h"
 #include "ui/Dialogs.h"
 #include "util/Clock.h"
@@ -63,9 +61,7 @@ int main(int argc, char *argv[])
     TfmMain fmMain(SessionPaths(base.path()), bin + "/vorlix-player", dialogs, clock,
                    device ? WavePlayer::Output::Automatic : WavePlayer::Output::Silent);
     TfmConnect fmConnect(dialogs, clock, &fmMain);
-    TfmLogQuery fmLogQuery(&fmMain);
-    TfmSelectPractice fmSelectPractice(&fmMain);
-    fmMain.SetWindows({&fmConnect, &fmLogQuery, nullptr, nullptr, nullptr, &fmSelectPractice});
+    fmMain.SetConnectWindow(&fmConnect);
     if (!fmMain.FormActivate())
         return 2;
     fmMain.show();

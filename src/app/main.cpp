@@ -5,11 +5,6 @@
 #include "StationApplication.h"
 
 #include "hostlink/TfmConnect.h"
-#include "logentry/TfmCollectScores.h"
-#include "logentry/TfmLogQuery.h"
-#include "logentry/TfmScoreLogs.h"
-#include "logentry/TfmShowScores.h"
-#include "practice/TfmSelectPractice.h"
 #include "session/TfmMain.h"
 #include "ui/Dialogs.h"
 #include "util/Clock.h"
@@ -46,15 +41,11 @@ int main(int argc, char *argv[])
     Dialogs dialogs;
     app.setDialogs(&dialogs);
     SystemClock clock;
-    // The windows, created once in their fixed order and kept for the whole run.
+    // The main window and the connection window, whose link works from the
+    // start; the main window makes its dialogs at their first showing.
     TfmMain fmMain(SessionPaths(base), executable, dialogs, clock);
     TfmConnect fmConnect(dialogs, clock, &fmMain);
-    TfmLogQuery fmLogQuery(&fmMain);
-    TfmCollectScores fmCollectScores(&fmMain);
-    TfmScoreLogs fmScoreLogs(&fmMain);
-    TfmShowScores fmShowScores(&fmMain);
-    TfmSelectPractice fmSelectPractice(&fmMain);
-    fmMain.SetWindows({&fmConnect, &fmLogQuery, &fmCollectScores, &fmScoreLogs, &fmShowScores, &fmSelectPractice});
+    fmMain.SetConnectWindow(&fmConnect);
 
     if (!fmMain.FormActivate())
         return 1;

@@ -128,7 +128,7 @@ void MainHostCommands::performDisconnect()
 void MainHostCommands::scoreTest(const QString &message)
 {
     Ui::TfmMain &ui = *m_main.ui();
-    const QString call = m_main.windows().connect ? m_main.windows().connect->RegisteredCall() : QString();
+    const QString call = m_main.connectWindow() ? m_main.connectWindow()->RegisteredCall() : QString();
     const HostProtocol::ScoreResult result = HostProtocol::ReadScoreResult(message);
     if (result.paperLog)
         ui.ebCallEntry->setText(call + QStringLiteral(" Paper log - score posted later"));
@@ -221,13 +221,13 @@ void MainHostCommands::setWaveFile(const QString &message)
 void MainHostCommands::validateWaveFile(const QString &message)
 {
     const QString name = HostProtocol::WaveFileName(message);
-    if (name.isEmpty() || !m_main.windows().connect)
+    if (name.isEmpty() || !m_main.connectWindow())
         return;
     HostProtocol::WaveFileStatus status = HostProtocol::WaveFileStatus::NameError;
     if (IsPlainFileName(name))
         status = HostProtocol::WaveFileStatusFor(name, m_main.currentWaveName(),
                                                  FileExistsAnyCase(m_main.currentWavePath()));
-    m_main.windows().connect->SendToHost(HostProtocol::WaveFileStatusMessage(status));
+    m_main.connectWindow()->SendToHost(HostProtocol::WaveFileStatusMessage(status));
 }
 
 void MainHostCommands::playWelcome()

@@ -33,7 +33,7 @@ void TestCompletion::CloseLog()
 {
     ui().moCallsLogged->clear();
     if (m_main.isConnected())
-        m_main.windows().connect->SendToHost(HostProtocol::FinalizeLogMessage());
+        m_main.connectWindow()->SendToHost(HostProtocol::FinalizeLogMessage());
     ui().ebCallEntry->setEnabled(false);
     Looks::SetFieldColour(ui().ebCallEntry, Looks::Yellow());
     writeLog();
@@ -114,31 +114,27 @@ void TestCompletion::ShowStandAloneScores(const QString &player)
     const QStringList lines =
         ScoreStandAloneLogs(m_main.paths().standAloneLogs(), m_main.config().standAloneCallsPath());
     TextFile::writeLines(m_main.paths().standAloneResults(), lines);
-    if (!m_main.windows().showScores)
-        return;
-    m_main.windows().showScores->Fill(player, lines);
-    m_main.ShowCentred(m_main.windows().showScores);
+    m_main.ShowScores().Fill(player, lines);
+    m_main.ShowCentred(&m_main.ShowScores());
 }
 
 void TestCompletion::CollectScores()
 {
     // The administrator's password stands in front of the scoring.
-    if (m_main.windows().collectScores) {
-        m_main.windows().collectScores->setExpectedPassword(m_main.config().adminPassword());
-        m_main.ShowCentred(m_main.windows().collectScores);
-        if (!m_main.windows().collectScores->accepted()) {
-            m_main.dialogs().Message(&m_main, QStringLiteral("The password is not correct"),
-                                     QStringLiteral("Password Entry"), Dialogs::Icon::Warning, Dialogs::Ok);
-            return;
-        }
-    }
-    if (!m_main.windows().scoreLogs)
+    TfmCollectScores &password = m_main.CollectScores();
+    password.setExpectedPassword(m_main.config().adminPassword());
+    m_main.ShowCentred(&password);
+    if (!password.accepted()) {
+        m_main.dialogs().Message(&m_main, QStringLiteral("The password is not correct"),
+                                 QStringLiteral("Password Entry"), Dialogs::Icon::Warning, Dialogs::Ok);
         return;
-    m_main.windows().scoreLogs->setBaseFolder(m_main.paths().baseFolder());
-    m_main.ShowCentred(m_main.windows().scoreLogs);
-    if (!m_main.windows().scoreLogs->scoreRequested())
+    }
+    TfmScoreLogs &scoring = m_main.ScoreLogs();
+    scoring.setBaseFolder(m_main.paths().baseFolder());
+    m_main.ShowCentred(&scoring);
+    if (!scoring.scoreRequested())
         return;
     const QStringList lines =
         ScoreStandAloneLogs(m_main.paths().standAloneLogs(), m_main.config().standAloneCallsPath());
-    TextFile::writeLines(m_main.windows().scoreLogs->destinationFile(), lines);
+    TextFile::writeLines(scoring.destinationFile(), lines);
 }

@@ -60,9 +60,9 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
       m_executablePath(executablePath), m_dialogs(dialogs), m_clock(clock), m_audio(audio)
 {
     m_ui->setupUi(this);
-    Looks::SetFixedFont(m_ui->ebCallSign, 16, true);
-    Looks::SetFixedFont(m_ui->ebCallEntry, 16, true);
-    Looks::SetFixedFont(m_ui->moCallsLogged, 12, false);
+    Looks::SetBold(m_ui->ebCallSign, 16);
+    Looks::SetBold(m_ui->ebCallEntry, 16);
+    Looks::SetBold(m_ui->moCallsLogged, 12);
     Looks::KeepTextReadable(m_ui->moInstruct);
     for (QWidget *label : {m_ui->Label1, m_ui->Label2, m_ui->Label4, m_ui->Label5, m_ui->pnMessage})
         Looks::SetBold(label);
@@ -101,11 +101,48 @@ TfmMain::~TfmMain()
     qApp->removeEventFilter(this);
 }
 
-void TfmMain::SetWindows(const StationWindows &windows)
+void TfmMain::SetConnectWindow(TfmConnect *connect)
 {
-    m_windows = windows;
-    if (m_windows.connect)
-        m_windows.connect->setHandler(this);
+    m_connect = connect;
+    if (m_connect)
+        m_connect->setHandler(this);
+}
+
+namespace {
+
+template <typename Window>
+Window &MadeOnce(std::unique_ptr<Window> &window, QWidget *parent)
+{
+    if (!window)
+        window = std::make_unique<Window>(parent);
+    return *window;
+}
+
+} // namespace
+
+TfmLogQuery &TfmMain::LogQuery()
+{
+    return MadeOnce(m_logQuery, this);
+}
+
+TfmCollectScores &TfmMain::CollectScores()
+{
+    return MadeOnce(m_collectScores, this);
+}
+
+TfmScoreLogs &TfmMain::ScoreLogs()
+{
+    return MadeOnce(m_scoreLogs, this);
+}
+
+TfmShowScores &TfmMain::ShowScores()
+{
+    return MadeOnce(m_showScores, this);
+}
+
+TfmSelectPractice &TfmMain::SelectPractice()
+{
+    return MadeOnce(m_selectPractice, this);
 }
 
 WavePlayer &TfmMain::MediaPlayer1()
@@ -202,7 +239,7 @@ bool TfmMain::IsLocalMode() const
 
 bool TfmMain::isConnected() const
 {
-    return m_windows.connect && m_windows.connect->Connected();
+    return m_connect && m_connect->Connected();
 }
 
 int TfmMain::logTypeIndex() const
@@ -312,14 +349,14 @@ int TfmMain::ShowCentred(QDialog *dialog)
 
 void TfmMain::bnConnectClick()
 {
-    if (!m_windows.connect)
+    if (!m_connect)
         return;
     if (m_ui->bnConnect->text() == u"Connect") {
-        m_windows.connect->setSettingsFileName(m_paths.restartSettings());
-        ShowCentred(m_windows.connect);
-        if (!m_windows.connect->Connected())
+        m_connect->setSettingsFileName(m_paths.restartSettings());
+        ShowCentred(m_connect);
+        if (!m_connect->Connected())
             return;
-        m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_windows.connect->positionText());
+        m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_connect->positionText());
         m_ui->bnConnect->setText(QStringLiteral("Disconnect"));
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setReadOnly(false);
@@ -334,7 +371,7 @@ void TfmMain::bnConnectClick()
     m_ui->ebCallSign->setReadOnly(true);
     m_ui->bnConnect->setEnabled(true);
     m_ui->pnMessage->clear();
-    m_windows.connect->RequestDisconnect();
+    m_connect->RequestDisconnect();
 }
 
 void TfmMain::ebNetStatusDblClick()
@@ -357,8 +394,8 @@ QString TfmMain::logIdentifier() const
 {
     // The identifier registered with the host names the player's logs, also
     // after a demonstration has left "Wait for reset" in box 1.
-    if (isConnected() && !m_windows.connect->RegisteredCall().isEmpty())
-        return m_windows.connect->RegisteredCall();
+    if (isConnected() && !m_connect->RegisteredCall().isEmpty())
+        return m_connect->RegisteredCall();
     return m_ui->ebCallSign->text();
 }
 
@@ -422,9 +459,8 @@ void TfmMain::giveCallSignBack(const QString &text)
 
 void TfmMain::askLoggingMethod()
 {
-    if (m_windows.logQuery)
-        ShowCentred(m_windows.logQuery);
-    setLogTypeIndex(!m_windows.logQuery || m_windows.logQuery->computerLog() ? 0 : 1);
+    ShowCentred(&LogQuery());
+    setLogTypeIndex(LogQuery().computerLog() ? 0 : 1);
 }
 
 void TfmMain::enterInCallSign()
@@ -444,8 +480,8 @@ void TfmMain::enterInCallSign()
         const auto method =
             computerLog() ? HostProtocol::LogMethod::Computer : HostProtocol::LogMethod::Paper;
         m_ui->ebCallEntry->setEnabled(computerLog());
-        m_windows.connect->SendToHost(HostProtocol::RegisterPlayerMessage(typed, method));
-        m_windows.connect->setRegisteredCall(typed);
+        m_connect->SendToHost(HostProtocol::RegisterPlayerMessage(typed, method));
+        m_connect->setRegisteredCall(typed);
         return;
     }
     setEntryNormalColour();
@@ -496,7 +532,7 @@ void TfmMain::LogCall()
         return;
     m_ui->moCallsLogged->appendPlainText(logged->call);
     if (isConnected())
-        m_windows.connect->SendToHost(HostProtocol::LogCallMessage(logged->call));
+        m_connect->SendToHost(HostProtocol::LogCallMessage(logged->call));
     // On the disk at once: a crash, a power cut or a vanished host loses
     // nothing. If the file cannot take it, the call is still in the list,
     // which is written whole when the log closes.
@@ -579,9 +615,7 @@ void TfmMain::StartPracticeTest()
 
 bool TfmMain::choosePracticeCase()
 {
-    if (!m_windows.selectPractice)
-        return false;
-    TfmSelectPractice &dialog = *m_windows.selectPractice;
+    TfmSelectPractice &dialog = SelectPractice();
     dialog.Clear();
     for (const TWaveSourcePair &source : m_config.practiceSources())
         dialog.AddSource(&source);

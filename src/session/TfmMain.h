@@ -34,16 +34,6 @@ class TfmScoreLogs;
 class TfmSelectPractice;
 class TfmShowScores;
 
-// The windows the main window opens; created after it and handed over once.
-struct StationWindows
-{
-    TfmConnect *connect = nullptr;
-    TfmLogQuery *logQuery = nullptr;
-    TfmCollectScores *collectScores = nullptr;
-    TfmScoreLogs *scoreLogs = nullptr;
-    TfmShowScores *showScores = nullptr;
-    TfmSelectPractice *selectPractice = nullptr;
-};
 
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
@@ -54,8 +44,17 @@ public:
             WavePlayer::Output audio = WavePlayer::Output::Automatic, QWidget *parent = nullptr);
     ~TfmMain() override;
 
-    void SetWindows(const StationWindows &windows);
-    const StationWindows &windows() const { return m_windows; }
+    // The connection window, created after the main window and handed over
+    // once: its socket and health check work from the start.
+    void SetConnectWindow(TfmConnect *connect);
+    TfmConnect *connectWindow() const { return m_connect; }
+    // The dialogs. Each is made at its first showing and kept from then on,
+    // with its state, so start-up pays only for the main window.
+    TfmLogQuery &LogQuery();
+    TfmCollectScores &CollectScores();
+    TfmScoreLogs &ScoreLogs();
+    TfmShowScores &ShowScores();
+    TfmSelectPractice &SelectPractice();
 
     // The start-up sequence; false when the program must end (no
     // configuration). Runs once; later calls return the first answer.
@@ -176,7 +175,12 @@ private:
     QString m_currentWavePath;
     QString m_practiceWavePath;
     QTimer m_tmPracticePrompt;
-    StationWindows m_windows;
+    TfmConnect *m_connect = nullptr;
+    std::unique_ptr<TfmLogQuery> m_logQuery;
+    std::unique_ptr<TfmCollectScores> m_collectScores;
+    std::unique_ptr<TfmScoreLogs> m_scoreLogs;
+    std::unique_ptr<TfmShowScores> m_showScores;
+    std::unique_ptr<TfmSelectPractice> m_selectPractice;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};
     std::function<void(const QString &)> m_shellOpener;

@@ -1,7 +1,6 @@
 #include "Looks.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
@@ -30,14 +29,6 @@ void SetBold(QWidget *widget, int pointSize)
     font.setBold(true);
     if (pointSize > 0)
         font.setPointSize(pointSize);
-    widget->setFont(font);
-}
-
-void SetFixedFont(QWidget *widget, int pointSize, bool bold)
-{
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(pointSize);
-    font.setBold(bold);
     widget->setFont(font);
 }
 

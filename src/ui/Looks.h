@@ -1,6 +1,7 @@
 #pragma once
-// The few looks the windows share, set through fonts and palettes (style
-// sheets would cost every window start-up time and memory).
+// The few looks the windows share, set through fonts and palettes. Style
+// sheets, or a second font family, would cost every start of the station
+// several milliseconds and hundreds of kilobytes.
 
 #include <QColor>
 
@@ -19,8 +20,6 @@ void SetBackground(QWidget *widget, const QColor &colour);
 // Gives an edit box a coloured field; an invalid colour gives back the normal one.
 void SetFieldColour(QWidget *widget, const QColor &colour);
 void SetBold(QWidget *widget, int pointSize = 0);
-// A fixed-width font, for call signs that line up.
-void SetFixedFont(QWidget *widget, int pointSize, bool bold);
 // A disabled text box that still reads as normal text.
 void KeepTextReadable(QWidget *widget);
 

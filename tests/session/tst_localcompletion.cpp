@@ -179,7 +179,7 @@ private slots:
         QVERIFY(st.start());
         QVERIFY(!st.ui().bnCollectScores->isHidden());
         const QString results = st.base.file("ranking.txt");
-        st.scoreLogs->setFileChooser([&](QWidget *, const QString &) { return results; });
+        st.main->ScoreLogs().setFileChooser([&](QWidget *, const QString &) { return results; });
         auto password = [&](const QString &typed) {
             st.dialogs.modalScripts.append([typed](QDialog *d) {
                 auto *c = qobject_cast<TfmCollectScores *>(d);

@@ -13,13 +13,7 @@ TestStation::TestStation(const QStringList &config)
     main = std::make_unique<TfmMain>(SessionPaths(base.path()), base.file("x"), dialogs, clock,
                                      WavePlayer::Output::Silent);
     fmConnect = std::make_unique<TfmConnect>(dialogs, clock, main.get());
-    logQuery = std::make_unique<TfmLogQuery>(main.get());
-    collectScores = std::make_unique<TfmCollectScores>(main.get());
-    scoreLogs = std::make_unique<TfmScoreLogs>(main.get());
-    showScores = std::make_unique<TfmShowScores>(main.get());
-    selectPractice = std::make_unique<TfmSelectPractice>(main.get());
-    main->SetWindows({fmConnect.get(), logQuery.get(), collectScores.get(), scoreLogs.get(), showScores.get(),
-                      selectPractice.get()});
+    main->SetConnectWindow(fmConnect.get());
 }
 
 bool TestStation::start()

@@ -55,11 +55,6 @@ public:
     ManualClock clock;
     std::unique_ptr<TfmMain> main;
     std::unique_ptr<TfmConnect> fmConnect;
-    std::unique_ptr<TfmLogQuery> logQuery;
-    std::unique_ptr<TfmCollectScores> collectScores;
-    std::unique_ptr<TfmScoreLogs> scoreLogs;
-    std::unique_ptr<TfmShowScores> showScores;
-    std::unique_ptr<TfmSelectPractice> selectPractice;
 };
 
 // A station whose connection settings point at a fake host on 127.0.0.1.
