@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake
   qt6-base-dev qt6-multimedia-dev
-  # The Qt multimedia plugin loads GStreamer at start; without these two it
-  # cannot even be created.
+  # Qt Multimedia (in the sound-device module) starts its GStreamer backend;
+  # without these two it cannot be created.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 

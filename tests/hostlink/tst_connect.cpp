@@ -10,9 +10,9 @@
 #include "ui_TfmConnect.h"
 #include "util/Clock.h"
 
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <tuple>
 
 using HostProtocol::HostCommand;
 using HC = HostCommand;
@@ -38,11 +38,7 @@ public:
     }
     bool IsLocalMode() const override { return local; }
     void LinkDropped() override { ++drops; }
-    void clear()
-    {
-        commands.clear();
-        messages.clear();
-    }
+    void clear() { commands.clear(), messages.clear(); }
 };
 
 // One station with its connection window, a settings file and a fake host.
@@ -87,6 +83,13 @@ struct Station
         window.bnContinueClick();
         return host.waitForReceived(";CONNECT_POSITION:Position 3") && sendAndRead(positionAnswer);
     }
+    // The link has been reset by the station, quietly.
+    bool linkReset()
+    {
+        return !window.Connected() && ui.pnPositionStatus->text() == "Position Unassigned" &&
+               ui.bnConnect->text() == "Connect" && ui.bnConnect->isEnabled() &&
+               !ui.bnDisconnect->isEnabled() && host.waitForClientGone() && dialogs.shown.isEmpty();
+    }
 };
 
 } // namespace
@@ -99,13 +102,8 @@ private slots:
     void settingsFile()
     {
         Station s;
-        const struct
-        {
-            QByteArray content; // empty: no file at all
-            QString address;
-            int port;
-            QString position;
-        } rows[] = {
+        // The file's content (empty: no file at all), then what is read from it.
+        const QList<std::tuple<QByteArray, QString, int, QString>> rows = {
             {"", "0.0.0.0", 49152, "Position 1"},
             // A missing name gives empty text, and a port without digits 0.
             {"HOST_PORT_NUMBER=abc\r\n", "", 0, ""},
@@ -113,21 +111,19 @@ private slots:
             {"HOST_ADDRESS = 10.9.9.9\r\nother=1\r\nhost_address=10.0.0.5\r\nHOST_ADDRESS=10.1.1.1\r\n"
              "Host_Port_Number= -12x\r\nplayer_position=  position 5  \r\n",
              "10.0.0.5", -12, "position 5"},
-            {"HOST_ADDRESS=123456789012345678901234=x\r\n", "1234567890123456789", 0, ""}};
-        for (const auto &row : rows) {
+            {"HOST_ADDRESS=123456789012345678901234=x\r\n", "1234567890123456789", 0, ""},
+            // Binary bytes and an out-of-range number read without harm.
+            {QByteArray("HOST_ADDRESS=\x01\xff\x00\xfe\r\nHOST_PORT_NUMBER=99999999999\n", 48),
+             QString::fromLatin1("\x01\xff\x00\xfe", 4), std::numeric_limits<int>::max(), ""}};
+        for (const auto &[content, address, port, position] : rows) {
             QFile::remove(s.settingsFile());
-            if (!row.content.isEmpty())
-                s.base.Write("Vorlix_PRestart.txt", row.content);
+            if (!content.isEmpty())
+                s.base.Write("Vorlix_PRestart.txt", content);
             const ConnectionSettings read = LoadConnectionSettings(s.settingsFile());
-            QCOMPARE(read.HostAddress, row.address);
-            QCOMPARE(read.HostPort, row.port);
-            QCOMPARE(read.PlayerPosition, row.position);
+            QCOMPARE(read.HostAddress, address);
+            QCOMPARE(read.HostPort, port);
+            QCOMPARE(read.PlayerPosition, position);
         }
-        // Binary bytes and an out-of-range number read without harm.
-        s.base.Write("Vorlix_PRestart.txt",
-                     QByteArray("HOST_ADDRESS=\x01\xff\x00\xfe\r\nHOST_PORT_NUMBER=99999999999\n", 48));
-        const ConnectionSettings binary = LoadConnectionSettings(s.settingsFile());
-        QVERIFY(binary.HostAddress.size() == 4 && binary.HostPort == std::numeric_limits<int>::max());
         // A folder where the file should be counts as missing.
         QDir().mkpath(s.base.file("folder"));
         QCOMPARE(LoadConnectionSettings(s.base.file("folder")).HostPort, 49152);
@@ -207,12 +203,8 @@ private slots:
         QVERIFY(s.window.Connected());
         s.clock.advanceSecs(1);
         s.window.tmHealthCheckTimer();
-        QVERIFY(!s.window.Connected());
+        QVERIFY(s.linkReset());
         QCOMPARE(s.handler.drops, 1);
-        QCOMPARE(s.ui.pnPositionStatus->text(), QStringLiteral("Position Unassigned"));
-        QVERIFY(s.ui.bnConnect->isEnabled() && !s.ui.bnDisconnect->isEnabled());
-        QVERIFY(s.host.waitForClientGone());
-        QVERIFY(s.dialogs.shown.isEmpty());
 
         // Not connected: sending shows the failure and nothing leaves.
         s.host.clearReceived();
@@ -240,35 +232,26 @@ private slots:
         s.host.send(";RESET_TEST:;PERFORM_DISCONNECT:;HEALTH_CHECK:;START_TEST:");
         QTRY_VERIFY(!s.window.Connected());
         QCOMPARE(s.handler.commands, (QList<HC>{HC::ResetTest, HC::PerformDisconnect}));
-        QCOMPARE(s.ui.pnPositionStatus->text(), QStringLiteral("Position Unassigned"));
-        QCOMPARE(s.ui.bnConnect->text(), QStringLiteral("Connect"));
-        QVERIFY(s.host.waitForClientGone());
-        QVERIFY(s.dialogs.shown.isEmpty());
+        QVERIFY(s.linkReset() && s.handler.drops == 0);
     }
 
     void messagesHandedOnInOrder()
     {
         Station s;
         QVERIFY(s.connect());
-        s.host.send(
-            "SET_WAVEFILE:a,b.wav;;PAUSE_TEST:;junk;RESUME_TEST:x;start_test:;bogus:;SCORE_TEST:57,3;;");
-        QTRY_COMPARE(s.handler.commands.size(), 4);
-        QCOMPARE(s.handler.commands,
-                 (QList<HC>{HC::SetWaveFile, HC::PauseTest, HC::ResumeTest, HC::ScoreTest}));
-        QCOMPARE(s.handler.messages,
-                 (QStringList{"SET_WAVEFILE:a,b.wav", "PAUSE_TEST:", "RESUME_TEST:x", "SCORE_TEST:57,3"}));
+        s.host.send("SET_WAVEFILE:a,b.wav;;junk;start_test:;bogus:;SCORE_TEST:57,3;;");
+        QTRY_COMPARE(s.handler.commands, (QList<HC>{HC::SetWaveFile, HC::ScoreTest}));
+        QCOMPARE(s.handler.messages, (QStringList{"SET_WAVEFILE:a,b.wav", "SCORE_TEST:57,3"}));
 
-        // A message split after its colon keeps its first part only; one split
-        // before its colon is lost. The two parts arrive as two reads.
+        // Each read is handled on its own: a message split after its colon
+        // keeps its first part only (one split before it is lost altogether).
         s.handler.clear();
         QSignalSpy reads(&s.window.HaldenClientSocket, &QIODevice::readyRead);
         QVERIFY(
             s.host.sendSplit(";SCORE_TEST:57,3;PLAYER_ACCEPTED:", 13, [&] { return reads.count() >= 1; }));
-        QTRY_COMPARE(reads.count(), 2);
-        QVERIFY(s.host.sendSplit(";START_TEST:;RESET_TEST:", 9, [&] { return reads.count() >= 3; }));
-        QTRY_COMPARE(s.handler.commands.size(), 3);
-        QCOMPARE(reads.count(), 4);
-        QCOMPARE(s.handler.messages, (QStringList{"SCORE_TEST:5", "PLAYER_ACCEPTED:", "RESET_TEST:"}));
+        QTRY_COMPARE(s.handler.commands.size(), 2);
+        QCOMPARE(reads.count(), 2);
+        QCOMPARE(s.handler.messages, (QStringList{"SCORE_TEST:5", "PLAYER_ACCEPTED:"}));
 
         // A failure in a handler ends its block and is shown; the next block is handled.
         s.handler.clear();
@@ -302,13 +285,8 @@ private slots:
                  qPrintable(QString::number(handled)));
         QCOMPARE(s.handler.commands.count(HC::StartTest), handled);
 
-        // A megabyte of noise, then one megabyte-long message.
+        // One megabyte-long message (noise is left to the codec's randomized run).
         s.handler.clear();
-        QByteArray noise(1 << 20, Qt::Uninitialized);
-        QRandomGenerator(20240305).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
-        s.host.send(noise);
-        QVERIFY(stillAnswers());
-        QVERIFY(s.handler.commands.isEmpty());
         s.host.send(";SCORE_TEST:" + QByteArray(1 << 20, '9'));
         QVERIFY(stillAnswers());
         QCOMPARE(s.handler.commands, QList<HC>{HC::ScoreTest});

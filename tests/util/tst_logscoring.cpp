@@ -48,9 +48,9 @@ QString ErrorOf(const std::function<void()> &action)
     return QString();
 }
 
-TPlayerScore Scored(const QString &fileName, int calls, int chars)
+TPlayerScore Scored(const QString &fileName, int calls, int chars, const QString &folder = "/x/")
 {
-    TPlayerScore record(fileName, "/x/");
+    TPlayerScore record(fileName, folder);
     record.calls = calls;
     record.chars = chars;
     return record;
@@ -81,9 +81,7 @@ private slots:
 
         // A record whose log has gone keeps its old score; any missing file raises.
         m_base.WriteLines("present.txt", {"K1ABC"});
-        TPlayerScore record("absent.log", m_base.path() + "/");
-        record.calls = 3;
-        record.chars = 9;
+        TPlayerScore record = Scored("absent.log", 3, 9, m_base.path() + "/");
         for (const auto &[action, missing] : QList<QPair<std::function<void()>, QString>>{
                  {[&] { ScoreLog(m_base.file("absent.txt"), m_base.file("mixed.log")); },
                   m_base.file("absent.txt")},
@@ -99,11 +97,15 @@ private slots:
     void playerScoreRecord()
     {
         const QList<QPair<QString, QString>> names = {
-            {"DL1ABC.log", "DL1ABC"},       {"old\\K5XX.log", "K5XX"},
-            {"/base/sub/W1AW.LOG", "W1AW"}, {"A.B.log", "B"},
-            {"K5XX..log", "K5XX"},          {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.log", "ABCDEFGHIJKLMNOPQRSTUV"},
-            {"dir/K5XX", "K5XX"},           {"dir.d/.log", ".log"},
-            {"K5XX.log/", "K5XX"},          {"", ""}};
+            {"old\\K5XX.log", "K5XX"},
+            {"/base/sub/W1AW.LOG", "W1AW"},
+            {"A.B.log", "B"},
+            {"K5XX..log", "K5XX"},
+            {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.log", "ABCDEFGHIJKLMNOPQRSTUV"},
+            {"dir/K5XX", "K5XX"},
+            {"dir.d/.log", ".log"},
+            {"K5XX.log/", "K5XX"},
+            {"", ""}};
         for (const auto &[file, name] : names)
             QCOMPARE(TPlayerScore::NameOf(file), name);
         QCOMPARE(TPlayerScore("K5XX.log", "/base/logs").logFile, QStringLiteral("/base/logs/K5XX.log"));
@@ -122,8 +124,7 @@ private slots:
         TPlayerScore byPath("G0ABC.log", m_base.file("logs/")), byList = byPath;
         byPath.Score(m_base.file("calls.txt"));
         byList.Score(CheckList::Load(m_base.file("calls.txt")));
-        QCOMPARE(byPath.ResultLine(), QStringLiteral("G0ABC,3,15"));
-        QCOMPARE(byList.ResultLine(), byPath.ResultLine());
+        QVERIFY(byPath.ResultLine() == "G0ABC,3,15" && byList.ResultLine() == byPath.ResultLine());
     }
 
     void matchesLinearSearchOnRandomData()
@@ -141,10 +142,8 @@ private slots:
             return call;
         };
         auto pad = [&](QString text) {
-            for (int i = random.bounded(3); i > 0; --i)
-                text.prepend(pick(blanks));
-            for (int i = random.bounded(3); i > 0; --i)
-                text.append(pick(blanks));
+            for (int i = random.bounded(5); i > 0; --i)
+                text.insert(random.bounded(2) ? 0 : text.size(), pick(blanks));
             return text;
         };
         int correctSeen = 0;

@@ -16,144 +16,101 @@ class TestTextFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void boundedTextAndFields()
+    void boundedTextFieldsNumbersAndClock()
     {
         QCOMPARE(CopyBounded(u"ABCDEFGHIJKLMNOPQRSTUVWXY", 22), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUV"));
-        QCOMPARE(CopyBounded(u"K5XX", 22), QStringLiteral("K5XX"));
-        QCOMPARE(CopyBounded(u"K5XX", 0), QString());
+        QVERIFY(CopyBounded(u"K5XX", 22) == u"K5XX" && CopyBounded(u"K5XX", 0).isEmpty());
         QString s = QStringLiteral("abc");
         AppendBounded(s, u"defgh", 5);
-        QCOMPARE(s, QStringLiteral("abcde"));
         AppendBounded(s, u"x", 5);
         QCOMPARE(s, QStringLiteral("abcde"));
 
         QCOMPARE(SplitFields(u"a,,b=c,", u"=,"), (QStringList{"a", "b", "c"}));
         QCOMPARE(SplitFields(u",,,", u","), QStringList());
-        QCOMPARE(SplitFields(u"SCORE_TEST::7", u":,"), (QStringList{"SCORE_TEST", "7"}));
 
-        QCOMPARE(LeadingInt(u"123abc"), 123);
-        QCOMPARE(LeadingInt(u"  -42,"), -42);
-        QCOMPARE(LeadingInt(u"+7"), 7);
-        QCOMPARE(LeadingInt(u"abc"), 0);
-        QCOMPARE(LeadingInt(u""), 0);
-        QCOMPARE(LeadingInt(u"99999999999999999999"), 2147483647);
-        QCOMPARE(LeadingInt(u"-99999999999999999999"), -2147483647 - 1);
+        // clang-format off
+        const QList<QPair<QString, int>> numbers = {
+            {"123abc", 123}, {"  -42,", -42}, {"+7", 7}, {"abc", 0}, {"", 0},
+            {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
+        const QList<QPair<int, QString>> clock = {
+            {0, "00:00"}, {65, "01:05"}, {600, "10:00"}, {5999, "99:59"}, {6000, "10:00"}, {-5, "00:00"}};
+        // clang-format on
+        for (const auto &[text, value] : numbers)
+            QCOMPARE(LeadingInt(text), value);
+        for (const auto &[seconds, text] : clock)
+            QCOMPARE(FormatMinSec(seconds), text);
     }
 
-    void clockText()
+    void readingWritingAndAppending()
     {
-        QCOMPARE(FormatMinSec(0), QStringLiteral("00:00"));
-        QCOMPARE(FormatMinSec(65), QStringLiteral("01:05"));
-        QCOMPARE(FormatMinSec(600), QStringLiteral("10:00"));
-        QCOMPARE(FormatMinSec(5999), QStringLiteral("99:59"));
-        QCOMPARE(FormatMinSec(6000), QStringLiteral("10:00"));
-        QCOMPARE(FormatMinSec(-5), QStringLiteral("00:00"));
-    }
-
-    void decodingAndLineEnds()
-    {
-        QCOMPARE(TextFile::decode("OZ\xc3\x98" "1A"), QStringLiteral("OZ\u00d81A"));
-        // A single byte 216 is Windows-1252's slashed zero.
-        QCOMPARE(TextFile::decode("OZ\xd8" "1A"), QStringLiteral("OZ\u00d81A"));
+        // UTF-8 where valid, else Windows-1252 (216 is its slashed zero, 128 the euro).
+        QCOMPARE(TextFile::decode("OZ\xc3\x98"), QStringLiteral("OZ\u00d8"));
+        QCOMPARE(TextFile::decode("OZ\xd8"), QStringLiteral("OZ\u00d8"));
         QCOMPARE(TextFile::decode("\x80"), QString(QChar(0x20AC)));
-
         QCOMPARE(TextFile::splitLines("a\r\nb\nc\rd"), (QStringList{"a", "b", "c", "d"}));
-        QCOMPARE(TextFile::splitLines("a\r\n"), QStringList{"a"});
         QCOMPARE(TextFile::splitLines("a\r\n\r\n"), (QStringList{"a", ""}));
         QCOMPARE(TextFile::splitLines(""), QStringList());
-    }
 
-    void writingAndAppending()
-    {
         TempBase base;
-        const QString path = base.file("x.txt");
+        const QString path = base.file("x.txt"), bad = base.file("x.txt/y.txt");
         TextFile::writeLines(path, {"K5XX", "DL1ABC"});
-        QCOMPARE(base.Read("x.txt"), QByteArray("K5XX\r\nDL1ABC\r\n"));
         QVERIFY(TextFile::tryAppendLine(path, "G4XYZ"));
-        QCOMPARE(base.Read("x.txt"), QByteArray("K5XX\r\nDL1ABC\r\nG4XYZ\r\n"));
         QCOMPARE(TextFile::readLines(path), (QStringList{"K5XX", "DL1ABC", "G4XYZ"}));
-
         // A path below a regular file cannot be written: the error names it.
-        const QString bad = base.file("x.txt/y.txt");
-        QVERIFY(!TextFile::tryWriteLines(bad, {"a"}));
-        QVERIFY(!TextFile::tryAppendLine(bad, "a"));
-        try {
-            TextFile::writeLines(bad, {"a"});
-            QFAIL("no error");
-        } catch (const StationError &e) {
-            QCOMPARE(e.text(), "Cannot create file " + bad);
-        }
-        try {
-            TextFile::readLines(base.file("missing.txt"));
-            QFAIL("no error");
-        } catch (const StationError &e) {
-            QCOMPARE(e.text(), "Cannot open file " + base.file("missing.txt"));
-        }
+        QVERIFY(!TextFile::tryWriteLines(bad, {"a"}) && !TextFile::tryAppendLine(bad, "a"));
+        auto thrown = [](auto &&operation) {
+            try {
+                operation();
+            } catch (const StationError &e) {
+                return e.text();
+            }
+            return QStringLiteral("no error");
+        };
+        QCOMPARE(thrown([&] { TextFile::writeLines(bad, {"a"}); }), "Cannot create file " + bad);
+        QCOMPARE(thrown([&] { TextFile::readLines(base.file("none.txt")); }),
+                 "Cannot open file " + base.file("none.txt"));
         QCOMPARE(base.Read("x.txt"), QByteArray("K5XX\r\nDL1ABC\r\nG4XYZ\r\n"));
     }
 
-    void fileTimes()
+    void fileTimesNamesAndListings()
     {
         TempBase base;
         QCOMPARE(FileDateTime(base.file("missing")), ZeroDateTime());
         QCOMPARE(ZeroDateTime().toString("dd-MMM-yy hh:mm"), QStringLiteral("30-Dec-99 00:00"));
         base.Write("a.txt", "1");
-        base.Write("b.txt", "2");
         base.SetModified("a.txt", QDateTime(QDate(2013, 12, 5), QTime(14, 7, 31)));
-        base.SetModified("b.txt", QDateTime(QDate(2013, 12, 5), QTime(14, 7, 2)));
         QCOMPARE(FileDateTime(base.file("a.txt")), QDateTime(QDate(2013, 12, 5), QTime(14, 7)));
-        QCOMPARE(FileDateTime(base.file("a.txt")), FileDateTime(base.file("b.txt")));
-    }
 
-    void listingsAndSearches()
-    {
-        TempBase base;
-        base.Write("t/a.txt", "1");
-        base.Write("t/sub/b.TXT", "2");
-        base.Write("t/c.log", "3");
-        QStringList list;
-        ListTextFiles(base.file("t/"), list);
-        QCOMPARE(list, (QStringList{"a.txt", "b.TXT"}));
-
-        base.Write("logs/K5XX.log", "K5XX");
-        base.Write("logs/other.log", "x");
-        base.Write("logs/sub/k5xx.LOG", "K5XX");
-        base.Write("logs/sub/deeper/note.txt", "x");
-        // A log that exists but cannot be opened is not reported.
-        QFile::link(base.file("logs/nowhere.log"), base.file("logs/sub/dangling.log"));
-        list.clear();
-        FindPlayerLogs(base.file("logs/"), "K5XX", list);
-        QCOMPARE(list, (QStringList{"K5XX.log", "k5xx.LOG"}));
-        list.clear();
-        FindAllLogs(base.file("logs/"), list);
-        QCOMPARE(list, (QStringList{"K5XX.log", "other.log", "k5xx.LOG"}));
-        list.clear();
-        FindPlayerLogs(base.file("nothere/"), "K5XX", list);
-        QVERIFY(list.isEmpty());
-    }
-
-    void caseInsensitiveNames()
-    {
-        TempBase base;
         base.Write("Waves/Pileup.WAV", "x");
         QCOMPARE(ResolveCase(base.file("waves/pileup.wav")), base.file("Waves/Pileup.WAV"));
+        QCOMPARE(ResolveCase(base.file("none/x")), base.file("none/x"));
         QVERIFY(FileExistsAnyCase(base.file("WAVES/PILEUP.wav")));
         QVERIFY(!FileExistsAnyCase(base.file("waves/other.wav")));
-        QCOMPARE(ResolveCase(base.file("none/x")), base.file("none/x"));
         QCOMPARE(JoinPath("/b", "sub\\f.txt"), QStringLiteral("/b/sub/f.txt"));
+
+        for (const char *name : {"t/a.txt", "t/sub/b.TXT", "t/c.log", "logs/K5XX.log", "logs/other.log",
+                                 "logs/sub/k5xx.LOG", "logs/sub/deeper/note.txt"})
+            base.Write(name, "K5XX");
+        // A log that exists but cannot be opened is not reported.
+        QFile::link(base.file("logs/nowhere.log"), base.file("logs/sub/dangling.log"));
+        QStringList texts, player, all, nowhere;
+        ListTextFiles(base.file("t/"), texts);
+        FindPlayerLogs(base.file("logs/"), "K5XX", player);
+        FindAllLogs(base.file("logs/"), all);
+        FindPlayerLogs(base.file("nothere/"), "K5XX", nowhere);
+        QCOMPARE(texts, (QStringList{"a.txt", "b.TXT"}));
+        QCOMPARE(player, (QStringList{"K5XX.log", "k5xx.LOG"}));
+        QCOMPARE(all, (QStringList{"K5XX.log", "other.log", "k5xx.LOG"}));
+        QVERIFY(nowhere.isEmpty());
     }
 
     void sortedTextList()
     {
         SortedTextList list;
-        QVERIFY(list.add("k5xx"));
-        QVERIFY(list.add("DL1ABC"));
-        QVERIFY(!list.add("K5XX"));
-        QVERIFY(list.add(""));
+        QVERIFY(list.add("k5xx") && list.add("DL1ABC") && !list.add("K5XX") && list.add(""));
         QCOMPARE(list.items(), (QStringList{"", "DL1ABC", "k5xx"}));
         QVERIFY(list.contains(u"dl1abc"));
-        QCOMPARE(list.indexOf(u"K5XX"), 2);
-        QCOMPARE(list.indexOf(u"G4XYZ"), -1);
+        QVERIFY(list.indexOf(u"K5XX") == 2 && list.indexOf(u"G4XYZ") == -1);
     }
 };
 

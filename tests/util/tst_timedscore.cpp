@@ -1,192 +1,119 @@
 // Reading timed-score files: totals, the per-second table, the key taken from
 // the file name and the ranking order.
 
-#include "util/TextFile.h"
+#include "TempBase.h"
 #include "util/TimedScore.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <algorithm>
-#include <vector>
+namespace {
+
+// The table as (first second, characters) at each change, seconds 0 to 359.
+using Runs = QList<QPair<int, int>>;
+Runs TableRuns(const TTimedScore &score)
+{
+    Runs runs;
+    for (int s = 0; s < TimedScoreSeconds; ++s)
+        if (runs.isEmpty() || runs.last().second != CharsAt(score, s))
+            runs.append({s, CharsAt(score, s)});
+    return runs;
+}
+
+} // namespace
 
 class TestTimedScore : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-
-    QString writeScore(const QString &fileName, const QStringList &lines)
+private slots:
+    void keyFromFileName()
     {
-        TextFile::writeLines(m_dir.filePath(fileName), lines);
-        return fileName;
+        // clang-format off
+        const QList<QPair<QString, QString>> keys = {
+            {"TS_K5XX.txt", "K5XX"}, {"TS_MinTop[2].txt", "MinTop[2]"}, {"TS.txt", "txt"}, {"nokey", ""},
+            {"TS__DL1ABC-010213-1405.txt", "DL1ABC-010213-1405"}, {"TS_K5_XX.txt", "K5"},
+            {"TS_ABCDEFGHIJKLMNOPQRSTUVWXYZ.txt", "ABCDEFGHIJKLMNOPQRSTUV"}};
+        // clang-format on
+        for (const auto &[name, key] : keys)
+            QCOMPARE(TimedScoreKey(name), key);
     }
 
-    static void compareRange(const TTimedScore &score, int from, int to, int chars)
+    void totalsAndSecondTable()
     {
-        for (int s = from; s <= to; ++s) {
-            if (CharsAt(score, s) != chars)
-                QFAIL(qPrintable(QStringLiteral("second %1 holds %2, expected %3")
-                                     .arg(s)
-                                     .arg(CharsAt(score, s))
-                                     .arg(chars)));
+        TempBase base;
+        QStringList minTop; // one line a second, no calls
+        Runs minTopRuns;
+        for (int s = 0; s < TimedScoreSeconds; ++s) {
+            minTop << QStringLiteral("%1,0,%2").arg(s).arg(s / 2);
+            if (s % 2 == 0)
+                minTopRuns.append({s, s / 2});
+        }
+        const struct
+        {
+            QString file;
+            QStringList lines;
+            int calls, chars;
+            Runs table; // once built; empty: not looked at
+        } rows[] = {    // clang-format off
+            {"TS_K5XX.txt", {"5,1,4", "12,2,9", "12,3,13", "30,4,18"}, 4, 18, {{0, 0}, {5, 4}, {12, 13}, {30, 18}}},
+            // A call logged at second 45 counts from then on, not from second 10;
+            // a last line early in the test keeps its total to the end.
+            {"TS_G4XYZ.txt", {"45,1,5"}, 1, 5, {{0, 0}, {45, 5}}},
+            {"TS_W1AW.txt", {"1,1,4", "3,2,8"}, 2, 8, {{0, 0}, {1, 4}, {3, 8}}},
+            // Numbers from their leading digits (none: 0), doubled commas vanish,
+            // lines at 360 s or later never come; "abc" (second 0) counts after 7.
+            {"TS_JUNK.txt", {" 7x,1,4abc", "abc,2,9", "20,,3,,12", "400,4,30"}, 4, 30, {{0, 0}, {7, 9}, {20, 12}}},
+            // Times running backwards still fill every second.
+            {"TS_BACK.txt", {"50,1,5", "40,2,10", "60,3,14"}, 3, 14, {{0, 0}, {50, 10}, {60, 14}}},
+            {"TS_MinTop[2].txt", minTop, 0, 179, minTopRuns}, {"TS_EMPTY.txt", {}, 0, 0, {{0, 0}}},
+            // A last line with two fields, or a name without a key: zero totals.
+            {"TS_SHORT.txt", {"5,1,4", "9,2"}, 0, 0, {}}, {"nokey", {"5,1,4"}, 0, 0, {}}};
+        // clang-format on
+        for (const auto &row : rows) {
+            base.WriteLines(row.file, row.lines);
+            auto score = LoadTimedScore(base.path(), row.file);
+            QVERIFY(score->Folder == base.path() + '/' && score->FileName == row.file);
+            QCOMPARE(score->Call, TimedScoreKey(row.file));
+            QCOMPARE(score->CorrectCalls, row.calls);
+            QCOMPARE(score->CorrectChars, row.chars);
+            // Until the table is built: 0 up to second 9, the total from 10 on.
+            QCOMPARE(TableRuns(*score), (row.chars ? Runs{{0, 0}, {10, row.chars}} : Runs{{0, 0}}));
+            BuildSecondTable(*score);
+            if (!row.table.isEmpty())
+                QCOMPARE(TableRuns(*score), row.table);
         }
     }
 
-private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-
-    void keyIsSecondPieceOfFileName()
+    void missingFilesCaseCopiesAndRanking()
     {
-        QCOMPARE(TimedScoreKey("TS_K5XX.txt"), QString("K5XX"));
-        QCOMPARE(TimedScoreKey("TS_MinTop[2].txt"), QString("MinTop[2]"));
-        QCOMPARE(TimedScoreKey("TS__DL1ABC-010213-1405.txt"), QString("DL1ABC-010213-1405"));
-        // A key that holds "_" or "." is cut short.
-        QCOMPARE(TimedScoreKey("TS_K5_XX.txt"), QString("K5"));
-        QCOMPARE(TimedScoreKey("TS.txt"), QString("txt"));
-        QCOMPARE(TimedScoreKey("nokey"), QString());
-        QCOMPARE(TimedScoreKey("TS_ABCDEFGHIJKLMNOPQRSTUVWXYZ.txt"), QString("ABCDEFGHIJKLMNOPQRSTUV"));
-    }
-
-    void loadsTotalsAndBuildsSecondTable()
-    {
-        const QString name = writeScore("TS_K5XX.txt", {"5,1,4", "12,2,9", "12,3,13", "30,4,18"});
-        auto score = LoadTimedScore(m_dir.path(), name);
-        QCOMPARE(score->Call, QString("K5XX"));
-        QCOMPARE(score->CorrectCalls, 4);
-        QCOMPARE(score->CorrectChars, 18);
-        QVERIFY(score->Folder.endsWith('/'));
-        QCOMPARE(score->FileName, name);
-        // Before the table is built: 0 up to second 9, the total from 10 on.
-        compareRange(*score, 0, 9, 0);
-        compareRange(*score, 10, 359, 18);
-
-        BuildSecondTable(*score);
-        compareRange(*score, 0, 4, 0);
-        compareRange(*score, 5, 11, 4);
-        compareRange(*score, 12, 29, 13);
-        compareRange(*score, 30, 359, 18);
-        QCOMPARE(CharsAt(*score, -1), 0);
-        QCOMPARE(CharsAt(*score, 360), 0);
-    }
-
-    void singleLineFileCountsFromItsOwnSecond()
-    {
-        // The call was logged at second 45: the table shows it from then on,
-        // not from second 10.
-        const QString name = writeScore("TS_G4XYZ.txt", {"45,1,5"});
-        auto score = LoadTimedScore(m_dir.path(), name);
-        QCOMPARE(score->CorrectCalls, 1);
-        QCOMPARE(score->CorrectChars, 5);
-        BuildSecondTable(*score);
-        compareRange(*score, 0, 44, 0);
-        compareRange(*score, 45, 359, 5);
-
-        // A last line early in the test keeps the total, no drop back to 0.
-        const QString early = writeScore("TS_W1AW.txt", {"1,1,4", "3,2,8"});
-        auto second = LoadTimedScore(m_dir.path(), early);
-        BuildSecondTable(*second);
-        compareRange(*second, 0, 0, 0);
-        compareRange(*second, 1, 2, 4);
-        compareRange(*second, 3, 359, 8);
-    }
-
-    void missingAndMalformedFiles()
-    {
-        auto missing = LoadTimedScore(m_dir.path(), "TS_NOBODY.txt");
-        QCOMPARE(missing->Call, QString("NOBODY"));
-        QCOMPARE(missing->CorrectCalls, 0);
-        QCOMPARE(missing->CorrectChars, 0);
+        TempBase base;
+        auto missing = LoadTimedScore(base.path(), "TS_NOBODY.txt");
         BuildSecondTable(*missing);
-        compareRange(*missing, 0, 359, 0);
+        QVERIFY(missing->Call == "NOBODY" && missing->CorrectCalls == 0 && missing->CorrectChars == 0);
+        QCOMPARE(TableRuns(*missing), (Runs{{0, 0}}));
 
-        auto noKey = LoadTimedScore(m_dir.path(), writeScore("nokey", {"5,1,4"}));
-        QCOMPARE(noKey->Call, QString());
-        QCOMPARE(noKey->CorrectCalls, 0);
-
-        // A last line with two fields leaves the totals at 0.
-        auto shortLast = LoadTimedScore(m_dir.path(), writeScore("TS_SHORT.txt", {"5,1,4", "9,2"}));
-        QCOMPARE(shortLast->CorrectCalls, 0);
-        QCOMPARE(shortLast->CorrectChars, 0);
-
-        // Numbers read from their leading digits; blanks, signs and junk after
-        // them are accepted, a field without digits reads 0, doubled commas
-        // vanish, lines at 360 s or later are ignored by the table.
-        auto junk = LoadTimedScore(
-            m_dir.path(), writeScore("TS_JUNK.txt", {" 7x,1,4abc", "abc,2,9", "20,,3,,12", "400,4,30"}));
-        QCOMPARE(junk->CorrectCalls, 4);
-        QCOMPARE(junk->CorrectChars, 30);
-        BuildSecondTable(*junk);
-        // "abc" reads as second 0 but stands after the line of second 7: both
-        // count once second 7 has come, in file order.
-        compareRange(*junk, 0, 6, 0);
-        compareRange(*junk, 7, 19, 9);
-        compareRange(*junk, 20, 359, 12);
-
-        // A file whose times run backwards still fills every second.
-        auto back = LoadTimedScore(m_dir.path(), writeScore("TS_BACK.txt", {"50,1,5", "40,2,10", "60,3,14"}));
-        BuildSecondTable(*back);
-        compareRange(*back, 0, 49, 0);
-        compareRange(*back, 50, 59, 10);
-        compareRange(*back, 60, 359, 14);
-
-        // An empty file: zero totals, zero table.
-        auto empty = LoadTimedScore(m_dir.path(), writeScore("TS_EMPTY.txt", {}));
-        BuildSecondTable(*empty);
-        QCOMPARE(empty->CorrectChars, 0);
-        compareRange(*empty, 0, 359, 0);
-    }
-
-    void fileNamesMatchWithoutLetterCase()
-    {
-        writeScore("TS_ve3zz.txt", {"10,1,5", "20,2,9"});
-        auto score = LoadTimedScore(m_dir.path() + '/', "TS_VE3ZZ.TXT");
-        QCOMPARE(score->Call, QString("VE3ZZ"));
+        // File names match without letter case.
+        base.WriteLines("TS_ve3zz.txt", {"10,1,5", "20,2,9"});
+        auto score = LoadTimedScore(base.path() + '/', "TS_VE3ZZ.TXT");
         QCOMPARE(score->CorrectChars, 9);
         BuildSecondTable(*score);
         QCOMPARE(CharsAt(*score, 15), 5);
-    }
+        QVERIFY(CharsAt(*score, -1) == 0 && CharsAt(*score, TimedScoreSeconds) == 0);
 
-    void copiedRecordAndRanking()
-    {
-        auto copy = CopyTimedScore(m_dir.path(), "TS_MISSING.txt", "MISSING", 3, 14);
-        QCOMPARE(copy->CorrectCalls, 3);
-        compareRange(*copy, 0, 359, 0);
-        BuildSecondTable(*copy); // no file: the total from second 10 on
-        compareRange(*copy, 0, 9, 0);
-        compareRange(*copy, 10, 359, 14);
+        // A copied record's table is all 0; built without a file, the total from second 10 on.
+        auto copy = CopyTimedScore(base.path(), "TS_MISSING.txt", "MISSING", 3, 14);
+        QVERIFY((copy->CorrectCalls == 3 && TableRuns(*copy) == Runs{{0, 0}}));
+        BuildSecondTable(*copy);
+        QCOMPARE(TableRuns(*copy), (Runs{{0, 0}, {10, 14}}));
 
-        auto a = LoadTimedScore(m_dir.path(), writeScore("TS_A.txt", {"359,120,640"}));
-        auto b = LoadTimedScore(m_dir.path(), writeScore("TS_B.txt", {"355,118,700"}));
-        auto c = CopyTimedScore(m_dir.path(), "TS_C.txt", "C", 120, 650);
-        auto d = CopyTimedScore(m_dir.path(), "TS_D.txt", "D", 120, 650);
-        QVERIFY(CompareTimedScores(*a, *b) < 0);
-        QVERIFY(CompareTimedScores(*b, *a) > 0);
-        QVERIFY(CompareTimedScores(*c, *a) < 0); // equal calls: more characters first
-        QCOMPARE(CompareTimedScores(*c, *d), 0);
-
-        std::vector<TTimedScore *> list{b.get(), a.get(), c.get()};
-        std::sort(list.begin(), list.end(),
-                  [](const TTimedScore *x, const TTimedScore *y) { return CompareTimedScores(*x, *y) < 0; });
-        QCOMPARE(list[0]->Call, QString("C"));
-        QCOMPARE(list[1]->Call, QString("A"));
-        QCOMPARE(list[2]->Call, QString("B"));
-    }
-
-    void minTopFileReadsLikeAnyOther()
-    {
-        QStringList lines;
-        for (int s = 0; s < 360; ++s)
-            lines << QStringLiteral("%1,0,%2").arg(s).arg(s / 2);
-        auto score = LoadTimedScore(m_dir.path(), writeScore("TS_MinTop[2].txt", lines));
-        QCOMPARE(score->Call, QString("MinTop[2]"));
-        QCOMPARE(score->CorrectCalls, 0);
-        QCOMPARE(score->CorrectChars, 179);
-        BuildSecondTable(*score);
-        QCOMPARE(CharsAt(*score, 0), 0);
-        QCOMPARE(CharsAt(*score, 101), 50);
-        QCOMPARE(CharsAt(*score, 359), 179);
+        // More correct calls rank higher, then more characters.
+        auto compare = [&](int callsA, int charsA, int callsB, int charsB) {
+            return CompareTimedScores(*CopyTimedScore(base.path(), "TS_A.txt", "A", callsA, charsA),
+                                      *CopyTimedScore(base.path(), "TS_B.txt", "B", callsB, charsB));
+        };
+        QVERIFY(compare(120, 640, 118, 700) < 0 && compare(118, 700, 120, 640) > 0);
+        QVERIFY(compare(120, 650, 120, 640) < 0 && compare(120, 640, 120, 650) > 0);
+        QCOMPARE(compare(120, 650, 120, 650), 0);
     }
 };
 
