@@ -9,20 +9,14 @@
 // logging, showing it and writing the message, which the connection window
 // flushes to the system at once.
 
-#include "hostlink/TfmConnect.h"
-#include "session/TfmMain.h"
-#include "ui/Dialogs.h"
-#include "ui_TfmConnect.h"
 #include "ui_TfmMain.h"
-#include "util/Clock.h"
-#include "util/TextFile.h"
+
+#include "BenchStation.h"
+#include "ui_TfmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -35,45 +29,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int calls = argc > 1 ? std::max(100, atoi(argv[1])) : 10000;
 
-    QTcpServer host;
-    host.listen(QHostAddress::LocalHost, 0);
-    QTcpSocket *peer = nullptr;
-    QByteArray received;
-    QObject::connect(&host, &QTcpServer::newConnection, [&] {
-        peer = host.nextPendingConnection();
-        QObject::connect(peer, &QTcpSocket::readyRead, [&] { received += peer->readAll(); });
-    });
-
-    QTemporaryDir base;
-    const QString dataDir = QCoreApplication::applicationDirPath();
-    for (const char *name : {"Vorlix_Player_ini.txt", "ComputerLogInstruct.txt", "DemoCalls.txt"})
-        QFile::copy(dataDir + "/" + name, base.path() + "/" + name);
-    TextFile::writeLines(base.path() + "/Vorlix_PRestart.txt",
-                         {"HOST_ADDRESS=127.0.0.1", "HOST_PORT_NUMBER=" + QString::number(host.serverPort()),
-                          "PLAYER_POSITION=Position 1"});
-
-    Dialogs dialogs;
-    SystemClock clock;
-    TfmMain fmMain(SessionPaths(base.path()), dataDir + "/vorlix-player", dialogs, clock, WavePlayer::Output::Silent);
-    TfmConnect fmConnect(dialogs, clock, &fmMain);
-    fmMain.SetConnectWindow(&fmConnect);
-    if (!fmMain.FormActivate())
+    BenchStation station(WavePlayer::Output::Silent);
+    if (!station.start())
         return 2;
-    fmMain.show();
-
-    fmConnect.setSettingsFileName(base.path() + "/Vorlix_PRestart.txt");
-    fmConnect.FormActivate();
-    fmConnect.bnConnectClick();
+    QByteArray &received = station.received;
     QElapsedTimer wait;
-    wait.start();
-    while ((!fmConnect.Connected() || !peer) && wait.elapsed() < 5000)
-        app.processEvents(QEventLoop::AllEvents, 10);
-    if (!fmConnect.Connected()) {
-        std::fprintf(stderr, "could not connect to the host\n");
-        return 2;
-    }
 
-    QLineEdit *box = fmMain.ui()->ebCallEntry;
+    QLineEdit *box = station.main->ui()->ebCallEntry;
     box->setEnabled(true);
     std::vector<double> us;
     us.reserve(calls);

@@ -8,18 +8,11 @@
 // Without --device the silent backend plays; with it the sound device does
 // (PulseAudio; a null sink is enough, see the README).
 
-#include "hostlink/TfmConnect.h"
-#include "session/TfmMain.h"
-#include "ui/Dialogs.h"
-#include "util/Clock.h"
-#include "util/TextFile.h"
+#include "BenchStation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -36,47 +29,19 @@ int main(int argc, char *argv[])
         if (a.toInt() > 0)
             starts = a.toInt();
 
-    QTcpServer host;
-    host.listen(QHostAddress::LocalHost, 0);
-    QTcpSocket *peer = nullptr;
-    QObject::connect(&host, &QTcpServer::newConnection, [&] {
-        peer = host.nextPendingConnection();
-        QObject::connect(peer, &QTcpSocket::readyRead, [&] { peer->readAll(); });
-    });
-
+    BenchStation station(device ? WavePlayer::Output::Automatic : WavePlayer::Output::Silent);
     const QString bin = QCoreApplication::applicationDirPath();
-    QTemporaryDir base;
-    for (const char *name : {"Vorlix_Player_ini.txt", "ComputerLogInstruct.txt", "DemoCalls.txt"})
-        QFile::copy(bin + "/" + name, base.path() + "/" + name);
-    if (!QFile::copy(bin + "/StandAlonePileup.wav", base.path() + "/Test.wav")) {
+    if (!QFile::copy(bin + "/StandAlonePileup.wav", station.base.path() + "/Test.wav")) {
         std::fprintf(stderr, "build/bin/StandAlonePileup.wav is missing: build the project first\n");
         return 2;
     }
-    TextFile::writeLines(base.path() + "/Vorlix_PRestart.txt",
-                         {"HOST_ADDRESS=127.0.0.1", "HOST_PORT_NUMBER=" + QString::number(host.serverPort()),
-                          "PLAYER_POSITION=Position 1"});
-
-    Dialogs dialogs;
-    SystemClock clock;
-    TfmMain fmMain(SessionPaths(base.path()), bin + "/vorlix-player", dialogs, clock,
-                   device ? WavePlayer::Output::Automatic : WavePlayer::Output::Silent);
-    TfmConnect fmConnect(dialogs, clock, &fmMain);
-    fmMain.SetConnectWindow(&fmConnect);
-    if (!fmMain.FormActivate())
+    if (!station.start())
         return 2;
-    fmMain.show();
-    fmConnect.setSettingsFileName(base.path() + "/Vorlix_PRestart.txt");
-    fmConnect.FormActivate();
-    fmConnect.bnConnectClick();
+    station.fmConnect->setRegisteredCall(QStringLiteral("K1ABC"));
+    QTcpSocket *peer = station.peer;
     QElapsedTimer wait;
-    wait.start();
-    while ((!fmConnect.Connected() || !peer) && wait.elapsed() < 5000)
-        app.processEvents(QEventLoop::AllEvents, 10);
-    if (!peer)
-        return 2;
-    fmConnect.setRegisteredCall(QStringLiteral("K1ABC"));
 
-    WavePlayer &player = fmMain.MediaPlayer1();
+    WavePlayer &player = station.main->MediaPlayer1();
     if (device && player.isSilent())
         std::printf("note: no sound device found, the silent backend plays\n");
     QElapsedTimer sinceSend;

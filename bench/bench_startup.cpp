@@ -15,9 +15,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char **environ;
@@ -68,7 +68,8 @@ void copyTree(const QString &from, const QString &to)
         if (f.endsWith(u".txt"))
             QFile::copy(src.filePath(f), to + u'/' + f);
         else if (f.endsWith(u".wav"))
-            ::link(QFile::encodeName(src.filePath(f)).constData(), QFile::encodeName(to + u'/' + f).constData());
+            ::link(QFile::encodeName(src.filePath(f)).constData(),
+                   QFile::encodeName(to + u'/' + f).constData());
     }
     for (const QString &d : src.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (d == u"PracticeWavesAndCalls")
@@ -98,13 +99,15 @@ int main(int argc, char *argv[])
         const Run bare = runOnce({bin + "/bare_window"});
         QTemporaryDir base;
         copyTree(bin, base.path());
-        const Run station = runOnce({bin + "/vorlix-player", "--base-folder", base.path(), "--quit-when-shown"});
+        const Run station =
+            runOnce({bin + "/vorlix-player", "--base-folder", base.path(), "--quit-when-shown"});
         if (!QFileInfo(base.path() + "/PracticeLogs/PracticeTimedScores").isDir()) {
             std::fprintf(stderr, "the station did not build its folder tree\n");
             return 2;
         }
         // A start like any but the first: the folder tree and files exist.
-        const Run again = runOnce({bin + "/vorlix-player", "--base-folder", base.path(), "--quit-when-shown"});
+        const Run again =
+            runOnce({bin + "/vorlix-player", "--base-folder", base.path(), "--quit-when-shown"});
         againMs.push_back(again.ms);
         againKb.push_back(again.maxRssKb);
         bareMs.push_back(bare.ms);
@@ -116,10 +119,10 @@ int main(int argc, char *argv[])
     std::printf("platform %s, %d runs each, medians\n", qgetenv("QT_QPA_PLATFORM").constData(), runs);
     std::printf("bare Qt window                              : %7.1f ms  %7.0f KiB peak\n", bm, bk);
     const double am = median(againMs), ak = median(againKb);
-    std::printf("vorlix-player, first start in an empty tree : %7.1f ms  %7.0f KiB peak  (%.2f x, %.2f x)\n", sm, sk,
-                sm / bm, sk / bk);
-    std::printf("vorlix-player, later start                  : %7.1f ms  %7.0f KiB peak  (%.2f x, %.2f x)\n", am, ak,
-                am / bm, ak / bk);
+    std::printf("vorlix-player, first start in an empty tree : %7.1f ms  %7.0f KiB peak  (%.2f x, %.2f x)\n",
+                sm, sk, sm / bm, sk / bk);
+    std::printf("vorlix-player, later start                  : %7.1f ms  %7.0f KiB peak  (%.2f x, %.2f x)\n",
+                am, ak, am / bm, ak / bk);
     std::printf("targets: 1.5 x the bare window's time, 1.3 x its peak memory\n");
     return 0;
 }

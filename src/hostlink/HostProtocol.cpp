@@ -1,5 +1,6 @@
 #include "hostlink/HostProtocol.h"
 
+#include "util/LogScoring.h"
 #include "util/TextUtil.h"
 
 #include <algorithm>
@@ -17,24 +18,6 @@ constexpr std::array<QStringView, HostCommandCount + 1> Keywords = {
     u"PLAYER_ACCEPTED:",    u"PLAYER_REJECTED:",   u"START_DEMO:",        u"STOP_DEMO:",
     u"SET_WAVEFILE:",       u"VALIDATE_WAVEFILE:", u"PLAY_WELCOME:",
 };
-
-// Blanks, as trimmed from calls: spaces and control characters.
-bool IsBlank(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u <= 0x20 || (u >= 0x7F && u <= 0x9F);
-}
-
-QStringView TrimBlanks(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
-}
 
 // Appends a field to an outgoing message, at most up to `limit` characters in
 // all; characters that would break the message apart at the host go out as '?'.
@@ -100,7 +83,7 @@ QString RegisterPlayerMessage(QStringView callSign, LogMethod method)
         method == LogMethod::Paper ? QStringView(u",PAPERLOG") : QStringView(u",COMPUTERLOG");
     QString message = QStringLiteral(";REGISTER_PLAYER:");
     // The call sign gives way to the logging method, which the host needs whole.
-    AppendField(message, TrimBlanks(callSign), RegisterPlayerLimit - suffix.size(), u";,");
+    AppendField(message, TrimLogLine(callSign), RegisterPlayerLimit - suffix.size(), u";,");
     message += suffix;
     return message;
 }
@@ -108,7 +91,7 @@ QString RegisterPlayerMessage(QStringView callSign, LogMethod method)
 QString LogCallMessage(QStringView call)
 {
     QString message = QStringLiteral(";LOG_CALL:");
-    AppendField(message, TrimBlanks(call), LogCallLimit, u";");
+    AppendField(message, TrimLogLine(call), LogCallLimit, u";");
     return message;
 }
 

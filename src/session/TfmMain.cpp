@@ -110,8 +110,7 @@ void TfmMain::SetConnectWindow(TfmConnect *connect)
 
 namespace {
 
-template <typename Window>
-Window &MadeOnce(std::unique_ptr<Window> &window, QWidget *parent)
+template <typename Window> Window &MadeOnce(std::unique_ptr<Window> &window, QWidget *parent)
 {
     if (!window)
         window = std::make_unique<Window>(parent);
@@ -315,6 +314,12 @@ void TfmMain::rbStandAloneClick()
         return;
     }
     LoadInstructions();
+    promptForCallSign();
+}
+
+void TfmMain::promptForCallSign()
+{
+    // Only before any audio has played and while box 1 is still empty.
     if (MediaPlayer1().position() < 1 && m_ui->ebCallSign->text().trimmed().isEmpty()) {
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setFocus();
@@ -331,12 +336,7 @@ void TfmMain::rbPracticeClick()
     m_ui->bnShowPrevPractice->setVisible(true);
     m_ui->bnReplay->setVisible(true);
     LoadInstructions();
-    if (MediaPlayer1().position() < 1 && m_ui->ebCallSign->text().trimmed().isEmpty()) {
-        m_ui->ebCallSign->setEnabled(true);
-        m_ui->ebCallSign->setFocus();
-        m_ui->pnMessage->setText(
-            QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
-    }
+    promptForCallSign();
 }
 
 // ------------------------------------------------------------- connection

@@ -148,6 +148,7 @@ protected:
 private:
     bool computerLog() const { return logTypeIndex() == 0; }
     void askLoggingMethod();
+    void promptForCallSign();
     void enterInCallSign();
     void enterInCallEntry();
     void giveCallSignBack(const QString &text);
