@@ -181,8 +181,8 @@ void MainHostCommands::startDemo(const QString &message)
     // The demonstration's log holds the demonstration's calls only.
     session.BeginTest();
     ui.moCallsLogged->clear();
-    session.logFile = JoinPath(session.logFolder, m_main.logIdentifier() + QStringLiteral(".log"));
-    session.logOpen = false;
+    session.NameLog(JoinPath(session.logFolder, m_main.logIdentifier() + QStringLiteral(".log")),
+                    OperatingMode::Networked, true);
     m_main.LoadDemoCalls();
     m_main.OpenAndPlayCurrentWave();
     m_main.BeginLog(session.logFile);

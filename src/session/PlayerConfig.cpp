@@ -54,7 +54,8 @@ int PlayerConfig::ReadPlayerConfig(const QString &configPath, const QString &bas
     if (const QString welcome = valueOf(lines, u"VORLIX_WELCOME"); !welcome.isEmpty())
         m_welcomePath = ResolveCase(JoinPath(baseFolder, welcome));
 
-    m_standAloneWave = ResolveCase(JoinPath(baseFolder, withoutTrailingBlanks(valueOf(lines, u"STANDALONE_WAVEFILE"))));
+    m_standAloneWave =
+        ResolveCase(JoinPath(baseFolder, withoutTrailingBlanks(valueOf(lines, u"STANDALONE_WAVEFILE"))));
 
     m_standAloneCalls.clear();
     if (const QString calls = valueOf(lines, u"STANDALONE_CALLSFILE"); !calls.isEmpty())

@@ -17,7 +17,12 @@
 class PlayerConfig
 {
 public:
-    enum Result { Loaded = 0, FileMissing = 1, NoDemoSource = 2 };
+    enum Result
+    {
+        Loaded = 0,
+        FileMissing = 1,
+        NoDemoSource = 2
+    };
 
     static constexpr qsizetype kPasswordMax = 30;
     static constexpr const char *kDefaultPassword = "owner-rattle-owner";

@@ -3,7 +3,8 @@
 #include "TestSession.h"
 #include "util/FileUtil.h"
 
-SignInCheck CheckIdentifier(const QString &typed, bool standAloneMode, bool connected, const SessionPaths &paths)
+SignInCheck CheckIdentifier(const QString &typed, bool standAloneMode, bool connected,
+                            const SessionPaths &paths)
 {
     SignInCheck check;
     const QString used = QStringLiteral("This identifier has already been used -- choose another");

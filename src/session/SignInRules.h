@@ -9,11 +9,12 @@
 
 struct SignInCheck
 {
-    QString refusal;        // empty when the identifier is accepted
-    QStringList foundLogs;  // what the last log search found
+    QString refusal;       // empty when the identifier is accepted
+    QStringList foundLogs; // what the last log search found
 };
 
 // The checks made before registering with the host (connected) or before a
 // local test starts (not connected). `standAloneMode` adds the search of the
 // standalone logs; the networked logs are searched whenever not connected.
-SignInCheck CheckIdentifier(const QString &typed, bool standAloneMode, bool connected, const SessionPaths &paths);
+SignInCheck CheckIdentifier(const QString &typed, bool standAloneMode, bool connected,
+                            const SessionPaths &paths);

@@ -24,9 +24,12 @@ void TestCompletion::writeLog()
 {
     TestSession &session = m_main.session();
     session.logOpen = false;
-    if (session.logFile.isEmpty())
-        return; // no test has named a log yet: nothing to save
+    // Only a test's or a demonstration's own log is saved, once: the calls of
+    // a closed demonstration never land in a networked log.
+    if (!session.logPending)
+        return;
     TextFile::writeLines(session.logFile, session.calls());
+    session.logPending = false;
 }
 
 void TestCompletion::CloseLog()
@@ -39,12 +42,14 @@ void TestCompletion::CloseLog()
     writeLog();
     m_main.ResetSignIn();
     ui().ebCallSign->setText(QStringLiteral("Wait for reset"));
+    // Until the host's reset: Enter here must not register "Wait for reset".
+    ui().ebCallSign->setReadOnly(true);
     ui().pnMessage->setText(QStringLiteral("Your session has completed -- thanks for playing."));
 }
 
 void TestCompletion::CompleteLocalTest()
 {
-    if (m_main.mode() == OperatingMode::Practice)
+    if (m_main.session().testMode == OperatingMode::Practice)
         completePractice();
     else
         completeStandAlone();
@@ -57,7 +62,7 @@ void TestCompletion::completeStandAlone()
     ui().ebCallSign->setEnabled(true);
     ui().ebCallSign->setFocus();
     ui().ebCallEntry->clear();
-    if (!m_main.config().standAloneCallsPresent() || m_main.logTypeIndex() != 0) {
+    if (!m_main.config().standAloneCallsPresent() || !m_main.session().testComputerLog) {
         ui().ebCallEntry->setText(QStringLiteral("Your score will be available later"));
     } else {
         const TScore score = ScoreLog(m_main.config().standAloneCallsPath(), m_main.session().logFile);
@@ -82,7 +87,7 @@ void TestCompletion::completePractice()
     ui().ebCallSign->setEnabled(true);
     ui().ebCallSign->setFocus();
     ui().ebCallEntry->clear();
-    if (!FileExistsAnyCase(m_main.session().checkListPath) || m_main.logTypeIndex() != 0) {
+    if (!FileExistsAnyCase(m_main.session().checkListPath) || !m_main.session().testComputerLog) {
         m_main.dialogs().Message(&m_main,
                                  QStringLiteral("To ensure accurate scoring of your paper log ") +
                                      QStringLiteral("you should enter it NOW"),

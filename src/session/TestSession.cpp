@@ -3,7 +3,6 @@
 #include "util/LogScoring.h"
 #include "util/TimedScoreLines.h"
 
-
 QString TestSession::TrimBlanks(const QString &text)
 {
     // The same trimming as the scoring's, so a call is kept as it will count.
@@ -25,8 +24,8 @@ std::optional<TestSession::LoggedCall> TestSession::LogCall(const QString &typed
         return std::nullopt;
     const bool isNew = m_seen.add(call);
     m_calls.append(call);
-    const bool timed = (mode == OperatingMode::StandAlone && standAloneCallsPresent) ||
-                       mode == OperatingMode::Practice;
+    const bool timed =
+        (mode == OperatingMode::StandAlone && standAloneCallsPresent) || mode == OperatingMode::Practice;
     if (timed && isNew)
         AppendTimedScoreLine(m_timedScoreLines, m_checkList, call, timedScoreStart, now);
     return LoggedCall{call, isNew};
@@ -42,4 +41,13 @@ void TestSession::SetAudio(qint64 lengthMs, const QDateTime &start)
 qint64 TestSession::RemainingSeconds(const QDateTime &now) const
 {
     return m_audioLengthS - RoundedSecondsBetween(m_audioStart, now);
+}
+
+void TestSession::NameLog(const QString &path, OperatingMode mode, bool computerLog)
+{
+    logFile = path;
+    logOpen = false;
+    logPending = true;
+    testMode = mode;
+    testComputerLog = computerLog;
 }

@@ -11,7 +11,12 @@
 #include <QStringList>
 #include <optional>
 
-enum class OperatingMode { Networked, StandAlone, Practice };
+enum class OperatingMode
+{
+    Networked,
+    StandAlone,
+    Practice
+};
 
 class TestSession
 {
@@ -51,16 +56,25 @@ public:
     // When the timed scores of the local test count from.
     QDateTime timedScoreStart;
 
-    QString logFile;         // where the calls are saved
-    QString timedScoreFile;  // where the timed scores are saved (local tests)
-    QString logFolder;       // NetworkedLogs, or DemoLogs while a demonstration runs
+    QString logFile;        // where the calls are saved
+    QString timedScoreFile; // where the timed scores are saved (local tests)
+    QString logFolder;      // NetworkedLogs, or DemoLogs while a demonstration runs
     QString practiceCaseFolder;
     QString practiceCaseName;
-    QString checkListPath;    // the calls file the test is scored against
-    QString player;           // the identifier the test was started with
+    QString checkListPath; // the calls file the test is scored against
+    QString player;        // the identifier the test was started with
     // The log file on disk receives each call as it is logged, from the
     // test's start until its log is closed.
     bool logOpen = false;
+    // A test or demonstration owns the current log and has not closed it.
+    bool logPending = false;
+    // How the running test was started; its end follows these, whatever the
+    // player clicks in the meantime.
+    OperatingMode testMode = OperatingMode::Networked;
+    bool testComputerLog = true;
+
+    // Names the log of a test or demonstration that is starting.
+    void NameLog(const QString &path, OperatingMode mode, bool computerLog);
     bool testCompleted = false;
     bool demoRunning = false;
 

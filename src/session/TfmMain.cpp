@@ -299,6 +299,7 @@ void TfmMain::rbStandAloneClick()
 {
     m_ui->bnConnect->setEnabled(false);
     m_ui->bnCollectScores->setVisible(m_config.standAloneCallsPresent());
+    m_ui->bnCollectScores->setEnabled(true); // practice mode disables it
     m_ui->bnEnterPaper->setVisible(m_config.standAloneCallsPresent());
     m_ui->bnShowPrevPractice->setVisible(false);
     m_ui->bnReplay->setVisible(false);
@@ -322,6 +323,7 @@ void TfmMain::promptForCallSign()
     // Only before any audio has played and while box 1 is still empty.
     if (MediaPlayer1().position() < 1 && m_ui->ebCallSign->text().trimmed().isEmpty()) {
         m_ui->ebCallSign->setEnabled(true);
+        m_ui->ebCallSign->setReadOnly(false);
         m_ui->ebCallSign->setFocus();
         m_ui->pnMessage->setText(
             QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
@@ -412,6 +414,7 @@ void TfmMain::ResetSignIn()
     m_session.testCompleted = false;
     m_ui->ebCallSign->clear();
     m_ui->ebCallSign->setEnabled(true);
+    m_ui->ebCallSign->setReadOnly(false);
     m_ui->ebCallEntry->setEnabled(false);
     if (IsLocalMode())
         m_ui->pnMessage->clear();
@@ -465,6 +468,10 @@ void TfmMain::askLoggingMethod()
 
 void TfmMain::enterInCallSign()
 {
+    // A read-only box 1 holds an identifier already registered, or "Wait for
+    // reset": Enter there must not register anything again.
+    if (m_ui->ebCallSign->isReadOnly())
+        return;
     const QString typed = m_ui->ebCallSign->text();
     const bool linked = isConnected();
     SignInCheck check = CheckIdentifier(typed, mode() == OperatingMode::StandAlone, linked, m_paths);
@@ -526,7 +533,9 @@ void TfmMain::enterInCallEntry()
 
 void TfmMain::LogCall()
 {
-    const auto logged = m_session.LogCall(m_ui->ebCallEntry->text(), mode(),
+    // Timed scores count only within a running local test.
+    const OperatingMode testMode = m_session.logPending ? m_session.testMode : OperatingMode::Networked;
+    const auto logged = m_session.LogCall(m_ui->ebCallEntry->text(), testMode,
                                           m_config.standAloneCallsPresent(), m_clock.now());
     if (!logged)
         return;
@@ -570,10 +579,11 @@ void TfmMain::StartTest()
     m_session.BeginTest();
     m_ui->moCallsLogged->clear();
     m_session.player = logIdentifier();
-    m_session.logFile = JoinPath(m_paths.networkedLogs(), m_session.player + QStringLiteral(".log"));
-    m_session.logOpen = false;
+    m_session.NameLog(JoinPath(m_paths.networkedLogs(), m_session.player + QStringLiteral(".log")),
+                      OperatingMode::Networked, computerLog());
     setEntryNormalColour();
     m_ui->ebCallEntry->clear();
+    m_ui->ebCallEntry->setReadOnly(false);
     m_ui->ebCallEntry->setEnabled(computerLog());
     if (computerLog())
         m_ui->ebCallEntry->setFocus();
@@ -648,7 +658,10 @@ bool TfmMain::choosePracticeCase()
         return false;
     }
     m_session.checkList().clear();
-    m_session.checkList().addAll(TextFile::readLines(chosen->callsPath()));
+    // A case whose check list is missing still plays; it is then logged on
+    // paper and entered afterwards.
+    if (const auto calls = TextFile::tryReadLines(chosen->callsPath()))
+        m_session.checkList().addAll(*calls);
     m_session.checkListPath = chosen->callsPath();
     m_session.practiceCaseFolder =
         JoinPath(m_paths.practiceTimedScores(), CaseFolderName(chosen->testCaseName()));
@@ -675,8 +688,9 @@ void TfmMain::startLocalTest(bool practice)
         logFolder = m_paths.practiceLogs();
     }
     m_session.player = callSign;
-    m_session.logFile = JoinPath(logFolder, id + QStringLiteral(".log"));
-    m_session.logOpen = false;
+    m_session.NameLog(JoinPath(logFolder, id + QStringLiteral(".log")),
+                      practice ? OperatingMode::Practice : OperatingMode::StandAlone, computerLog());
+    m_ui->ebCallEntry->setReadOnly(false);
     m_session.timedScoreFile =
         CopyBounded(JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt")), kPathMax);
     openAndPlay(practice ? m_practiceWavePath : m_config.standAloneWavePath(), true);
@@ -700,7 +714,7 @@ void TfmMain::tmPCCompleteTimer()
         return;
     m_tmPCComplete.stop();
     m_session.testCompleted = true;
-    if (IsLocalMode())
+    if (m_session.testMode != OperatingMode::Networked)
         CompleteLocalTest();
 }
 

@@ -34,7 +34,6 @@ class TfmScoreLogs;
 class TfmSelectPractice;
 class TfmShowScores;
 
-
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
     Q_OBJECT

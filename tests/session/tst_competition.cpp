@@ -97,6 +97,11 @@ private slots:
         st.sent += ";FINALIZE_LOG:";
         QCOMPARE(st.base.Read("DemoLogs/K1ABC.log"), QByteArray("OH2BH\r\n"));
         QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo over"));
+        // A FORCE_SUBMIT before the test saves no demonstration calls as the
+        // player's networked log.
+        QVERIFY(st.exchange(";FORCE_SUBMIT:", ";FINALIZE_LOG:"));
+        st.sent += ";FINALIZE_LOG:";
+        QVERIFY(!QFileInfo::exists(st.base.file("NetworkedLogs/K1ABC.log")));
         QCOMPARE(st.host.received(), st.sent);
 
         // The test: every call on the disk as soon as it is logged.
@@ -133,6 +138,9 @@ private slots:
         QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Your session has completed -- thanks for playing."));
         QVERIFY(!st.ui().ebCallEntry->isEnabled() && st.ui().moCallsLogged->toPlainText().isEmpty());
+        // Enter on "Wait for reset" registers nothing (the bytes are checked below).
+        st.ui().ebCallSign->setFocus();
+        QTest::keyClick(st.ui().ebCallSign, Qt::Key_Return);
 
         // Score and rank, cut to their limits; the paper result.
         QVERIFY(st.command(";ENABLE_FINALSCORE:", [&] {

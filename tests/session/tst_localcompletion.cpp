@@ -137,6 +137,9 @@ private slots:
         st.clock.advanceSecs(3);
         for (const char *call : {"oh2bh", "oh2bh", "W1AW"})
             st.typeCall(call);
+        // Clicks during the test do not change how it ends.
+        st.ui().rbNetworked->click();
+        st.ui().rbLogPaper->click();
         st.runToEnd();
 
         const QString log = st.main->paths().practiceLogs() + "/K1ABC-030524-1407.log";
@@ -171,6 +174,26 @@ private slots:
         QCOMPARE(st.base.Read("PracticeHistory.csv"), history);
         QCOMPARE(
             QDir(st.main->paths().practiceTimedScores() + "/Lakemont 2012").entryList(QDir::Files).size(), 1);
+    }
+
+    void practiceCaseWithoutItsCheckList()
+    {
+        LocalStation st;
+        st.base.Write("PracticeWavesAndCalls/q.wav", MakeWave(8000, 8, 1, 30000));
+        st.base.WriteLines("Vorlix_Player_ini.txt", {"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
+                                                     "VORLIX_WAVESOURCE_PRACTICE=q.wav,missing.txt,Old Case"});
+        QVERIFY(st.start());
+        st.ui().rbPractice->click();
+        // Offered after Retry; it plays, and at its end asks for the paper log.
+        st.answerLogging(true);
+        st.answerCase("");
+        st.answerCase("Old Case");
+        st.dialogs.answers = {Dialogs::Yes};
+        st.enterCallSign("K1ABC");
+        QVERIFY(st.main->MediaPlayer1().isPlaying());
+        st.dialogs.shown.clear();
+        st.runToEnd();
+        QCOMPARE(st.dialogs.texts(), QStringList{"To ensure accurate scoring of your paper log you should enter it NOW"});
     }
 
     void administratorCollectsScores()

@@ -62,7 +62,13 @@ private slots:
         st.dialogs.answers = {Dialogs::No};
         st.ui().rbStandAlone->click();
         QVERIFY(st.ui().rbNetworked->isChecked());
+        // What a networked session and a look at practice mode leave behind:
+        // read-only boxes and a disabled Collect Scores.
+        st.ui().ebCallSign->setReadOnly(true);
+        st.ui().ebCallEntry->setReadOnly(true);
+        st.ui().rbPractice->click();
         st.standalone();
+        QVERIFY(st.ui().bnCollectScores->isEnabled());
         QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
 
