@@ -5,6 +5,8 @@
 #include "TextFile.h"
 #include "TextUtil.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // Windows ignores trailing blanks of file names; so do we.
@@ -44,7 +46,8 @@ TWaveSourcePair::TWaveSourcePair(const QString &line, const QString &folder)
         m_averageScore = CopyBounded(pieces.at(6), kScoreMax);
     m_wavePath = CopyBounded(ResolveCase(JoinPath(folder, m_waveName)), kPathMax);
     m_callsPath = CopyBounded(ResolveCase(JoinPath(folder, m_callsName)), kPathMax);
-    m_available = FileExistsAnyCase(m_wavePath) && FileExistsAnyCase(m_callsPath);
+    // The paths are resolved already: a plain check, no second directory walk.
+    m_available = QFileInfo(m_wavePath).isFile() && QFileInfo(m_callsPath).isFile();
 }
 
 bool TWaveSourcePair::waveNameMatches(QStringView name) const
