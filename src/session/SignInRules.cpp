@@ -20,6 +20,18 @@ SignInCheck CheckIdentifier(const QString &typed, bool standAloneMode, bool conn
         check.refusal = QStringLiteral("Please do not use the comma as part of your call sign");
         return check;
     }
+    // The identifier names the player's log file: it must stay one plain name
+    // inside its log folder.
+    const QString unsafe = UnsafeNamePart(typed);
+    if (!unsafe.isEmpty()) {
+        if (unsafe == u"..")
+            check.refusal = QStringLiteral("Please do not use .. as part of your call sign");
+        else if (unsafe.at(0).category() == QChar::Other_Control)
+            check.refusal = QStringLiteral("Please do not use control characters as part of your call sign");
+        else
+            check.refusal = QStringLiteral("Please do not use the %1 as part of your call sign").arg(unsafe);
+        return check;
+    }
     if (standAloneMode) {
         FindPlayerLogs(paths.standAloneLogs(), typed, check.foundLogs);
         const QString wanted = typed + QStringLiteral(".log");

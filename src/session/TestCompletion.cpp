@@ -15,25 +15,65 @@
 #include "util/StationError.h"
 #include "util/TextFile.h"
 
+#include <QDialog>
+
+#include "LogSaver.h"
+
 Ui::TfmMain &TestCompletion::ui()
 {
     return *m_main.ui();
 }
 
-void TestCompletion::writeLog()
+bool TestCompletion::writeLog()
 {
     TestSession &session = m_main.session();
     session.logOpen = false;
     // Only a test's or a demonstration's own log is saved, once: the calls of
     // a closed demonstration never land in a networked log.
     if (!session.logPending)
-        return;
-    TextFile::writeLines(session.logFile, session.calls());
+        return true;
     session.logPending = false;
+    const LogSaveResult result = SaveLog(session.logFile, session.calls(), m_main.paths().baseFolder(),
+                                         session.player, m_main.clock().now());
+    if (result.saved)
+        return true;
+    m_problems.append(result.problem);
+    m_savedTo = result.recoveryFile;
+    m_savedNowhere = result.recoveryFile.isEmpty();
+    return false;
+}
+
+void TestCompletion::writeTimedScores()
+{
+    const TestSession &session = m_main.session();
+    if (!TextFile::tryWriteLines(session.timedScoreFile, session.timedScoreLines()))
+        m_problems.append(StationError::cannotCreate(session.timedScoreFile).text());
+}
+
+void TestCompletion::beginEnding()
+{
+    m_problems.clear();
+    m_savedTo = m_main.session().logFile;
+    m_savedNowhere = false;
+}
+
+QString TestCompletion::notSaved()
+{
+    return QStringLiteral("Test not saved -- its calls are in the Calls Logged box");
+}
+
+void TestCompletion::finishEnding()
+{
+    // Calls that could not be saved anywhere stay in sight until the next test.
+    if (m_savedNowhere)
+        ui().moCallsLogged->setPlainText(m_main.session().calls().join(u'\n'));
+    if (!m_problems.isEmpty())
+        m_main.dialogs().ShowError(&m_main, m_problems.join(u'\n'));
 }
 
 void TestCompletion::CloseLog()
 {
+    beginEnding();
     ui().moCallsLogged->clear();
     if (m_main.isConnected())
         m_main.connectWindow()->SendToHost(HostProtocol::FinalizeLogMessage());
@@ -45,49 +85,62 @@ void TestCompletion::CloseLog()
     // Until the host's reset: Enter here must not register "Wait for reset".
     ui().ebCallSign->setReadOnly(true);
     ui().pnMessage->setText(QStringLiteral("Your session has completed -- thanks for playing."));
+    finishEnding();
 }
 
 void TestCompletion::CompleteLocalTest()
 {
+    beginEnding();
     if (m_main.session().testMode == OperatingMode::Practice)
         completePractice();
     else
         completeStandAlone();
+    finishEnding();
 }
 
 void TestCompletion::completeStandAlone()
 {
-    writeLog();
-    ui().ebCallSign->clear();
-    ui().ebCallSign->setEnabled(true);
-    ui().ebCallSign->setFocus();
-    ui().ebCallEntry->clear();
-    if (!m_main.config().standAloneCallsPresent() || !m_main.session().testComputerLog) {
+    // A log that could not be saved in its folder is not scored here: the
+    // administrator scores the recovered calls later.
+    const bool saved = writeLog();
+    readyForNextPlayer();
+    if (!saved || !m_main.config().standAloneCallsPresent() || !m_main.session().testComputerLog) {
         ui().ebCallEntry->setText(QStringLiteral("Your score will be available later"));
     } else {
         const TScore score = ScoreLog(m_main.config().standAloneCallsPath(), m_main.session().logFile);
         ui().ebCallEntry->setText(ScoreText(score));
         // The ranking names the player who has just finished.
         ShowStandAloneScores(m_main.session().player);
-        TextFile::writeLines(m_main.session().timedScoreFile, m_main.session().timedScoreLines());
+        writeTimedScores();
     }
     m_main.MediaPlayer1().rewind();
-    ui().lblStandAloneStatus->setText(QStringLiteral("StandAlone test logged for ") +
-                                      m_main.session().logFile);
+    ui().lblStandAloneStatus->setText(
+        m_savedNowhere ? notSaved() : QStringLiteral("StandAlone test logged for ") + m_savedTo);
     ui().moCallsLogged->clear();
     ui().pnMessage->setText(QStringLiteral("Click here to see other scores"));
     m_main.setLogTypeIndex(0);
 }
 
-void TestCompletion::completePractice()
+void TestCompletion::readyForNextPlayer()
 {
-    writeLog();
-    TextFile::writeLines(m_main.session().timedScoreFile, m_main.session().timedScoreLines());
     ui().ebCallSign->clear();
     ui().ebCallSign->setEnabled(true);
+    ui().ebCallSign->setReadOnly(false);
     ui().ebCallSign->setFocus();
     ui().ebCallEntry->clear();
-    if (!FileExistsAnyCase(m_main.session().checkListPath) || !m_main.session().testComputerLog) {
+}
+
+void TestCompletion::completePractice()
+{
+    const bool saved = writeLog();
+    writeTimedScores();
+    readyForNextPlayer();
+    if (!saved) {
+        // Nothing to score from: the calls are in the recovery file (or on
+        // screen), as the message at the end says.
+        ui().lblStandAloneStatus->setText(
+            m_savedNowhere ? notSaved() : QStringLiteral("Practice test logged as ") + m_savedTo);
+    } else if (!FileExistsAnyCase(m_main.session().checkListPath) || !m_main.session().testComputerLog) {
         m_main.dialogs().Message(&m_main,
                                  QStringLiteral("To ensure accurate scoring of your paper log ") +
                                      QStringLiteral("you should enter it NOW"),
@@ -128,7 +181,10 @@ void TestCompletion::CollectScores()
     // The administrator's password stands in front of the scoring.
     TfmCollectScores &password = m_main.CollectScores();
     password.setExpectedPassword(m_main.config().adminPassword());
-    m_main.ShowCentred(&password);
+    // Escape or the close box withdraws quietly; only a submitted wrong
+    // password is told so.
+    if (m_main.ShowCentred(&password) != QDialog::Accepted)
+        return;
     if (!password.accepted()) {
         m_main.dialogs().Message(&m_main, QStringLiteral("The password is not correct"),
                                  QStringLiteral("Password Entry"), Dialogs::Icon::Warning, Dialogs::Ok);

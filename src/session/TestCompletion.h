@@ -6,6 +6,7 @@
 // every standalone log into a results file.
 
 #include <QString>
+#include <QStringList>
 
 namespace Ui {
 class TfmMain;
@@ -26,10 +27,22 @@ public:
 
 private:
     Ui::TfmMain &ui();
-    // Writes the test's calls over the log file; raises when it cannot.
-    void writeLog();
+    // Writes the test's calls over the log file; false when it could not (the
+    // calls then went to a recovery file, and the end of the test says so).
+    bool writeLog();
+    void writeTimedScores();
+    // Box 1 empty and ready for the next player; box 2 empty.
+    void readyForNextPlayer();
     void completeStandAlone();
     void completePractice();
+    // Every ending starts with no problems and shows those it met at its end,
+    // after the station is ready again.
+    void beginEnding();
+    void finishEnding();
+    static QString notSaved();
 
     TfmMain &m_main;
+    QStringList m_problems;
+    QString m_savedTo;           // where the calls of the ending test are
+    bool m_savedNowhere = false; // neither the log nor a recovery file took them
 };

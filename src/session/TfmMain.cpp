@@ -81,9 +81,20 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     auto guarded = [this](void (TfmMain::*handler)()) {
         return [this, handler] { m_dialogs.Guarded(this, [&] { (this->*handler)(); }); };
     };
-    connect(m_ui->rbNetworked, &QRadioButton::clicked, this, guarded(&TfmMain::rbNetworkedClick));
-    connect(m_ui->rbStandAlone, &QRadioButton::clicked, this, guarded(&TfmMain::rbStandAloneClick));
-    connect(m_ui->rbPractice, &QRadioButton::clicked, this, guarded(&TfmMain::rbPracticeClick));
+    // A radio button's clicked fires also when it is already selected; a mode
+    // handler runs only when the mode really changes.
+    auto modeChosen = [this](OperatingMode chosen, void (TfmMain::*handler)()) {
+        return [this, chosen, handler] {
+            if (chosen != m_chosenMode)
+                m_dialogs.Guarded(this, [&] { (this->*handler)(); });
+        };
+    };
+    connect(m_ui->rbNetworked, &QRadioButton::clicked, this,
+            modeChosen(OperatingMode::Networked, &TfmMain::rbNetworkedClick));
+    connect(m_ui->rbStandAlone, &QRadioButton::clicked, this,
+            modeChosen(OperatingMode::StandAlone, &TfmMain::rbStandAloneClick));
+    connect(m_ui->rbPractice, &QRadioButton::clicked, this,
+            modeChosen(OperatingMode::Practice, &TfmMain::rbPracticeClick));
     connect(&m_logTypeGroup, &QButtonGroup::idClicked, this, guarded(&TfmMain::rgLogTypeClick));
     connect(m_ui->bnConnect, &QPushButton::clicked, this, guarded(&TfmMain::bnConnectClick));
     connect(&m_tmPCComplete, &QTimer::timeout, this, guarded(&TfmMain::tmPCCompleteTimer));
@@ -202,18 +213,14 @@ bool TfmMain::FormActivate()
     m_foundLogs.clear();
     m_activation = 1;
 
-    // The remaining steps reload the instructions; a missing instruction file
-    // is reported but does not stop the station from starting.
-    m_dialogs.Guarded(this, [&] {
-        setLogTypeIndex(0);
-        if (m_config.hidePracticeMode())
-            m_ui->rbPractice->setVisible(false);
-        if (!m_ui->rbPractice->isHidden() && m_ui->rbPractice->isEnabled() &&
-            m_config.startInPracticeMode()) {
-            m_ui->rbPractice->setChecked(true);
-            rbPracticeClick();
-        }
-    });
+    // A missing instruction file is reported by the loader; every step runs.
+    setLogTypeIndex(0);
+    if (m_config.hidePracticeMode())
+        m_ui->rbPractice->setVisible(false);
+    if (!m_ui->rbPractice->isHidden() && m_ui->rbPractice->isEnabled() && m_config.startInPracticeMode()) {
+        m_ui->rbPractice->setChecked(true);
+        rbPracticeClick();
+    }
     const bool practice = m_ui->rbPractice->isChecked();
     m_ui->bnShowPrevPractice->setVisible(practice);
     m_ui->bnReplay->setVisible(practice);
@@ -277,8 +284,15 @@ void TfmMain::LoadInstructions()
                                                                     : 2];
     m_ui->Label4->setText(QString::fromLatin1(row.title));
     m_ui->moInstruct->clear();
-    const QStringList lines = TextFile::readLines(m_paths.instructionFile(QString::fromLatin1(row.file)));
-    m_ui->moInstruct->setPlainText(lines.join(u'\n'));
+    // A missing instruction text is reported, and whatever asked for the
+    // instructions (start-up, a mode switch, a test's end) goes on.
+    const QString file = m_paths.instructionFile(QString::fromLatin1(row.file));
+    const auto lines = TextFile::tryReadLines(file);
+    if (!lines) {
+        m_dialogs.ShowError(this, StationError::cannotOpen(file).text());
+        return;
+    }
+    m_ui->moInstruct->setPlainText(lines->join(u'\n'));
 }
 
 void TfmMain::rgLogTypeClick()
@@ -288,7 +302,10 @@ void TfmMain::rgLogTypeClick()
 
 void TfmMain::rbNetworkedClick()
 {
-    m_ui->bnConnect->setEnabled(true);
+    m_chosenMode = OperatingMode::Networked;
+    // While connected the button reads "Disconnect": it stays disabled until
+    // the status box is double-clicked, so a mode switch cannot end the link.
+    m_ui->bnConnect->setEnabled(!isConnected());
     m_ui->bnEnterPaper->setVisible(false);
     m_ui->bnShowPrevPractice->setVisible(false);
     m_ui->bnReplay->setVisible(false);
@@ -297,6 +314,7 @@ void TfmMain::rbNetworkedClick()
 
 void TfmMain::rbStandAloneClick()
 {
+    m_chosenMode = OperatingMode::StandAlone;
     m_ui->bnConnect->setEnabled(false);
     m_ui->bnCollectScores->setVisible(m_config.standAloneCallsPresent());
     m_ui->bnCollectScores->setEnabled(true); // practice mode disables it
@@ -332,6 +350,7 @@ void TfmMain::promptForCallSign()
 
 void TfmMain::rbPracticeClick()
 {
+    m_chosenMode = OperatingMode::Practice;
     m_ui->bnConnect->setEnabled(false);
     m_ui->bnCollectScores->setEnabled(false);
     m_ui->bnEnterPaper->setVisible(true);
@@ -571,8 +590,17 @@ void TfmMain::openAndPlay(const QString &wavePath, bool localTest)
     m_tmPCComplete.start();
 }
 
+void TfmMain::clearLastResult()
+{
+    // The previous player's prompt and completion must not act on this test.
+    m_tmPracticePrompt.stop();
+    m_session.testCompleted = false;
+    m_ui->pnMessage->clear();
+}
+
 void TfmMain::StartTest()
 {
+    clearLastResult();
     m_session.demoRunning = false;
     m_ui->pnDemo->setVisible(false);
     m_ui->ebCallSign->setEnabled(false);
@@ -675,7 +703,7 @@ bool TfmMain::choosePracticeCase()
 void TfmMain::startLocalTest(bool practice)
 {
     const QString callSign = m_ui->ebCallSign->text();
-    m_tmPracticePrompt.stop();
+    clearLastResult();
     m_ui->ebCallSign->setEnabled(false);
     m_session.BeginTest();
     m_ui->moCallsLogged->clear();

@@ -155,6 +155,7 @@ private:
     void openAndPlay(const QString &wavePath, bool localTest);
     bool choosePracticeCase();
     void startLocalTest(bool practice);
+    void clearLastResult();
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;
@@ -185,5 +186,6 @@ private:
     TestCompletion m_completion{*this};
     std::function<void(const QString &)> m_shellOpener;
     bool m_demoAvailable = false;
-    int m_activation = -1; // -1 not yet activated, 0 must end, 1 running
+    OperatingMode m_chosenMode = OperatingMode::Networked; // the mode whose handler ran last
+    int m_activation = -1;                                 // -1 not yet activated, 0 must end, 1 running
 };

@@ -20,6 +20,38 @@ QString JoinPath(const QString &folder, const QString &relative)
     return folder + u'/' + rel;
 }
 
+namespace {
+
+bool UnsafeNameChar(QChar c)
+{
+    return c.category() == QChar::Other_Control || QStringView(u"/\\:*?\"<>|").contains(c);
+}
+
+} // namespace
+
+QString UnsafeNamePart(const QString &name)
+{
+    for (const QChar c : name) {
+        if (UnsafeNameChar(c))
+            return QString(c);
+    }
+    if (name.contains(QStringLiteral("..")))
+        return QStringLiteral("..");
+    return QString();
+}
+
+QString PlainName(const QString &name)
+{
+    QString plain = name;
+    for (QChar &c : plain) {
+        if (UnsafeNameChar(c))
+            c = u'_';
+    }
+    while (plain.contains(QStringLiteral("..")))
+        plain.replace(QStringLiteral(".."), QStringLiteral("__"));
+    return plain;
+}
+
 QString ResolveCase(const QString &path)
 {
     if (path.isEmpty() || QFileInfo::exists(path))

@@ -14,6 +14,16 @@ QDateTime ZeroDateTime();
 // written in configuration files) become separators.
 QString JoinPath(const QString &folder, const QString &relative);
 
+// What keeps `name` from being one plain file name inside a folder, on Linux
+// and on the Windows machines the station's files travel to: "/" or "\\",
+// "..", a control character, or one of : * ? " < > |. Returns the first such
+// character (or ".."); empty when the name is plain.
+QString UnsafeNamePart(const QString &name);
+// `name` with every character that UnsafeNamePart objects to, and every dot
+// of a "..", replaced by '_': a plain name for files the station makes up
+// itself from typed text.
+QString PlainName(const QString &name);
+
 // The path of an existing file or folder that equals `path` but for letter
 // case, each component matched case-insensitively where the exact one is
 // missing; `path` itself when nothing matches.

@@ -3,6 +3,7 @@
 // line and the texts on the main window; the log on disk during the test.
 
 #include "TestStation.h"
+#include "session/LogSaver.h"
 #include "ui_TfmCollectScores.h"
 #include "ui_TfmMain.h"
 #include "ui_TfmScoreLogs.h"
@@ -127,6 +128,20 @@ private slots:
         for (const char *absent : {"StandAloneLogs/TimedScores/TS_PLAYER1.txt", "zzSAResults.txt"})
             QVERIFY2(!QFileInfo::exists(st.base.file(absent)), absent);
         QCOMPARE(st.main->logTypeIndex(), 0);
+        QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Click here to see other scores"));
+
+        // The next player's test starts with neither the prompt nor the
+        // completion of this one: a click during it opens no ranking and
+        // leaves the test running.
+        st.answerLogging(false);
+        st.enterCallSign("PLAYER2");
+        QVERIFY(st.main->tmPCComplete().isActive());
+        QVERIFY(st.ui().pnMessage->text().isEmpty() && !st.main->testCompleted());
+        st.ui().pnMessage->setText("Click here to see other scores");
+        const int modals = st.dialogs.modalCount;
+        QTest::mouseClick(st.ui().pnMessage, Qt::LeftButton);
+        QCOMPARE(st.dialogs.modalCount, modals);
+        QVERIFY(!st.ui().ebCallSign->isEnabled());
     }
 
     void practiceTest()
@@ -154,10 +169,20 @@ private slots:
         QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
         QCOMPARE(st.ui().lblStandAloneStatus->text(), "Practice test logged as " + log);
-        QVERIFY(st.main->tmPracticePrompt().isActive());
-        QCOMPARE(st.main->tmPracticePrompt().interval(), 3000);
-        st.main->tmPracticePromptTimer();
+        // The "saved locally" text stays for the 3000 ms pause, then the
+        // prompt: the pause's own timer fires as Qt would fire it.
+        QTimer &pause = st.main->tmPracticePrompt();
+        QVERIFY(pause.isActive() && pause.isSingleShot());
+        QCOMPARE(pause.interval(), 3000);
+        QVERIFY(QMetaObject::invokeMethod(&pause, "timeout"));
         QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Click here to see previous practice scores"));
+
+        // The next player's test clears the prompt and the completion: a
+        // click on the panel while the audio plays opens nothing.
+        pause.start();
+        QVERIFY(st.begin(false, true, "K2DEF"));
+        QVERIFY(!pause.isActive() && !st.main->testCompleted());
+        QVERIFY(st.ui().pnMessage->text().isEmpty());
     }
 
     void practiceOnPaper()
@@ -180,8 +205,9 @@ private slots:
     {
         LocalStation st;
         st.base.Write("PracticeWavesAndCalls/q.wav", MakeWave(8000, 8, 1, 30000));
-        st.base.WriteLines("Vorlix_Player_ini.txt", {"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
-                                                     "VORLIX_WAVESOURCE_PRACTICE=q.wav,missing.txt,Old Case"});
+        st.base.WriteLines("Vorlix_Player_ini.txt",
+                           {"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
+                            "VORLIX_WAVESOURCE_PRACTICE=q.wav,missing.txt,Old Case"});
         QVERIFY(st.start());
         st.ui().rbPractice->click();
         // Offered after Retry; it plays, and at its end asks for the paper log.
@@ -193,7 +219,8 @@ private slots:
         QVERIFY(st.main->MediaPlayer1().isPlaying());
         st.dialogs.shown.clear();
         st.runToEnd();
-        QCOMPARE(st.dialogs.texts(), QStringList{"To ensure accurate scoring of your paper log you should enter it NOW"});
+        QCOMPARE(st.dialogs.texts(),
+                 QStringList{"To ensure accurate scoring of your paper log you should enter it NOW"});
     }
 
     void administratorCollectsScores()
@@ -211,11 +238,14 @@ private slots:
                 return int(c->result());
             });
         };
-        // A wrong password opens nothing; the right one, in any letter case,
-        // leads to the scoring.
-        password("guess");
-        QCOMPARE(st.shownBy([&] { st.ui().bnCollectScores->click(); }).size(), 1);
+        // Escape closes the dialog without a word; a wrong password opens
+        // nothing; the right one, in any letter case, leads to the scoring.
+        QVERIFY(st.shownBy([&] { st.ui().bnCollectScores->click(); }).isEmpty());
         QCOMPARE(st.dialogs.modalCount, 1);
+        password("guess");
+        QCOMPARE(st.shownBy([&] { st.ui().bnCollectScores->click(); }),
+                 QStringList{"The password is not correct"});
+        QCOMPARE(st.dialogs.modalCount, 2);
         QVERIFY(!QFileInfo::exists(results));
         password("OWNER-Rattle-owner");
         st.dialogs.modalScripts.append([](QDialog *d) {
@@ -231,17 +261,59 @@ private slots:
     void aLogThatCannotBeWritten()
     {
         LocalStation st;
+        st.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 30)));
         QVERIFY(st.begin(true, true, "PLAYER1"));
         st.typeCall("K5XX");
         // The folder disappears under the running test.
         QVERIFY(QDir(st.base.file("StandAloneLogs")).removeRecursively());
         st.base.Write("StandAloneLogs", "not a folder");
         st.typeCall("OH2BH");
+        const QString recovery = st.base.file("Recovered-PLAYER1-20240305-140800.log");
         QCOMPARE(st.shownBy([&] { st.runToEnd(); }),
-                 QStringList{"Cannot create file " + st.main->paths().standAloneLogs() + "/PLAYER1.log"});
-        // Nothing after the failed save was done, and the calls are still there.
-        QVERIFY(st.ui().pnMessage->text() != u"Click here to see other scores");
-        QCOMPARE(st.main->session().calls(), (QStringList{"K5XX", "OH2BH"}));
+                 QStringList{"Cannot create file " + st.main->paths().standAloneLogs() +
+                             "/PLAYER1.log\nThe calls of this test were saved in " + recovery});
+        // The calls are kept where the administrator finds them; nothing is
+        // scored from a log that was not saved, and the next player can sign in.
+        QCOMPARE(st.base.Read("Recovered-PLAYER1-20240305-140800.log"), QByteArray("K5XX\r\nOH2BH\r\n"));
+        QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Your score will be available later"));
+        QVERIFY(!QFileInfo::exists(st.base.file("zzSAResults.txt")));
+        QCOMPARE(st.ui().lblStandAloneStatus->text(), "StandAlone test logged for " + recovery);
+        QVERIFY(st.ui().ebCallSign->isEnabled() && !st.ui().ebCallSign->isReadOnly());
+        QVERIFY(st.ui().ebCallSign->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), st.ui().ebCallSign);
+
+        // A second failure in the same second gets a file of its own; with
+        // the base folder gone too, the calls stay on screen.
+        const LogSaveResult again = SaveLog(st.base.file("StandAloneLogs/PLAYER1.log"), {"W1AW"},
+                                            st.base.path(), "PLAYER1", st.clock.now());
+        QCOMPARE(again.recoveryFile, st.base.file("Recovered-PLAYER1-20240305-140800-2.log"));
+        QCOMPARE(RecoveryFileName("..\\A:B", st.clock.now()),
+                 QStringLiteral("Recovered-___A_B-20240305-140800.log"));
+        st.begin(false, true, "K1ABC");
+        st.typeCall("DL1ABC");
+        QVERIFY(QDir(st.base.file("PracticeLogs")).removeRecursively());
+        st.base.Write("PracticeLogs", "x");
+        const QString base = st.base.path();
+        QVERIFY(QDir().rename(base, base + "-gone"));
+        st.runToEnd();
+        QVERIFY(QDir().rename(base + "-gone", base));
+        const QStringList problem = st.dialogs.texts().last().split(u'\n');
+        QVERIFY(problem.contains(QStringLiteral("The calls of this test could not be saved anywhere: they "
+                                                "stay in the Calls Logged box until the next test starts.")));
+        QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("DL1ABC"));
+        QVERIFY(st.ui().ebCallSign->isEnabled());
+
+        // The host's log close meets the same fault the same way, and still
+        // waits for the host's reset.
+        st.main->session().NameLog(st.base.file("StandAloneLogs/NET1.log"), OperatingMode::Networked, true);
+        st.main->session().player = "NET1";
+        st.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 8, 0)));
+        const QStringList closed = st.shownBy([&] { st.main->CloseLog(); });
+        QVERIFY(closed.size() == 1 && closed[0].endsWith(st.base.file("Recovered-NET1-20240305-140800.log")));
+        QCOMPARE(st.base.Read("Recovered-NET1-20240305-140800.log"), QByteArray("DL1ABC\r\n"));
+        QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("Wait for reset"));
+        QCOMPARE(st.ui().pnMessage->text(),
+                 QStringLiteral("Your session has completed -- thanks for playing."));
     }
 };
 

@@ -27,17 +27,34 @@ private slots:
         QCOMPARE(st.dialogs.shown.last().caption, QStringLiteral("Changing to Standalone mode"));
         st.base.Write("StandAloneLogs/old/W1AW.log", "x");
         st.base.Write("NetworkedLogs/deep/G4XYZ.log", "x");
+        st.base.Write("NetworkedLogs/P1.log", "K5XX\r\n");
         const QString used = "This identifier has already been used -- choose another";
+        // An identifier names a log file: it must stay one plain name inside
+        // its folder, refused before any file is made or emptied.
         for (const auto &[typed, refusal] : QList<QPair<QString, QString>>{
                  {"   ", "Please enter your call sign or some identifier"},
                  {"F/K5XX", "Please do not use the / as part of your call sign"},
                  {"K5XX,1", "Please do not use the comma as part of your call sign"},
+                 {"..\\NetworkedLogs\\P1", "Please do not use the \\ as part of your call sign"},
+                 {"..\\..\\ESCAPED", "Please do not use the \\ as part of your call sign"},
+                 {"K5XX\\P", "Please do not use the \\ as part of your call sign"},
+                 {"..", "Please do not use .. as part of your call sign"},
+                 {"K5XX:1", "Please do not use the : as part of your call sign"},
+                 {"K5XX|\"", "Please do not use the | as part of your call sign"},
+                 {QString("K5\u0007XX"), "Please do not use control characters as part of your call sign"},
                  {"w1aw", used},
                  {"G4XYZ", used}}) {
             QCOMPARE(st.shownBy([&] { st.enterCallSign(typed, Qt::Key_Tab); }), QStringList{refusal});
             QCOMPARE(st.ui().ebCallSign->text(), typed);
             QCOMPARE(QApplication::focusWidget(), st.ui().ebCallSign);
         }
+        QCOMPARE(st.base.Read("NetworkedLogs/P1.log"), QByteArray("K5XX\r\n"));
+        QCOMPARE(QDir(st.base.file("StandAloneLogs")).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(st.base.path() + "/..").entryList({"*ESCAPED*"}), QStringList());
+
+        // A click on the mode already chosen asks nothing again.
+        QVERIFY(st.shownBy([&] { st.ui().rbStandAlone->click(); }).isEmpty());
+        QVERIFY(st.ui().rbStandAlone->isChecked());
 
         // A wave file that cannot be opened gives box 1 back.
         const QStringList shown = st.shownBy([&] { st.signIn("K1ABC"); });

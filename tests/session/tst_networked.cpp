@@ -25,6 +25,12 @@ private slots:
         QVERIFY(!st.ui().bnConnect->isEnabled() && st.ui().ebCallSign->isEnabled());
         QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Type your call in box 1 and press the Enter key"));
+        // No mode click gives a stray click on "Disconnect" a chance: not the
+        // mode already chosen, nor a return to it.
+        st.ui().rbNetworked->click();
+        st.ui().rbPractice->click();
+        st.ui().rbNetworked->click();
+        QVERIFY(!st.ui().bnConnect->isEnabled() && st.fmConnect->Connected());
 
         // Registration: the identifier trimmed in the message, kept as typed.
         st.signIn(" K1abc ");

@@ -126,19 +126,34 @@ private slots:
         QVERIFY(hidden.ui().rbPractice->isHidden() && hidden.ui().rbNetworked->isChecked());
         QVERIFY(hidden.ui().bnReplay->isHidden());
         QVERIFY(!hidden.ui().bnCollectScores->isHidden());
+
+        // A missing instruction file is reported, and every later step of
+        // the start-up still runs: practice mode hidden, or chosen.
+        for (const char *key : {"HIDE_PRACTICE_MODE=YES", "START_IN_PRACTICE_MODE=YES"}) {
+            TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", key});
+            QFile::remove(st.base.file("ComputerLogInstruct.txt"));
+            QVERIFY(st.main->FormActivate());
+            QCOMPARE(st.dialogs.texts(),
+                     QStringList{"Cannot open file " + st.base.file("ComputerLogInstruct.txt")});
+            const bool hide = QByteArray(key).startsWith("HIDE");
+            QCOMPARE(st.ui().rbPractice->isHidden(), hide);
+            QCOMPARE(st.ui().rbPractice->isChecked(), !hide);
+            QCOMPARE(st.ui().bnReplay->isHidden(), hide);
+            QVERIFY(st.ui().ebCallSign->isEnabled());
+        }
     }
 
     void titleInstructionsAndLogSearches()
     {
         TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
+        // The station's executable is "x" in the base folder.
+        st.base.Write("x", "x");
+        st.base.SetModified("x", QDateTime(QDate(2013, 12, 5), QTime(14, 7, 40)));
         QVERIFY(st.main->FormActivate());
-        st.base.Write("exe", "x");
-        st.base.SetModified("exe", QDateTime(QDate(2013, 12, 5), QTime(14, 7, 40)));
-        QCOMPARE(TfmMain::TitleFor(st.base.file("exe")),
+        QCOMPARE(st.main->windowTitle(),
                  QStringLiteral("Vorlix Player de Qelvan:  [Built: 05-Dec-13 14:07]"));
         QCOMPARE(TfmMain::TitleFor(st.base.file("missing")),
                  QStringLiteral("Vorlix Player de Qelvan:  [Built: 30-Dec-99 00:00]"));
-        QCOMPARE(st.main->windowTitle(), TfmMain::TitleFor(st.base.file("x")));
 
         // The heading follows mode and logging method; no item is the paper
         // row of the mode.
@@ -157,12 +172,8 @@ private slots:
 
         // A missing instruction file empties the memo and names the file.
         QFile::remove(st.base.file("StandAlonePaperLogInstruct.txt"));
-        try {
-            st.main->setLogTypeIndex(1);
-            QFAIL("no error");
-        } catch (const StationError &e) {
-            QCOMPARE(e.text(), "Cannot open file " + st.base.file("StandAlonePaperLogInstruct.txt"));
-        }
+        QCOMPARE(st.shownBy([&] { st.main->setLogTypeIndex(1); }),
+                 QStringList{"Cannot open file " + st.base.file("StandAlonePaperLogInstruct.txt")});
         QVERIFY(ui.moInstruct->toPlainText().isEmpty());
 
         // The player's logs in any folder below, and all logs.

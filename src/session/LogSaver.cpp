@@ -1,0 +1,38 @@
+#include "LogSaver.h"
+
+#include "util/FileUtil.h"
+#include "util/TextFile.h"
+
+#include <QFileInfo>
+
+QString RecoveryFileName(const QString &player, const QDateTime &now)
+{
+    const QString who = player.trimmed().isEmpty() ? QStringLiteral("unnamed") : PlainName(player.trimmed());
+    return QStringLiteral("Recovered-%1-%2.log").arg(who, now.toString(QStringLiteral("yyyyMMdd-hhmmss")));
+}
+
+LogSaveResult SaveLog(const QString &logFile, const QStringList &calls, const QString &baseFolder,
+                      const QString &player, const QDateTime &now)
+{
+    LogSaveResult result;
+    if (TextFile::tryWriteLines(logFile, calls)) {
+        result.saved = true;
+        return result;
+    }
+    result.problem = QStringLiteral("Cannot create file %1").arg(logFile);
+    // Never over an earlier recovery: a second failure in the same second
+    // gets a name of its own.
+    const QString first = RecoveryFileName(player, now);
+    QString name = first;
+    for (int n = 2; QFileInfo::exists(JoinPath(baseFolder, name)); ++n)
+        name = first.chopped(4) + QStringLiteral("-%1.log").arg(n);
+    const QString recovery = JoinPath(baseFolder, name);
+    if (TextFile::tryWriteLines(recovery, calls)) {
+        result.recoveryFile = recovery;
+        result.problem += QStringLiteral("\nThe calls of this test were saved in %1").arg(recovery);
+    } else {
+        result.problem += QStringLiteral("\nThe calls of this test could not be saved anywhere: "
+                                         "they stay in the Calls Logged box until the next test starts.");
+    }
+    return result;
+}
