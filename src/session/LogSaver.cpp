@@ -15,7 +15,9 @@ LogSaveResult SaveLog(const QString &logFile, const QStringList &calls, const QS
                       const QString &player, const QDateTime &now)
 {
     LogSaveResult result;
-    if (TextFile::tryWriteLines(logFile, calls)) {
+    // The log written through call by call may already hold every call: a
+    // failed rewrite (a full disk) then leaves it whole, and it counts.
+    if (TextFile::tryWriteLines(logFile, calls) || TextFile::tryReadLines(logFile) == calls) {
         result.saved = true;
         return result;
     }

@@ -1,6 +1,7 @@
 #include "PlayerConfig.h"
 
 #include "util/FileUtil.h"
+#include "util/SessionPaths.h"
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
 
@@ -40,6 +41,7 @@ int PlayerConfig::ReadPlayerConfig(const QString &configPath, const QString &bas
 {
     m_practice.clear();
     m_demo.clear();
+    m_problems.clear();
     const QString path = ResolveCase(configPath);
     if (!QFileInfo(path).isFile()) {
         m_result = FileMissing;
@@ -72,10 +74,19 @@ int PlayerConfig::ReadPlayerConfig(const QString &configPath, const QString &bas
     if (const QString pw = valueOf(lines, u"ADMINPW"); !pw.isEmpty())
         m_password = CopyBounded(pw, kPasswordMax);
 
+    // A source line may name any file; only calls files are ever rewritten.
+    const SessionPaths paths(baseFolder);
+    const QStringList untouchable = paths.stationFiles() + paths.logFolders();
+    auto prepare = [&](const TWaveSourcePair &source) {
+        QString problem;
+        if (!source.PrepareCallsFile(&problem, untouchable) && !problem.isEmpty() &&
+            !m_problems.contains(problem))
+            m_problems.append(problem);
+    };
     for (const QString &line : lines) {
         if (line.startsWith(u"VORLIX_WAVESOURCE_PRACTICE")) {
             m_practice.emplace_back(line, practiceFolder);
-            m_practice.back().PrepareCallsFile();
+            prepare(m_practice.back());
         }
     }
     int demoLines = 0;
@@ -84,7 +95,7 @@ int PlayerConfig::ReadPlayerConfig(const QString &configPath, const QString &bas
             ++demoLines;
             TWaveSourcePair source(line, baseFolder);
             if (source.available()) {
-                source.PrepareCallsFile();
+                prepare(source);
                 m_demo.push_back(std::move(source));
             }
         }

@@ -12,6 +12,7 @@
 #include "util/TWaveSourcePair.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class PlayerConfig
@@ -43,6 +44,9 @@ public:
     const std::vector<TWaveSourcePair> &practiceSources() const { return m_practice; }
     const std::vector<TWaveSourcePair> &demoSources() const { return m_demo; }
     int result() const { return m_result; }
+    // What the last reading could not do to the files it names: calls files
+    // left alone or not rewritten.
+    const QStringList &problems() const { return m_problems; }
 
 private:
     bool m_hidePractice = false;
@@ -56,4 +60,5 @@ private:
     std::vector<TWaveSourcePair> m_practice;
     std::vector<TWaveSourcePair> m_demo;
     int m_result = FileMissing;
+    QStringList m_problems;
 };

@@ -109,8 +109,13 @@ void TestCompletion::completeStandAlone()
     } else {
         const TScore score = ScoreLog(m_main.config().standAloneCallsPath(), m_main.session().logFile);
         ui().ebCallEntry->setText(ScoreText(score));
-        // The ranking names the player who has just finished.
-        ShowStandAloneScores(m_main.session().player);
+        // The ranking names the player who has just finished. A results file
+        // that cannot be written is told at the end, like every problem.
+        try {
+            ShowStandAloneScores(m_main.session().player);
+        } catch (const StationError &e) {
+            m_problems.append(e.text());
+        }
         writeTimedScores();
     }
     m_main.MediaPlayer1().rewind();
@@ -153,15 +158,18 @@ void TestCompletion::completePractice()
                              m_main.session().logFile + QStringLiteral(",Computer,") +
                              m_main.session().practiceCaseName + u',' + QString::number(score.calls) + u',' +
                              QString::number(score.chars);
-        if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line))
-            throw StationError::cannotOpen(m_main.paths().practiceHistory());
-        ui().ebCallEntry->setText(ScoreText(score));
-        ui().pnMessage->setText(QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
-        ui().lblStandAloneStatus->setText(QStringLiteral("Practice test logged as ") +
-                                          m_main.session().logFile);
-        // The window stays responsive during the pause.
-        m_main.tmPracticePrompt().start();
-        m_main.setLogTypeIndex(0);
+        if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line)) {
+            m_problems.append(StationError::cannotCreate(m_main.paths().practiceHistory()).text());
+        } else {
+            ui().ebCallEntry->setText(ScoreText(score));
+            ui().pnMessage->setText(
+                QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
+            ui().lblStandAloneStatus->setText(QStringLiteral("Practice test logged as ") +
+                                              m_main.session().logFile);
+            // The window stays responsive during the pause.
+            m_main.tmPracticePrompt().start();
+            m_main.setLogTypeIndex(0);
+        }
     }
     m_main.MediaPlayer1().rewind();
     ui().moCallsLogged->clear();

@@ -183,7 +183,9 @@ bool TfmMain::FormActivate()
         return m_activation == 1;
 
     m_paths.CreateFolderTree();
-    m_paths.EnsurePracticeHistory();
+    QStringList problems;
+    if (!m_paths.EnsurePracticeHistory())
+        problems.append(StationError::cannotCreate(m_paths.practiceHistory()).text());
 
     const QString configPath = m_paths.playerConfig();
     int result = PlayerConfig::FileMissing;
@@ -224,6 +226,15 @@ bool TfmMain::FormActivate()
     const bool practice = m_ui->rbPractice->isChecked();
     m_ui->bnShowPrevPractice->setVisible(practice);
     m_ui->bnReplay->setVisible(practice);
+
+    // What the station cannot write is said now, not at the end of a test.
+    problems += m_config.problems();
+    for (const QString &folder : m_paths.unwritableFolders())
+        problems.append(
+            QStringLiteral("The station cannot write to %1: no log can be saved there").arg(folder));
+    if (!problems.isEmpty())
+        m_dialogs.Message(this, problems.join(u'\n'), QStringLiteral("Files the station cannot write"),
+                          Dialogs::Icon::Warning);
     return true;
 }
 
@@ -693,8 +704,8 @@ bool TfmMain::choosePracticeCase()
     m_session.checkListPath = chosen->callsPath();
     m_session.practiceCaseFolder =
         JoinPath(m_paths.practiceTimedScores(), CaseFolderName(chosen->testCaseName()));
-    if (!QFileInfo(m_session.practiceCaseFolder).isDir())
-        QDir().mkdir(m_session.practiceCaseFolder);
+    if (!QFileInfo(m_session.practiceCaseFolder).isDir() && !QDir().mkdir(m_session.practiceCaseFolder))
+        throw StationError::cannotCreate(m_session.practiceCaseFolder);
     m_practiceWavePath = chosen->wavePath();
     m_session.practiceCaseName = dialog.caseText();
     return true;
@@ -703,10 +714,6 @@ bool TfmMain::choosePracticeCase()
 void TfmMain::startLocalTest(bool practice)
 {
     const QString callSign = m_ui->ebCallSign->text();
-    clearLastResult();
-    m_ui->ebCallSign->setEnabled(false);
-    m_session.BeginTest();
-    m_ui->moCallsLogged->clear();
     QString id = callSign;
     QString timedFolder = m_paths.standAloneTimedScores();
     QString logFolder = m_paths.standAloneLogs();
@@ -715,12 +722,26 @@ void TfmMain::startLocalTest(bool practice)
         timedFolder = m_session.practiceCaseFolder;
         logFolder = m_paths.practiceLogs();
     }
+    // A test starts only where its files can be written under their own
+    // names: a path that would have to be cut names a file nothing reads.
+    const QString logFile = JoinPath(logFolder, id + QStringLiteral(".log"));
+    const QString timedScoreFile = JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt"));
+    for (const QString &file : {logFile, timedScoreFile}) {
+        if (file.size() > kPathMax)
+            throw StationError(QStringLiteral("Cannot create file %1: the path is longer than %2 characters")
+                                   .arg(file)
+                                   .arg(kPathMax));
+    }
+    if (!CanWriteFile(logFile))
+        throw StationError::cannotCreate(logFile);
+    clearLastResult();
+    m_ui->ebCallSign->setEnabled(false);
+    m_session.BeginTest();
+    m_ui->moCallsLogged->clear();
     m_session.player = callSign;
-    m_session.NameLog(JoinPath(logFolder, id + QStringLiteral(".log")),
-                      practice ? OperatingMode::Practice : OperatingMode::StandAlone, computerLog());
+    m_session.NameLog(logFile, practice ? OperatingMode::Practice : OperatingMode::StandAlone, computerLog());
     m_ui->ebCallEntry->setReadOnly(false);
-    m_session.timedScoreFile =
-        CopyBounded(JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt")), kPathMax);
+    m_session.timedScoreFile = timedScoreFile;
     openAndPlay(practice ? m_practiceWavePath : m_config.standAloneWavePath(), true);
     BeginLog(m_session.logFile);
     m_ui->lblStandAloneStatus->setText((practice ? QStringLiteral("Practice test underway for ")

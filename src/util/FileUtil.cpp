@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <unistd.h>
+
 QDateTime ZeroDateTime()
 {
     return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
@@ -52,6 +54,14 @@ QString PlainName(const QString &name)
     return plain;
 }
 
+bool CanWriteFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.isFile() && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+    return ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK | X_OK) == 0;
+}
+
 QString ResolveCase(const QString &path)
 {
     if (path.isEmpty() || QFileInfo::exists(path))
@@ -86,6 +96,9 @@ bool FileExistsAnyCase(const QString &path)
 
 QDateTime FileDateTime(const QString &path)
 {
+    // Opening a named pipe would wait for a writer: regular files only.
+    if (!QFileInfo(path).isFile())
+        return ZeroDateTime();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return ZeroDateTime();

@@ -24,6 +24,10 @@ QString UnsafeNamePart(const QString &name);
 // itself from typed text.
 QString PlainName(const QString &name);
 
+// Whether the station may write `path`: an existing file that is writable, or
+// a new one in a folder it can write to. Nothing is created.
+bool CanWriteFile(const QString &path);
+
 // The path of an existing file or folder that equals `path` but for letter
 // case, each component matched case-insensitively where the exact one is
 // missing; `path` itself when nothing matches.

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 SessionPaths::SessionPaths(const QString &baseFolder) : m_base(baseFolder)
 {
     while (m_base.size() > 1 && m_base.endsWith(u'/'))
@@ -29,7 +31,7 @@ QString SessionPaths::sub(QStringView relative) const
 
 void SessionPaths::CreateFolderTree() const
 {
-    const QString folders[] = {networkedLogs(), demoLogs(),     standAloneLogs(),
+    const QString folders[] = {networkedLogs(),         demoLogs(),     standAloneLogs(),
                                standAloneTimedScores(), practiceLogs(), practiceTimedScores()};
     for (const QString &folder : folders) {
         if (!QFileInfo(folder).isDir())
@@ -37,10 +39,38 @@ void SessionPaths::CreateFolderTree() const
     }
 }
 
-void SessionPaths::EnsurePracticeHistory() const
+bool SessionPaths::EnsurePracticeHistory() const
 {
     const QString path = practiceHistory();
     if (QFileInfo::exists(path))
-        return;
-    TextFile::tryWriteLines(path, {QString::fromLatin1(kHistoryHeader)});
+        return true;
+    return TextFile::tryWriteLines(path, {QString::fromLatin1(kHistoryHeader)});
+}
+
+QStringList SessionPaths::stationFiles() const
+{
+    QStringList files = {playerConfig(), demoCalls(), practiceHistory(), restartSettings(),
+                         standAloneResults()};
+    for (const char16_t *name : {u"ComputerLogInstruct.txt", u"StandAloneComputerLogInstruct.txt",
+                                 u"PracticeComputerLogInstruct.txt", u"PaperLogInstruct.txt",
+                                 u"StandAlonePaperLogInstruct.txt", u"PracticePaperLogInstruct.txt"})
+        files.append(instructionFile(QStringView(name)));
+    return files;
+}
+
+QStringList SessionPaths::logFolders() const
+{
+    return {networkedLogs(), demoLogs(), standAloneLogs(), practiceLogs()};
+}
+
+QStringList SessionPaths::unwritableFolders() const
+{
+    QStringList unwritable;
+    for (const QString &folder : {m_base, networkedLogs(), demoLogs(), standAloneLogs(),
+                                  standAloneTimedScores(), practiceLogs(), practiceTimedScores()}) {
+        // access() knows read-only disks and permissions alike, for root too.
+        if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+            unwritable.append(folder);
+    }
+    return unwritable;
 }

@@ -4,6 +4,7 @@
 // part of the station reads its paths from here and never builds its own.
 
 #include <QString>
+#include <QStringList>
 
 class SessionPaths
 {
@@ -39,8 +40,18 @@ public:
     // fixed order; a folder that cannot be created is passed over.
     void CreateFolderTree() const;
     // Creates the practice history file with its header line when it is
-    // missing; an existing file is left alone.
-    void EnsurePracticeHistory() const;
+    // missing; an existing file is left alone. False when it could not be
+    // created.
+    bool EnsurePracticeHistory() const;
+
+    // The files the station owns (configuration, history, settings, results,
+    // instruction texts, demonstration calls) and the folders that hold logs:
+    // nothing else may rewrite them.
+    QStringList stationFiles() const;
+    QStringList logFolders() const;
+    // The folders a test writes into, base folder first, that the station
+    // cannot write to.
+    QStringList unwritableFolders() const;
 
     static constexpr const char *kHistoryHeader = "Date,Time,LogFile,Logging Method,Test Case,Calls,Chars";
 

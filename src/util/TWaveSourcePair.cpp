@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // Windows ignores trailing blanks of file names; so do we.
@@ -27,7 +29,7 @@ QString cleanCall(const QString &line)
 
 } // namespace
 
-TWaveSourcePair::TWaveSourcePair(const QString &line, const QString &folder)
+TWaveSourcePair::TWaveSourcePair(const QString &line, const QString &folder) : m_folder(folder)
 {
     if (!line.startsWith(u"VORLIX_WAVESOURCE"))
         return;
@@ -60,13 +62,55 @@ bool TWaveSourcePair::caseNameMatches(QStringView name) const
     return SameText(m_caseName, name);
 }
 
-bool TWaveSourcePair::PrepareCallsFile() const
+namespace {
+
+// Whether `path` is `other` or lies inside it, both taken as they really are
+// on the disk (links followed), letter case ignored.
+bool SameOrInside(const QString &path, const QString &other)
+{
+    const QString real = QFileInfo(other).canonicalFilePath();
+    if (real.isEmpty())
+        return false;
+    return SameText(path, real) || path.startsWith(real + u'/', Qt::CaseInsensitive);
+}
+
+// A list of calls has at most one word on a line; a configuration, a
+// history, a results file or a text for people does not.
+bool LooksLikeCalls(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        for (const QChar c : line.trimmed()) {
+            if (c.isSpace() || c.category() == QChar::Other_Control || c == u',' || c == u'=' || c == u';')
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool TWaveSourcePair::PrepareCallsFile(QString *problem, const QStringList &untouchable) const
 {
     if (!m_available)
         return false;
+    auto refuse = [&](const QString &why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    const QString leftAlone = QStringLiteral("%1 is not a calls file of this station: it was left as it is");
+    const QString real = QFileInfo(m_callsPath).canonicalFilePath();
+    const QString folder = QFileInfo(m_folder).canonicalFilePath();
+    const bool outside = real.isEmpty() || folder.isEmpty() || !real.startsWith(folder + u'/');
+    if (outside || real.endsWith(u".log", Qt::CaseInsensitive) ||
+        std::any_of(untouchable.begin(), untouchable.end(),
+                    [&](const QString &other) { return SameOrInside(real, other); }))
+        return refuse(leftAlone.arg(m_callsPath));
     const auto lines = TextFile::tryReadLines(m_callsPath);
     if (!lines)
-        return false;
+        return refuse(QStringLiteral("Cannot open file %1").arg(m_callsPath));
+    if (!LooksLikeCalls(*lines))
+        return refuse(leftAlone.arg(m_callsPath));
     SortedTextList read;
     read.addAll(*lines);
     SortedTextList cleaned;
@@ -74,5 +118,7 @@ bool TWaveSourcePair::PrepareCallsFile() const
         cleaned.add(cleanCall(call));
     if (cleaned.items() == *lines)
         return true; // already prepared: leave the file and its time alone
-    return TextFile::tryWriteLines(m_callsPath, cleaned.items());
+    if (!TextFile::tryWriteLines(m_callsPath, cleaned.items()))
+        return refuse(QStringLiteral("Cannot create file %1").arg(m_callsPath));
+    return true;
 }

@@ -8,6 +8,7 @@
 // winner, winning score, average score.
 
 #include <QString>
+#include <QStringList>
 
 class TWaveSourcePair
 {
@@ -35,10 +36,20 @@ public:
     // Rewrites the calls file of an available source sorted, without repeats
     // (letter case ignored, first form kept), with every "Ø" made a "0" and
     // no line longer than 50 characters. Preparing again changes nothing.
-    // False when the file could not be read or written.
-    bool PrepareCallsFile() const;
+    //
+    // Only a calls file is ever rewritten: a file inside the source's folder,
+    // none of `untouchable` (the station's own files, and folders with all
+    // they hold), not a log (".log"), and whose every line is at most one
+    // word without ',', '=', ';' or control characters. Anything else is left
+    // exactly as it is.
+    //
+    // True when the file is prepared; false when the source is not available
+    // or the file was left alone or could not be read or written, with the
+    // reason in `problem` for the last three.
+    bool PrepareCallsFile(QString *problem = nullptr, const QStringList &untouchable = {}) const;
 
 private:
+    QString m_folder;
     QString m_waveName;
     QString m_callsName;
     QString m_wavePath;

@@ -3,6 +3,7 @@
 #include "StationError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -13,10 +14,9 @@ namespace {
 // Windows-1252 code points for the bytes 0x80 to 0x9F; the rest of the
 // code page coincides with Latin-1.
 constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 QString decodeCp1252(const QByteArray &bytes)
@@ -47,6 +47,15 @@ namespace TextFile {
 
 QString decode(const QByteArray &bytes)
 {
+    // A byte-order mark names the encoding: editors save "Unicode" text as
+    // UTF-16 with one, and some put one before UTF-8.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool little = bytes.startsWith("\xFF\xFE");
+        QStringDecoder utf16(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return utf16.decode(QByteArrayView(bytes).sliced(2));
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return decode(bytes.sliced(3));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
@@ -92,6 +101,9 @@ QStringList splitLines(const QString &text)
 
 std::optional<QStringList> tryReadLines(const QString &path)
 {
+    // Regular files only: a named pipe or a device would block or never end.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -108,11 +120,17 @@ QStringList readLines(const QString &path)
 
 bool tryWriteLines(const QString &path, const QStringList &lines)
 {
+    // Into a temporary file beside the target, renamed over it only when
+    // every byte is on the disk. QSaveFile's commit() alone is not enough: on
+    // a full disk its buffered write fails late, and commit() still renames
+    // the short file over the old one.
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = encodeLines(lines);
-    if (f.write(bytes) != bytes.size()) {
+    const bool written = f.write(bytes) == bytes.size() && f.flush() && f.error() == QFileDevice::NoError &&
+                         ::fdatasync(f.handle()) == 0;
+    if (!written) {
         f.cancelWriting();
         return false;
     }
@@ -127,12 +145,23 @@ void writeLines(const QString &path, const QStringList &lines)
 
 bool tryAppendLine(const QString &path, const QString &line)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
         return false;
-    const QByteArray bytes = encodeLines({line});
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    // A line always starts on a line of its own, also after a last line that
+    // lost its line end (edited by hand, or cut by a crash).
+    QByteArray bytes = encodeLines({line});
+    const qint64 size = f.size();
+    char last = '\n';
+    if (size > 0 && !(f.seek(size - 1) && f.getChar(&last)))
+        return false;
+    if (last != '\n' && last != '\r')
+        bytes.prepend("\r\n");
     // On the disk before we return: a crash or a power cut keeps the line.
-    return f.write(bytes) == bytes.size() && f.flush() && ::fdatasync(f.handle()) == 0;
+    return f.seek(size) && f.write(bytes) == bytes.size() && f.flush() && ::fdatasync(f.handle()) == 0;
 }
 
 } // namespace TextFile

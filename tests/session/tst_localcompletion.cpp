@@ -258,6 +258,40 @@ private slots:
         QCOMPARE(st.base.Read("ranking.txt"), QByteArray("ALPHA,2,8\r\nBRAVO,1,5\r\n"));
     }
 
+    void aFullDisk()
+    {
+        // The disk fills up during the test: the calls already on it stay,
+        // the score counts them, and nothing after them is written short.
+        LocalStation st;
+        QVERIFY(st.begin(true, true, "PLAYER1"));
+        st.typeCall("K5XX");
+        st.typeCall("OH2BH");
+        QStringList shown;
+        {
+            FileSizeLimit full(1);
+            shown = st.shownBy([&] { st.runToEnd(); });
+        }
+        QCOMPARE(st.base.Read("StandAloneLogs/PLAYER1.log"), QByteArray("K5XX\r\nOH2BH\r\n"));
+        QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Correct calls/chars=2/9"));
+        QCOMPARE(shown, QStringList{"Cannot create file " + st.base.file("zzSAResults.txt") +
+                                    "\nCannot create file " + st.main->session().timedScoreFile});
+        for (const char *absent : {"zzSAResults.txt", "StandAloneLogs/TimedScores/TS_PLAYER1.txt"})
+            QVERIFY2(!QFileInfo::exists(st.base.file(absent)), absent);
+        QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Click here to see other scores"));
+
+        // A practice test on a full disk adds no history line, not even 0,0.
+        const QByteArray history = st.base.Read("PracticeHistory.csv");
+        QVERIFY(st.begin(false, true, "K1ABC"));
+        st.typeCall("K5XX");
+        {
+            FileSizeLimit full(1);
+            shown = st.shownBy([&] { st.runToEnd(); });
+        }
+        QCOMPARE(st.base.Read("PracticeHistory.csv"), history);
+        QVERIFY(shown.last().endsWith("Cannot create file " + st.base.file("PracticeHistory.csv")));
+        QVERIFY(st.ui().ebCallSign->isEnabled());
+    }
+
     void aLogThatCannotBeWritten()
     {
         LocalStation st;

@@ -52,6 +52,18 @@ private slots:
         QCOMPARE(QDir(st.base.file("StandAloneLogs")).entryList(QDir::Files), QStringList());
         QCOMPARE(QDir(st.base.path() + "/..").entryList({"*ESCAPED*"}), QStringList());
 
+        // No test starts where its log cannot be created, nor where a file
+        // name would have to be cut to fit 260 characters.
+        st.base.Write("sa.wav", MakeWave(8000, 8, 1, 30000));
+        QVERIFY(QDir(st.base.file("StandAloneLogs")).removeRecursively());
+        st.base.Write("StandAloneLogs", "x");
+        QCOMPARE(st.shownBy([&] { st.signIn("K1ABC"); }),
+                 QStringList{"Cannot create file " + st.base.file("StandAloneLogs/K1ABC.log")});
+        QVERIFY(!st.main->MediaPlayer1().isPlaying() && st.ui().ebCallSign->isEnabled());
+        QFile::remove(st.base.file("StandAloneLogs"));
+        QVERIFY(QDir().mkpath(st.base.file("StandAloneLogs/TimedScores")));
+        QFile::remove(st.base.file("sa.wav"));
+
         // A click on the mode already chosen asks nothing again.
         QVERIFY(st.shownBy([&] { st.ui().rbStandAlone->click(); }).isEmpty());
         QVERIFY(st.ui().rbStandAlone->isChecked());
@@ -172,6 +184,27 @@ private slots:
         st.dialogs.answers = {Dialogs::No};
         QCOMPARE(st.shownBy([&] { st.enterCallSign("K1ABC"); }).size(), 1);
         QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("Enter your id here"));
+
+        // Case names too long for a folder, or for a timed-score path, stop
+        // the start with a clear message instead of a file under a cut name.
+        const QString huge(260, u'A'), long200(200, u'B');
+        TestStation named({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
+                           "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt," + huge,
+                           "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt," + long200});
+        named.base.Write("PracticeWavesAndCalls/p1.wav", MakeWave(8000, 8, 1, 30000));
+        named.base.Write("PracticeWavesAndCalls/p1.txt", "K5XX\r\n");
+        QVERIFY(named.start());
+        named.ui().rbPractice->click();
+        const QString cases = named.main->paths().practiceTimedScores() + "/";
+        for (const QString &name : {huge, long200}) {
+            named.answerLogging(true);
+            named.answerCase(name);
+            const QStringList shown = named.shownBy([&] { named.enterCallSign("K1ABC"); });
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].startsWith("Cannot create file " + cases + name), qPrintable(shown[0]));
+            QVERIFY(!named.main->MediaPlayer1().isPlaying() && named.ui().ebCallSign->isEnabled());
+        }
+        QCOMPARE(QDir(named.main->paths().practiceLogs()).entryList(QDir::Files), QStringList());
     }
 
     void practiceTest()

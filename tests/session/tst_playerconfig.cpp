@@ -117,6 +117,57 @@ private slots:
                  int(PlayerConfig::NoDemoSource));
         QCOMPARE(config.adminPassword(), QStringLiteral("lower"));
     }
+
+    void sourceLinesRewriteOnlyCallsFiles()
+    {
+        TempBase base;
+        PlayerConfig config;
+        base.Write("PracticeWavesAndCalls/p.wav", "x");
+        base.Write("d.wav", "x");
+        const QByteArray history = "Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\n"
+                                   "05-Mar-2024, 14:08,/b/K1.log,Computer,X,2,10\r\n";
+        base.Write("PracticeHistory.csv", history);
+        base.Write("NetworkedLogs/P1.log", "W1AW\r\nK5XX\r\n");
+        base.Write("Recovered-P1-20240305-140800.log", "W1AW\r\nK5XX\r\n");
+        base.Write("notes.txt", "Bring your own headphones\r\nAsk first\r\n");
+        base.Write("PracticeWavesAndCalls/sorted-not.txt", "W1AW\r\nK5XX\r\n");
+        const QStringList lines = {"VORLIX_WAVESOURCE_PRACTICE=p.wav,../PracticeHistory.csv,History",
+                                   "VORLIX_WAVESOURCE_PRACTICE=p.wav,sorted-not.txt,Fine",
+                                   "VORLIX_WAVESOURCE_DEMO=d.wav,Vorlix_Player_ini.txt,Config",
+                                   "VORLIX_WAVESOURCE_DEMO=d.wav,NetworkedLogs/P1.log,Log",
+                                   "VORLIX_WAVESOURCE_DEMO=d.wav,Recovered-P1-20240305-140800.log,Recovered",
+                                   "VORLIX_WAVESOURCE_DEMO=d.wav,notes.txt,Notes"};
+        base.WriteLines("Vorlix_Player_ini.txt", lines);
+        const QByteArray configBytes = base.Read("Vorlix_Player_ini.txt");
+        QCOMPARE(config.ReadPlayerConfig(base.file("Vorlix_Player_ini.txt"), base.path(),
+                                         base.file("PracticeWavesAndCalls")),
+                 int(PlayerConfig::Loaded));
+        // Only the calls file was sorted; every other file is as it was, and
+        // its case or demonstration is still offered.
+        QCOMPARE(base.Read("PracticeWavesAndCalls/sorted-not.txt"), QByteArray("K5XX\r\nW1AW\r\n"));
+        QCOMPARE(base.Read("PracticeHistory.csv"), history);
+        QCOMPARE(base.Read("Vorlix_Player_ini.txt"), configBytes);
+        QCOMPARE(base.Read("NetworkedLogs/P1.log"), QByteArray("W1AW\r\nK5XX\r\n"));
+        QCOMPARE(base.Read("Recovered-P1-20240305-140800.log"), QByteArray("W1AW\r\nK5XX\r\n"));
+        QCOMPARE(base.Read("notes.txt"), QByteArray("Bring your own headphones\r\nAsk first\r\n"));
+        QVERIFY(config.practiceSources().at(0).available());
+        QCOMPARE(config.demoSources().size(), size_t(4));
+        QCOMPARE(config.problems().size(), 5);
+        QCOMPARE(config.problems().at(0), base.file("PracticeWavesAndCalls/../PracticeHistory.csv") +
+                                              " is not a calls file of this station: it was left as it is");
+
+        // A full disk leaves an unsorted calls file as it was, and says so.
+        base.Write("PracticeWavesAndCalls/sorted-not.txt", "W1AW\r\nK5XX\r\n");
+        base.WriteLines("Vorlix_Player_ini.txt", {"VORLIX_WAVESOURCE_PRACTICE=p.wav,sorted-not.txt,Fine"});
+        {
+            FileSizeLimit full(4);
+            config.ReadPlayerConfig(base.file("Vorlix_Player_ini.txt"), base.path(),
+                                    base.file("PracticeWavesAndCalls"));
+        }
+        QCOMPARE(base.Read("PracticeWavesAndCalls/sorted-not.txt"), QByteArray("W1AW\r\nK5XX\r\n"));
+        QCOMPARE(config.problems(),
+                 QStringList{"Cannot create file " + base.file("PracticeWavesAndCalls/sorted-not.txt")});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPlayerConfig)

@@ -7,6 +7,8 @@
 #include <QDirIterator>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -141,6 +143,27 @@ private slots:
             QCOMPARE(st.ui().bnReplay->isHidden(), hide);
             QVERIFY(st.ui().ebCallSign->isEnabled());
         }
+    }
+
+    void whatCannotBeWrittenIsSaidAtStart()
+    {
+        TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
+        st.base.Write("NetworkedLogs", "a file where the folder belongs");
+        // A named pipe where a text should be must not stop the start.
+        const QString pipe = st.base.file("ComputerLogInstruct.txt");
+        QFile::remove(pipe);
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        {
+            FileSizeLimit full(1);
+            QVERIFY(st.main->FormActivate());
+        }
+        QCOMPARE(st.dialogs.texts(),
+                 (QStringList{"Cannot open file " + pipe,
+                              "Cannot create file " + st.base.file("PracticeHistory.csv") +
+                                  "\nThe station cannot write to " + st.base.file("NetworkedLogs") +
+                                  ": no log can be saved there"}));
+        QVERIFY(!QFileInfo::exists(st.base.file("PracticeHistory.csv")));
+        QVERIFY(st.ui().ebCallSign->isEnabled());
     }
 
     void titleInstructionsAndLogSearches()

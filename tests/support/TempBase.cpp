@@ -1,5 +1,8 @@
 #include "TempBase.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +19,8 @@ QString TempBase::file(const QString &relative) const
 void TempBase::CopyShippedData() const
 {
     const QDir data(QStringLiteral(VORLIX_DATA_DIR));
-    for (const QString &name : data.entryList({QStringLiteral("*Instruct.txt"), QStringLiteral("DemoCalls.txt")}))
+    for (const QString &name :
+         data.entryList({QStringLiteral("*Instruct.txt"), QStringLiteral("DemoCalls.txt")}))
         QFile::copy(data.filePath(name), file(name));
 }
 
@@ -99,4 +103,23 @@ QByteArray MakeWave(int sampleRate, int bits, int channels, int milliseconds)
     u32(data.size());
     out += data;
     return out;
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    // The kernel signals a write past the limit; the failed write is enough.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_saved = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_saved);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
 }

@@ -30,5 +30,17 @@ private:
     QString m_path;
 };
 
+// While it lives, no file of this process can grow past `bytes`: writes
+// beyond fail as they do on a full disk, for any user.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+
+private:
+    qint64 m_saved;
+};
+
 // A PCM wave file of the given format and length, filled with a quiet tone.
 QByteArray MakeWave(int sampleRate, int bits, int channels, int milliseconds);

@@ -8,8 +8,14 @@
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestTextFiles : public QObject
 {
@@ -50,6 +56,21 @@ private slots:
         QCOMPARE(TextFile::splitLines("a\r\nb\nc\rd"), (QStringList{"a", "b", "c", "d"}));
         QCOMPARE(TextFile::splitLines("a\r\n\r\n"), (QStringList{"a", ""}));
         QCOMPARE(TextFile::splitLines(""), QStringList());
+        // A byte-order mark names the encoding: "Unicode" (UTF-16) and UTF-8.
+        QCOMPARE(TextFile::decode(QByteArray("\xFF\xFE"
+                                             "K\0"
+                                             "5\0"
+                                             "\r\0"
+                                             "\n\0"
+                                             "\xD8\0",
+                                             12)),
+                 QStringLiteral("K5\r\n\u00d8"));
+        QCOMPARE(TextFile::decode(QByteArray("\xFE\xFF"
+                                             "\0K"
+                                             "\0\xD8",
+                                             6)),
+                 QStringLiteral("K\u00d8"));
+        QCOMPARE(TextFile::decode("\xEF\xBB\xBFOZ\xc3\x98"), QStringLiteral("OZ\u00d8"));
 
         TempBase base;
         const QString path = base.file("x.txt"), bad = base.file("x.txt/y.txt");
@@ -70,6 +91,59 @@ private slots:
         QCOMPARE(thrown([&] { TextFile::readLines(base.file("none.txt")); }),
                  "Cannot open file " + base.file("none.txt"));
         QCOMPARE(base.Read("x.txt"), QByteArray("K5XX\r\nDL1ABC\r\nG4XYZ\r\n"));
+
+        // An append starts on a new line whatever the file's last byte is.
+        base.Write("h.csv", "head\r\n1,2");
+        QVERIFY(TextFile::tryAppendLine(base.file("h.csv"), "3,4"));
+        QVERIFY(TextFile::tryAppendLine(base.file("new.csv"), "5,6"));
+        QCOMPARE(base.Read("h.csv"), QByteArray("head\r\n1,2\r\n3,4\r\n"));
+        QCOMPARE(base.Read("new.csv"), QByteArray("5,6\r\n"));
+    }
+
+    void writesThatFailAndFilesThatAreNot()
+    {
+        TempBase base;
+        base.Write("log.txt", "K5XX\r\nDL1ABC\r\n");
+        // A disk that takes no more than 8 bytes of a file: the write fails
+        // late, at the flush, and the old file stays whole.
+        {
+            FileSizeLimit full(8);
+            QVERIFY(!TextFile::tryWriteLines(base.file("log.txt"), {"AAAA", "BBBB", "CCCC"}));
+        }
+        QCOMPARE(base.Read("log.txt"), QByteArray("K5XX\r\nDL1ABC\r\n"));
+        QCOMPARE(QDir(base.path()).entryList(QDir::Files), QStringList{"log.txt"});
+
+        // A named pipe is never opened: reading, appending and file times
+        // answer at once.
+        const QString fifo = base.file("pipe.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(!TextFile::tryReadLines(fifo) && !TextFile::tryAppendLine(fifo, "x"));
+        QCOMPARE(FileDateTime(fifo), ZeroDateTime());
+    }
+
+    void fullDiskForReal()
+    {
+        // A real full disk needs a small file system of our own: as root.
+        QTemporaryDir dir;
+        if (::geteuid() != 0 ||
+            ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("a full disk is tried on a 64 KB tmpfs, which needs root; the injected failure above "
+                  "stands in");
+        struct Unmount
+        {
+            QByteArray path;
+            ~Unmount() { ::umount(path.constData()); }
+        } unmount{QFile::encodeName(dir.path())};
+        const QString log = dir.path() + "/K1ABC.log";
+        QVERIFY(TextFile::tryWriteLines(log, {"K5XX", "DL1ABC"}));
+        QFile filler(dir.path() + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        QVERIFY(!TextFile::tryWriteLines(log, {"K5XX", "DL1ABC", QString(5000, u'W')}));
+        QCOMPARE(TextFile::readLines(log), (QStringList{"K5XX", "DL1ABC"}));
     }
 
     void fileTimesNamesAndListings()

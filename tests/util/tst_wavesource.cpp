@@ -49,8 +49,8 @@ private slots:
         QVERIFY(!cased.caseNameMatches(u"Lakemont 2013"));
 
         const QString longName(300, u'n');
-        TWaveSourcePair longLine("VORLIX_WAVESOURCE_PRACTICE=" + longName + "," + longName + "," + longName + "," +
-                                     QString(60, u'w'),
+        TWaveSourcePair longLine("VORLIX_WAVESOURCE_PRACTICE=" + longName + "," + longName + "," + longName +
+                                     "," + QString(60, u'w'),
                                  base.path());
         QCOMPARE(longLine.waveName().size(), 260);
         QCOMPARE(longLine.testCaseName().size(), 260);
@@ -64,7 +64,9 @@ private slots:
         base.Write("p.wav", "x");
         // One call twice in two letter cases, one with a slashed zero (as the
         // single byte of older files), one with it in UTF-8, an overlong line.
-        base.Write("p.txt", QByteArray("w1aw\r\nOZ\xd8" "ABC\nW1AW\r\nSM\xc3\x98XYZ\r\n") + QByteArray(60, 'L') + "\r\n");
+        base.Write("p.txt", QByteArray("w1aw\r\nOZ\xd8"
+                                       "ABC\nW1AW\r\nSM\xc3\x98XYZ\r\n") +
+                                QByteArray(60, 'L') + "\r\n");
         TWaveSourcePair source("VORLIX_WAVESOURCE_PRACTICE=p.wav,p.txt,X", base.path());
         QVERIFY(source.PrepareCallsFile());
         const QByteArray expected = QByteArray(50, 'L') + "\r\nOZ0ABC\r\nSM0XYZ\r\nw1aw\r\n";
@@ -81,6 +83,21 @@ private slots:
         TWaveSourcePair missingWave("VORLIX_WAVESOURCE_PRACTICE=none.wav,q.txt,X", base.path());
         QVERIFY(!missingWave.PrepareCallsFile());
         QCOMPARE(base.Read("q.txt"), QByteArray("b\r\na\r\n"));
+
+        // A calls file saved as "Unicode" is read as text, never scrambled.
+        base.Write("u.txt", QByteArray("\xFF\xFE"
+                                       "W\0"
+                                       "1\0"
+                                       "\r\0"
+                                       "\n\0"
+                                       "K\0"
+                                       "5\0"
+                                       "\r\0"
+                                       "\n\0",
+                                       18));
+        TWaveSourcePair unicode("VORLIX_WAVESOURCE_PRACTICE=p.wav,u.txt,X", base.path());
+        QVERIFY(unicode.PrepareCallsFile());
+        QCOMPARE(base.Read("u.txt"), QByteArray("K5\r\nW1\r\n"));
     }
 };
 
