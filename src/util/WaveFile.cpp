@@ -170,6 +170,11 @@ WaveFile WaveFile::read(QIODevice &device, const QString &name)
     wave.m_bitsPerSample = f.bitsPerSample;
     wave.m_dataOffset = dataOffset;
     wave.m_dataBytes = dataBytes - dataBytes % wave.bytesPerFrame();
+    // A header that promises samples the file does not hold would open as a
+    // recording of no length, and a test would start and end in silence.
+    if (wave.m_dataBytes == 0)
+        throw StationError(
+            QStringLiteral("%1 has no samples to play (its data chunk is empty or cut off)").arg(name));
     return wave;
 }
 

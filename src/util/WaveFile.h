@@ -9,9 +9,10 @@
 // Unknown chunks (LIST, fact, cue...) are skipped, odd-sized chunks honour
 // their pad byte. A data chunk that claims more bytes than the file holds
 // yields the bytes really present, cut to whole frames, so a truncated
-// recording plays what it has. Anything else raises a StationError whose text
-// names the file and the reason. Header values are checked before they are
-// used; no buffer is ever sized from them.
+// recording plays what it has; a file without one whole frame of samples is
+// refused, whatever its header says. Anything else raises a StationError
+// whose text names the file and the reason. Header values are checked before
+// they are used; no buffer is ever sized from them.
 
 #include <QString>
 

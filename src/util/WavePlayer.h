@@ -43,7 +43,8 @@ public:
 
     // Closes any open file, then opens the named one. Raises "Cannot open
     // file %s" when it cannot be read, or a text naming the file and what is
-    // wrong with it when it is not a playable PCM wave file.
+    // wrong with it when it is not a playable PCM wave file or holds no
+    // samples at all.
     void open();
     bool isOpen() const { return m_active != nullptr; }
 

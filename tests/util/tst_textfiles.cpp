@@ -10,9 +10,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -185,6 +188,49 @@ private slots:
         QCOMPARE(list.items(), (QStringList{"", "DL1ABC", "k5xx"}));
         QVERIFY(list.contains(u"dl1abc"));
         QVERIFY(list.indexOf(u"K5XX") == 2 && list.indexOf(u"G4XYZ") == -1);
+
+        // Adding many at once gives what adding them one by one gives: the same
+        // order and, of texts equal but for case, the form added first.
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        const QString alphabet = QStringLiteral("aBck01/\u00d8\u00f8\u00e4\u00c4\u212a");
+        QStringList texts;
+        while (texts.size() < 4000) {
+            QString t =
+                !texts.isEmpty() && random.bounded(3) == 0 ? texts[random.bounded(texts.size())] : QString();
+            if (t.isEmpty())
+                for (int i = random.bounded(random.bounded(2) ? 4 : 12); i > 0; --i)
+                    t += alphabet[random.bounded(alphabet.size())];
+            for (QChar &c : t) // a repeat or a new text, in any letter case
+                c = random.bounded(2) ? c.toUpper() : c.toLower();
+            texts.append(t);
+        }
+        QHash<QString, QString> firstForms;
+        for (const QString &t : texts)
+            if (!firstForms.contains(t.toCaseFolded()))
+                firstForms.insert(t.toCaseFolded(), t);
+        QStringList expected = firstForms.values();
+        std::sort(expected.begin(), expected.end(),
+                  [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+        for (const qsizetype held : {0, 700, 2500}) {
+            SortedTextList one, many;
+            QSet<QString> added;
+            for (qsizetype i = 0; i < texts.size(); ++i) {
+                const bool isNew = !added.contains(texts[i].toCaseFolded());
+                added.insert(texts[i].toCaseFolded());
+                QCOMPARE(one.add(texts[i]), isNew);
+                if (i < held)
+                    many.add(texts[i]);
+            }
+            QVERIFY(one.count() == expected.size() && one.contains(texts.last().toUpper()));
+            const qsizetype half = held + (texts.size() - held) / 2;
+            many.addAll(texts.sliced(held, half - held));
+            many.addAll(texts.sliced(half));
+            many.addAll(many.items());
+            QCOMPARE(many.items(), one.items());
+            QCOMPARE(one.items(), expected);
+        }
     }
 };
 

@@ -1,5 +1,6 @@
 // Reading the layout of wave files: the formats the station plays, chunk
-// walking, headers that lie, formats it refuses, and damaged headers.
+// walking, headers that lie, formats it refuses, files without sound, and
+// damaged headers.
 
 #include "util/StationError.h"
 #include "util/WaveFile.h"
@@ -115,6 +116,7 @@ private slots:
             {riff(fmt16 + "data" + le<quint32>(16000) + samples(mono16, 4000) + "x"), mono16, 4000},
             {riff(fmt16 + chunk("data", samples(mono16, 800), 0xFFFFFFFFu), 0xFFFFFFFFu), mono16, 800},
             {riff(chunk("fmt ", badByteRate) + chunk("data", samples(mono16, 80))), mono16, 80},
+            {riff(fmt16 + "data" + le<quint32>(16000) + samples(mono16, 2) + "x"), mono16, 2},
         };
         for (const auto &[bytes, f, frames] : cases) {
             QCOMPARE(errorOf(bytes), QString());
@@ -134,6 +136,8 @@ private slots:
         const QString notPcm = QStringLiteral("test.wav is not a PCM wave file of 8 or 16 bits");
         const QString notWave = QStringLiteral("test.wav is not a wave file");
         const QString invalid = QStringLiteral("test.wav is not a valid wave file: ");
+        const QString noSamples =
+            QStringLiteral("test.wav has no samples to play (its data chunk is empty or cut off)");
         const Fmt pcm;
         const QList<std::pair<QByteArray, QString>> cases = {
             {QByteArray(), notWave},
@@ -155,6 +159,11 @@ private slots:
             {wave({1, 1, 96000}),
              "test.wav has a sample rate of 96000 Hz; wave files of 8000 to 48000 Hz can be played"},
             {wave({1, 2, 8000, 16, 3}), invalid + "a block align of 3 does not suit 2 channel(s) of 16 bits"},
+            // No sound at all: an empty data chunk, one that promises samples the file does not hold
+            // (a header alone), one cut inside its first frame.
+            {wave(pcm, 0), noSamples},
+            {riff(chunk("fmt ", fmtBody(pcm)) + "data" + le<quint32>(16000)), noSamples},
+            {riff(chunk("fmt ", fmtBody({1, 2})) + "data" + le<quint32>(16000) + "abc"), noSamples},
         };
         for (const auto &[bytes, text] : cases)
             QCOMPARE(errorOf(bytes), text);
@@ -212,7 +221,7 @@ private slots:
             QVERIFY((w.channels() == 1 || w.channels() == 2) &&
                     (w.bitsPerSample() == 8 || w.bitsPerSample() == 16));
             QVERIFY(w.sampleRate() >= 8000 && w.sampleRate() <= 48000 && w.dataOffset() >= 20 &&
-                    w.dataBytes() >= 0 && w.dataOffset() + w.dataBytes() <= bytes.size());
+                    w.dataBytes() > 0 && w.dataOffset() + w.dataBytes() <= bytes.size());
             QCOMPARE(w.dataBytes() % w.bytesPerFrame(), qint64(0));
         }
         QVERIFY(accepted > 100); // both paths were taken

@@ -100,7 +100,8 @@ private slots:
         player.setFileName(m_base.file("missing.wav"));
         QCOMPARE(errorOf([&] { player.open(); }), "Cannot open file " + player.fileName());
 
-        // A recording cut short plays what it has; an empty one plays nothing and reports its end.
+        // A recording cut short plays what it has and reports its end.
+        QSignalSpy finished(&player, &WavePlayer::playbackFinished);
         QByteArray cut = MakeWave(8000, 16, 1, 500);
         qToLittleEndian<quint32>(8000 * 2 * 300, cut.data() + 40); // its data chunk claims 300 s
         QCOMPARE(open(player, cut), QString());
@@ -108,11 +109,14 @@ private slots:
         player.play();
         m_clock.advanceMs(2000);
         QVERIFY(player.position() == 500 && !player.isPlaying());
-        QSignalSpy finished(&player, &WavePlayer::playbackFinished);
-        QCOMPARE(open(player, MakeWave(8000, 16, 1, 0)), QString());
-        player.play();
-        QVERIFY(player.length() == 0 && !player.isPlaying());
         QTRY_COMPARE(finished.count(), 1);
+        // One without a single sample is refused, whatever its header promises, and leaves nothing open.
+        const QString noSamples =
+            m_base.file("pileup.wav") + " has no samples to play (its data chunk is empty or cut off)";
+        QCOMPARE(open(player, cut.left(44)), noSamples);
+        QVERIFY(!player.isOpen());
+        QCOMPARE(open(player, MakeWave(8000, 16, 1, 0)), noSamples);
+        QCOMPARE(errorOf([&] { player.play(); }), QStringLiteral("No MCI device open"));
     }
 
     void scriptedPlaying_data()
