@@ -113,12 +113,21 @@ bool TWaveSourcePair::PrepareCallsFile(QString *problem, const QStringList &unto
         return refuse(leftAlone.arg(m_callsPath));
     SortedTextList read;
     read.addAll(*lines);
+    QStringList cleanedCalls;
+    cleanedCalls.reserve(read.count());
+    bool changed = false;
+    for (const QString &call : read.items()) {
+        cleanedCalls.append(cleanCall(call));
+        changed = changed || cleanedCalls.constLast() != call;
+    }
+    // Cleaning moves a call only when it changed it (a "Ø", a long line).
     SortedTextList cleaned;
-    for (const QString &call : read.items())
-        cleaned.add(cleanCall(call));
-    if (cleaned.items() == *lines)
+    if (changed)
+        cleaned.addAll(cleanedCalls);
+    const QStringList &result = changed ? cleaned.items() : read.items();
+    if (result == *lines)
         return true; // already prepared: leave the file and its time alone
-    if (!TextFile::tryWriteLines(m_callsPath, cleaned.items()))
+    if (!TextFile::tryWriteLines(m_callsPath, result))
         return refuse(QStringLiteral("Cannot create file %1").arg(m_callsPath));
     return true;
 }

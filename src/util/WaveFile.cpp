@@ -3,6 +3,7 @@
 #include "util/StationError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -116,8 +117,9 @@ Format parseFormat(const unsigned char *fmt, quint32 size, const QString &name)
 
 WaveFile WaveFile::open(const QString &path)
 {
+    // Regular files only: opening a named pipe would wait for a writer.
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         throw StationError::cannotOpen(path);
     return read(file, path);
 }

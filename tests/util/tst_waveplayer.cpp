@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,6 +99,10 @@ private slots:
                  m_base.file("pileup.wav") + " is not a PCM wave file of 8 or 16 bits");
         QVERIFY(!player.isOpen());
         player.setFileName(m_base.file("missing.wav"));
+        QCOMPARE(errorOf([&] { player.open(); }), "Cannot open file " + player.fileName());
+        // A named pipe is refused at once, not waited on.
+        player.setFileName(m_base.file("pipe.wav"));
+        QCOMPARE(::mkfifo(QFile::encodeName(player.fileName()).constData(), 0600), 0);
         QCOMPARE(errorOf([&] { player.open(); }), "Cannot open file " + player.fileName());
 
         // A recording cut short plays what it has and reports its end.
