@@ -11,6 +11,28 @@ QString RecoveryFileName(const QString &player, const QDateTime &now)
     return QStringLiteral("Recovered-%1-%2.log").arg(who, now.toString(QStringLiteral("yyyyMMdd-hhmmss")));
 }
 
+namespace {
+
+// `path` with `suffix` put before its ".log", made unique in its folder.
+QString FreeNameBeside(const QString &path, const QString &suffix)
+{
+    const QString stem = path.endsWith(QStringLiteral(".log"), Qt::CaseInsensitive) ? path.chopped(4) : path;
+    QString name = stem + suffix + QStringLiteral(".log");
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = stem + suffix + QStringLiteral("-%1.log").arg(n);
+    return name;
+}
+
+} // namespace
+
+QString FreshLogFile(const QString &logFile, const QDateTime &now)
+{
+    const QFileInfo earlier(logFile);
+    if (!earlier.exists() || (earlier.isFile() && earlier.size() == 0))
+        return logFile;
+    return FreeNameBeside(logFile, u'-' + now.toString(QStringLiteral("yyyyMMdd-hhmmss")));
+}
+
 LogSaveResult SaveLog(const QString &logFile, const QStringList &calls, const QString &baseFolder,
                       const QString &player, const QDateTime &now)
 {
@@ -24,11 +46,7 @@ LogSaveResult SaveLog(const QString &logFile, const QStringList &calls, const QS
     result.problem = QStringLiteral("Cannot create file %1").arg(logFile);
     // Never over an earlier recovery: a second failure in the same second
     // gets a name of its own.
-    const QString first = RecoveryFileName(player, now);
-    QString name = first;
-    for (int n = 2; QFileInfo::exists(JoinPath(baseFolder, name)); ++n)
-        name = first.chopped(4) + QStringLiteral("-%1.log").arg(n);
-    const QString recovery = JoinPath(baseFolder, name);
+    const QString recovery = FreeNameBeside(JoinPath(baseFolder, RecoveryFileName(player, now)), QString());
     if (TextFile::tryWriteLines(recovery, calls)) {
         result.recoveryFile = recovery;
         result.problem += QStringLiteral("\nThe calls of this test were saved in %1").arg(recovery);

@@ -16,6 +16,13 @@ struct LogSaveResult
     QString problem;      // what to tell the player; empty when saved
 };
 
+// The log file a starting test may use. An earlier log of that name that
+// holds calls (a player back after a crash, a test started again) is never
+// emptied or replaced: the new test then gets a name of its own beside it,
+// "<name>-<yyyyMMdd-hhmmss>.log", and whatever refers to the earlier log
+// (the practice history, the administrator) still finds it.
+QString FreshLogFile(const QString &logFile, const QDateTime &now);
+
 // The recovery file's name for `player`'s log at `now`:
 // "Recovered-<player>-<yyyyMMdd-hhmmss>.log", the player's text made plain.
 QString RecoveryFileName(const QString &player, const QDateTime &now);

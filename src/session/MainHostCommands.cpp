@@ -183,9 +183,10 @@ void MainHostCommands::startDemo(const QString &message)
     ui.moCallsLogged->clear();
     session.NameLog(JoinPath(session.logFolder, m_main.logIdentifier() + QStringLiteral(".log")),
                     OperatingMode::Networked, true);
+    session.hostTest = m_main.isConnected();
     m_main.LoadDemoCalls();
-    m_main.OpenAndPlayCurrentWave();
     m_main.BeginLog(session.logFile);
+    m_main.OpenAndPlayCurrentWave();
     ui.pnDemo->setText(QStringLiteral("Demo underway"));
 }
 

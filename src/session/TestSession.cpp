@@ -14,6 +14,7 @@ void TestSession::BeginTest()
     m_calls.clear();
     m_seen.clear();
     m_timedScoreLines.clear();
+    unsentCalls.clear();
 }
 
 std::optional<TestSession::LoggedCall> TestSession::LogCall(const QString &typed, OperatingMode mode,

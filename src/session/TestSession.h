@@ -72,6 +72,11 @@ public:
     // player clicks in the meantime.
     OperatingMode testMode = OperatingMode::Networked;
     bool testComputerLog = true;
+    // The host started the running test: its calls belong to the host too.
+    bool hostTest = false;
+    // Calls of a host's test typed while the link was down, in typing order:
+    // kept in the log, sent when the station is connected again.
+    QStringList unsentCalls;
 
     // Names the log of a test or demonstration that is starting.
     void NameLog(const QString &path, OperatingMode mode, bool computerLog);

@@ -2,6 +2,7 @@
 
 #include "ui_TfmMain.h"
 
+#include "LogSaver.h"
 #include "SignInRules.h"
 #include "hostlink/TfmConnect.h"
 #include "logentry/StandAloneScoring.h"
@@ -390,6 +391,16 @@ void TfmMain::bnConnectClick()
             return;
         m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_connect->positionText());
         m_ui->bnConnect->setText(QStringLiteral("Disconnect"));
+        m_ui->bnConnect->setEnabled(false);
+        if (m_session.logPending && m_session.hostTest) {
+            // Back into the host's test that went on meanwhile: the player
+            // stays signed in and goes on typing.
+            m_ui->gbConnection->setEnabled(false);
+            sendUnsentCalls();
+            if (m_ui->ebCallEntry->isEnabled())
+                m_ui->ebCallEntry->setFocus();
+            return;
+        }
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setReadOnly(false);
         m_ui->ebCallSign->setFocus();
@@ -413,8 +424,26 @@ void TfmMain::ebNetStatusDblClick()
 
 void TfmMain::LinkDropped()
 {
-    m_ui->bnConnect->setEnabled(true);
+    // Said at once, and the way back is open at once: Connect works again,
+    // also while the host's test plays on.
     m_ui->ebNetStatus->setText(QStringLiteral("Disconnected"));
+    m_ui->bnConnect->setText(QStringLiteral("Connect"));
+    m_ui->bnConnect->setEnabled(true);
+    m_ui->gbConnection->setEnabled(true);
+    if (m_session.logPending && m_session.hostTest)
+        m_ui->pnMessage->setText(QStringLiteral("The link to the host is lost: your calls stay in the local "
+                                                "log. Press Connect to join again."));
+}
+
+void TfmMain::sendUnsentCalls()
+{
+    for (const QString &call : std::as_const(m_session.unsentCalls))
+        m_connect->SendToHost(HostProtocol::LogCallMessage(call));
+    const qsizetype sent = m_session.unsentCalls.size();
+    m_session.unsentCalls.clear();
+    m_ui->moCallsLogged->setPlainText(m_session.calls().join(u'\n'));
+    m_ui->pnMessage->setText(
+        QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
 }
 
 void TfmMain::HandleHostCommand(HostProtocol::HostCommand command, const QString &message)
@@ -426,9 +455,16 @@ QString TfmMain::logIdentifier() const
 {
     // The identifier registered with the host names the player's logs, also
     // after a demonstration has left "Wait for reset" in box 1.
-    if (isConnected() && !m_connect->RegisteredCall().isEmpty())
-        return m_connect->RegisteredCall();
+    // Connected before anyone registered, the log still gets a plain name that
+    // says what it is, never one made of half-typed text or of nothing.
+    if (isConnected())
+        return registeredWithHost() ? m_connect->RegisteredCall() : QStringLiteral("Unregistered");
     return m_ui->ebCallSign->text();
+}
+
+bool TfmMain::registeredWithHost() const
+{
+    return m_connect && !TestSession::TrimBlanks(m_connect->RegisteredCall()).isEmpty();
 }
 
 void TfmMain::OpenWithShell(const QString &path)
@@ -569,9 +605,17 @@ void TfmMain::LogCall()
                                           m_config.standAloneCallsPresent(), m_clock.now());
     if (!logged)
         return;
-    m_ui->moCallsLogged->appendPlainText(logged->call);
-    if (isConnected())
+    // A call goes to the host only for a player it knows. One typed in the
+    // host's test while the link is down is kept for when it is back.
+    if (isConnected() && registeredWithHost()) {
+        m_ui->moCallsLogged->appendPlainText(logged->call);
         m_connect->SendToHost(HostProtocol::LogCallMessage(logged->call));
+    } else if (m_session.logPending && m_session.hostTest && registeredWithHost()) {
+        m_session.unsentCalls.append(logged->call);
+        m_ui->moCallsLogged->appendPlainText(logged->call + QStringLiteral("   (not sent)"));
+    } else {
+        m_ui->moCallsLogged->appendPlainText(logged->call);
+    }
     // On the disk at once: a crash, a power cut or a vanished host loses
     // nothing. If the file cannot take it, the call is still in the list,
     // which is written whole when the log closes.
@@ -627,14 +671,16 @@ void TfmMain::StartTest()
     if (computerLog())
         m_ui->ebCallEntry->setFocus();
     m_session.testCompleted = false;
+    m_session.hostTest = isConnected();
     m_ui->rgLogType->setEnabled(false);
     m_ui->gbConnection->setEnabled(false);
     m_ui->pnMessage->setText(
         computerLog() ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
                       : QStringLiteral("Make sure your call is at the top of your log sheet"));
-    openAndPlay(m_currentWavePath, false);
-    // The log file starts once the test really runs.
+    // The log exists before the audio: box 2 takes calls even when the host's
+    // wave cannot be played, and each of them is on the disk at once.
     BeginLog(m_session.logFile);
+    openAndPlay(m_currentWavePath, false);
 }
 
 void TfmMain::StartStandaloneTest()
@@ -813,10 +859,15 @@ void TfmMain::FindAllLogs(const QString &folder)
 
 // ------------------------------------------------------------- completion
 
-void TfmMain::BeginLog(const QString &path)
+void TfmMain::BeginLog(const QString &named)
 {
-    m_session.logFile = path;
-    m_session.logOpen = TextFile::tryWriteLines(path, {});
+    const QString path = named; // `named` may be the session's own logFile
+    m_session.logFile = FreshLogFile(path, m_clock.now());
+    m_session.logOpen = TextFile::tryWriteLines(m_session.logFile, {});
+    if (m_session.logFile != path)
+        m_ui->pnMessage->setText(
+            QStringLiteral("The earlier log %1 is kept; this test is logged as %2")
+                .arg(QFileInfo(path).fileName(), QFileInfo(m_session.logFile).fileName()));
 }
 
 void TfmMain::OpenAndPlayCurrentWave()

@@ -156,6 +156,10 @@ private:
     bool choosePracticeCase();
     void startLocalTest(bool practice);
     void clearLastResult();
+    // A player is registered with the host (the call is not blank).
+    bool registeredWithHost() const;
+    // Sends the calls typed while the link was down, in order.
+    void sendUnsentCalls();
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;

@@ -181,10 +181,15 @@ private slots:
         QVERIFY(st.connectToHost());
         st.host.clearReceived();
 
-        // A test before any wave file: the error is shown, nothing starts.
+        // A test before any wave file and before anyone registered: the error
+        // is shown, no audio plays, but a call typed all the same is on the
+        // disk at once, in a log with a plain name, and not sent to a host
+        // that knows no player here.
         QVERIFY(st.command(";START_TEST:", [&] { return !st.dialogs.shown.isEmpty(); }));
         QVERIFY(st.dialogs.shown[0].text.startsWith("Cannot open file"));
         QVERIFY(!st.main->tmPCComplete().isActive());
+        st.typeCall("K5XX");
+        QCOMPARE(st.base.Read("NetworkedLogs/Unregistered.log"), QByteArray("K5XX\r\n"));
 
         // Pausing with nothing open: the player's error, and the rest of
         // that block is lost.
@@ -193,11 +198,14 @@ private slots:
         QCOMPARE(st.dialogs.texts(), QStringList{"No MCI device open"});
         QVERIFY(st.ui().pnMessage->text() != u"Results will appear in a few seconds");
 
-        // STOP_DEMO without a demonstration and FORCE_SUBMIT before any test
-        // write nothing and send nothing but the one FINALIZE_LOG.
+        // STOP_DEMO without a demonstration writes nothing; FORCE_SUBMIT saves
+        // the failed test's log once and sends nothing but FINALIZE_LOG (no
+        // LOG_CALL went out for the unregistered call either).
         QVERIFY(st.exchange(";STOP_DEMO:;FORCE_SUBMIT:;FORCE_SUBMIT:", ";FINALIZE_LOG:;FINALIZE_LOG:"));
         QCOMPARE(st.host.received(), QByteArray(";FINALIZE_LOG:;FINALIZE_LOG:"));
-        QVERIFY(QDir(st.main->paths().networkedLogs()).isEmpty());
+        QCOMPARE(QDir(st.main->paths().networkedLogs()).entryList(QDir::Files),
+                 QStringList{"Unregistered.log"});
+        QCOMPARE(st.base.Read("NetworkedLogs/Unregistered.log"), QByteArray("K5XX\r\n"));
 
         // Demonstration intervals that must never flood the host.
         for (const auto &[field, ms] : QList<QPair<QByteArray, int>>{

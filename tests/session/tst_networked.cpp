@@ -95,19 +95,36 @@ private slots:
         st.fmConnect->tmHealthCheckTimer();
         QVERIFY(!st.fmConnect->Connected());
         QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Disconnected"));
-        QVERIFY(st.ui().bnConnect->isEnabled());
-        QCOMPARE(st.ui().bnConnect->text(), QStringLiteral("Disconnect"));
+        // The way back is open at once: Connect, not a stale Disconnect.
+        QVERIFY(st.ui().bnConnect->isEnabled() && st.ui().gbConnection->isEnabled());
+        QCOMPARE(st.ui().bnConnect->text(), QStringLiteral("Connect"));
 
         // Calls typed now are kept, though they cannot be sent.
         QVERIFY(st.shownBy([&] { st.typeCall("DL1ABC"); }).isEmpty());
         QCOMPARE(st.main->session().calls(), QStringList{"DL1ABC"});
         QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("DL1ABC"));
+    }
 
-        // The stale Disconnect button tells the player and turns into Connect.
-        st.ui().bnConnect->click();
-        QCOMPARE(st.dialogs.texts(), QStringList{"MSG FAILED:Client is not connected to host"});
-        QCOMPARE(st.ui().bnConnect->text(), QStringLiteral("Connect"));
-        QVERIFY(st.ui().bnConnect->isEnabled());
+    void returningPlayerAndDroppedHost()
+    {
+        Station st;
+        st.base.Write("Test.wav", MakeWave(8000, 8, 1, 185000));
+        st.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 30)));
+        // A player back after a crash: the log that survived it is kept, and
+        // the new test is logged beside it.
+        st.base.WriteLines("NetworkedLogs/AUD1.log", {"K5XX", "OH2BH"});
+        QVERIFY(st.start());
+        QVERIFY(st.connectToHost());
+        st.signIn("AUD1");
+        st.host.send(";SET_WAVEFILE:Test.wav;START_TEST:");
+        QVERIFY(QTest::qWaitFor([&] { return st.main->tmPCComplete().isActive(); }));
+        QCOMPARE(st.base.Read("NetworkedLogs/AUD1.log"), QByteArray("K5XX\r\nOH2BH\r\n"));
+        QCOMPARE(st.main->session().logFile, st.base.file("NetworkedLogs/AUD1-20240305-140730.log"));
+        QCOMPARE(st.ui().pnMessage->text(),
+                 QStringLiteral(
+                     "The earlier log AUD1.log is kept; this test is logged as AUD1-20240305-140730.log"));
+        st.typeCall("W1AW");
+        QVERIFY(st.host.waitForReceived(";LOG_CALL:W1AW"));
     }
 
     void refusedPositionAndStatusBox()
