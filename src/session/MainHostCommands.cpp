@@ -73,8 +73,7 @@ void MainHostCommands::Handle(HostCommand command, const QString &message)
 
 bool MainHostCommands::IsPlainFileName(const QString &name)
 {
-    return !name.isEmpty() && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(u':') &&
-           name != u"." && name != u".." && !name.contains(QChar(0));
+    return !name.isEmpty() && name != u"." && UnsafeNamePart(name).isEmpty();
 }
 
 void MainHostCommands::startTest()
