@@ -211,8 +211,7 @@ void MainHostCommands::setWaveFile(const QString &message)
 {
     const QString name = HostProtocol::WaveFileName(message);
     if (!IsPlainFileName(name)) {
-        m_main.dialogs().Message(&m_main, QStringLiteral("DEBUG:No wave file specified by host"),
-                                 QStringLiteral("Vorlix Player"), Dialogs::Icon::None, Dialogs::Ok);
+        m_main.ShowHostBox(QStringLiteral("DEBUG:No wave file specified by host"), false);
         return;
     }
     m_main.setCurrentWaveFile(name);

@@ -446,6 +446,23 @@ void TfmMain::sendUnsentCalls()
         QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
 }
 
+void TfmMain::ShowHostBox(const QString &text, bool error)
+{
+    // One box at a time for what the host's commands raise: while one is
+    // open, later ones go to the message panel, so a run of failing commands
+    // leaves no pile of boxes to clear during a test.
+    if (m_hostBoxOpen) {
+        m_ui->pnMessage->setText(text);
+        return;
+    }
+    m_hostBoxOpen = true;
+    if (error)
+        m_dialogs.ShowError(this, text);
+    else
+        m_dialogs.Message(this, text, QStringLiteral("Vorlix Player"), Dialogs::Icon::None, Dialogs::Ok);
+    m_hostBoxOpen = false;
+}
+
 void TfmMain::HandleHostCommand(HostProtocol::HostCommand command, const QString &message)
 {
     m_hostCommands.Handle(command, message);
