@@ -1,5 +1,7 @@
 #include "TempBase.h"
 
+#include "util/StationError.h"
+
 #include <csignal>
 #include <sys/resource.h>
 
@@ -122,4 +124,14 @@ FileSizeLimit::~FileSizeLimit()
     ::getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = rlim_t(m_saved);
     ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+QString StationErrorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const StationError &e) {
+        return e.text();
+    }
+    return QString();
 }

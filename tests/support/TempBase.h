@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 class TempBase
 {
 public:
@@ -44,3 +46,6 @@ private:
 
 // A PCM wave file of the given format and length, filled with a quiet tone.
 QByteArray MakeWave(int sampleRate, int bits, int channels, int milliseconds);
+
+// The text of the StationError that `action` raises; empty when it raises none.
+QString StationErrorOf(const std::function<void()> &action);

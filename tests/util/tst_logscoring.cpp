@@ -4,9 +4,7 @@
 
 #include "TempBase.h"
 #include "util/LogScoring.h"
-#include "util/StationError.h"
 #include "util/TPlayerScore.h"
-#include "util/TextFile.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -38,16 +36,6 @@ TScore LinearScore(const QStringList &checkLines, const QStringList &logLines)
     return score;
 }
 
-QString ErrorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const StationError &e) {
-        return e.text();
-    }
-    return QString();
-}
-
 TPlayerScore Scored(const QString &fileName, int calls, int chars, const QString &folder = "/x/")
 {
     TPlayerScore record(fileName, folder);
@@ -69,15 +57,15 @@ private slots:
     void matchingRuleAndMissingFiles()
     {
         const QStringList check{"K1ABC", "DL1XYZ", "W1AW ", " G4ABC", "OZ\u00d81A"};
-        // Any line end is read, and a final line end adds no empty line.
+        // Any line end is read, and a final line end adds no empty line; the
+        // repeat counts twice (and tells the check list from the log).
         m_base.Write("mixed.txt", "K1ABC\rDL1XYZ\nG4XYZ\r\n");
-        m_base.Write("mixed.log", "g4xyz\rdl1xyz\r\nk1abc\n\n");
-        QCOMPARE(ScoreLog(m_base.file("mixed.txt"), m_base.file("mixed.log")), (TScore{3, 16}));
+        m_base.Write("mixed.log", "g4xyz\rdl1xyz\r\nk1abc\nK1ABC\n\n");
+        QCOMPARE(ScoreLog(m_base.file("mixed.txt"), m_base.file("mixed.log")), (TScore{4, 21}));
         // Check-list lines stand as they are: a blank around one matches no
         // trimmed log line; an empty one matches blank log lines.
         QCOMPARE(ScoreLines(CheckList(check), {"W1AW", "W1AW ", "G4ABC", " G4ABC", "", " "}), (TScore{0, 0}));
         QCOMPARE(ScoreLines(CheckList({"K1ABC", "", "W1AW"}), {"", "  ", "K1ABC"}), (TScore{3, 5}));
-        QVERIFY(!CheckList(check).contains(u""));
 
         // A record whose log has gone keeps its old score; any missing file raises.
         m_base.WriteLines("present.txt", {"K1ABC"});
@@ -88,7 +76,7 @@ private slots:
                  {[&] { CheckList::Load(m_base.file("absent.txt")); }, m_base.file("absent.txt")},
                  {[&] { ScoreLog(m_base.file("present.txt"), m_base.path()); }, m_base.path()},
                  {[&] { record.Score(m_base.file("present.txt")); }, m_base.file("absent.log")}})
-            QCOMPARE(ErrorOf(action), "Cannot open file " + missing);
+            QCOMPARE(StationErrorOf(action), "Cannot open file " + missing);
         QVERIFY(record.calls == 3 && record.chars == 9);
         QCOMPARE(ScoreText(TScore{12, 30}), QStringLiteral("Correct calls/chars=12/30"));
         QCOMPARE(ScoreText(TScore{123456, 7654321}), QStringLiteral("Correct calls/chars=123456/765"));
@@ -164,14 +152,6 @@ private slots:
             const TScore expected = LinearScore(check, log);
             correctSeen += expected.calls;
             QCOMPARE(ScoreLines(CheckList(check), log), expected);
-            if (round % 20 == 0) {
-                // Through the files as well, read back the way the station reads.
-                m_base.WriteLines("random.txt", check);
-                m_base.WriteLines("random.log", log);
-                QCOMPARE(ScoreLog(m_base.file("random.txt"), m_base.file("random.log")),
-                         LinearScore(TextFile::readLines(m_base.file("random.txt")),
-                                     TextFile::readLines(m_base.file("random.log"))));
-            }
         }
         QVERIFY(correctSeen > 1000); // the data really exercised matches
     }
