@@ -16,46 +16,38 @@ private slots:
         TempBase base;
         base.Write("p.wav", "x");
         base.Write("p.txt", "K5XX");
-
-        TWaveSourcePair four("VORLIX_WAVESOURCE_PRACTICE=p.wav,p.txt,Case One", base.path());
-        QVERIFY(four.available());
-        QCOMPARE(four.testCaseName(), QStringLiteral("Case One"));
-        QCOMPARE(four.winner(), QStringLiteral("N/A"));
-        QCOMPARE(four.winningScore(), QStringLiteral("N/A"));
-        QCOMPARE(four.averageScore(), QStringLiteral("N/A"));
-        QCOMPARE(four.wavePath(), base.file("p.wav"));
-        QCOMPARE(four.callsPath(), base.file("p.txt"));
-
-        TWaveSourcePair gaps("VORLIX_WAVESOURCE_DEMO==p.wav,,p.txt,,Demo,W1AW,12345,99", base.path());
-        QVERIFY(gaps.available());
-        QCOMPARE(gaps.waveName(), QStringLiteral("p.wav"));
-        QCOMPARE(gaps.callsName(), QStringLiteral("p.txt"));
-        QCOMPARE(gaps.winner(), QStringLiteral("W1AW"));
-        QCOMPARE(gaps.winningScore(), QStringLiteral("1234"));
-        QCOMPARE(gaps.averageScore(), QStringLiteral("99"));
-
-        QVERIFY(!TWaveSourcePair("vorlix_wavesource_practice=p.wav,p.txt,X", base.path()).available());
-        QVERIFY(!TWaveSourcePair("VORLIX_WAVESOURCE_PRACTICE=p.wav", base.path()).available());
-        QVERIFY(!TWaveSourcePair("VORLIX_WAVESOURCE_PRACTICE=p.wav,missing.txt,X", base.path()).available());
-        QVERIFY(!TWaveSourcePair("", base.path()).available());
-
-        // Letter case of file names and trailing blanks do not matter; the
-        // case name is matched without regard to case.
-        TWaveSourcePair cased("VORLIX_WAVESOURCE_PRACTICE=P.WAV  ,P.Txt,Lakemont 2012", base.path());
-        QVERIFY(cased.available());
-        QCOMPARE(cased.wavePath(), base.file("p.wav"));
-        QVERIFY(cased.caseNameMatches(u"LAKEMONT 2012"));
-        QVERIFY(cased.waveNameMatches(u"p.wav"));
+        // Available or not, the wave and calls names and paths, the case, the winner and the two scores.
+        auto parsed = [&](const QString &line) {
+            const TWaveSourcePair s(line, base.path());
+            const QString available = s.available() ? "yes" : "no";
+            return QStringList{available,    s.waveName(),     s.callsName(),
+                               s.wavePath(), s.callsPath(),    s.testCaseName(),
+                               s.winner(),   s.winningScore(), s.averageScore()};
+        };
+        const QString on = "VORLIX_WAVESOURCE_PRACTICE=", wav = base.file("p.wav"), txt = base.file("p.txt");
+        const QString n260(260, u'n'), n300(300, u'n'), longPath = (base.path() + '/' + n300).left(260);
+        const QStringList none{"no", "", "", "", "", "", "N/A", "N/A", "N/A"};
+        // Letter case of file names and trailing blanks do not matter; a run of
+        // separators counts as one; every field is cut to its length.
+        const QList<QPair<QString, QStringList>> rows = {
+            {on + "p.wav,p.txt,Case One",
+             {"yes", "p.wav", "p.txt", wav, txt, "Case One", "N/A", "N/A", "N/A"}},
+            {"VORLIX_WAVESOURCE_DEMO==p.wav,,p.txt,,Demo,W1AW,12345,99",
+             {"yes", "p.wav", "p.txt", wav, txt, "Demo", "W1AW", "1234", "99"}},
+            {on + "P.WAV  ,P.Txt,Lakemont 2012",
+             {"yes", "P.WAV", "P.Txt", wav, txt, "Lakemont 2012", "N/A", "N/A", "N/A"}},
+            {on + "p.wav,missing.txt,X",
+             {"no", "p.wav", "missing.txt", wav, base.file("missing.txt"), "X", "N/A", "N/A", "N/A"}},
+            {on + n300 + "," + n300 + "," + n300 + "," + QString(60, u'w'),
+             {"no", n260, n260, longPath, longPath, n260, QString(50, u'w'), "N/A", "N/A"}},
+            {"vorlix_wavesource_practice=p.wav,p.txt,X", none},
+            {on + "p.wav", none},
+            {"", none}};
+        for (const auto &[line, fields] : rows)
+            QCOMPARE(parsed(line), fields);
+        const TWaveSourcePair cased(on + "P.WAV  ,P.Txt,Lakemont 2012", base.path());
+        QVERIFY(cased.caseNameMatches(u"LAKEMONT 2012") && cased.waveNameMatches(u"p.wav"));
         QVERIFY(!cased.caseNameMatches(u"Lakemont 2013"));
-
-        const QString longName(300, u'n');
-        TWaveSourcePair longLine("VORLIX_WAVESOURCE_PRACTICE=" + longName + "," + longName + "," + longName +
-                                     "," + QString(60, u'w'),
-                                 base.path());
-        QCOMPARE(longLine.waveName().size(), 260);
-        QCOMPARE(longLine.testCaseName().size(), 260);
-        QCOMPARE(longLine.winner().size(), 50);
-        QVERIFY(!longLine.available());
     }
 
     void preparingCallsFiles()
@@ -85,16 +77,7 @@ private slots:
         QCOMPARE(base.Read("q.txt"), QByteArray("b\r\na\r\n"));
 
         // A calls file saved as "Unicode" is read as text, never scrambled.
-        base.Write("u.txt", QByteArray("\xFF\xFE"
-                                       "W\0"
-                                       "1\0"
-                                       "\r\0"
-                                       "\n\0"
-                                       "K\0"
-                                       "5\0"
-                                       "\r\0"
-                                       "\n\0",
-                                       18));
+        base.Write("u.txt", QByteArray::fromHex("fffe570031000d000a004b0035000d000a00")); // W1, K5
         TWaveSourcePair unicode("VORLIX_WAVESOURCE_PRACTICE=p.wav,u.txt,X", base.path());
         QVERIFY(unicode.PrepareCallsFile());
         QCOMPARE(base.Read("u.txt"), QByteArray("K5\r\nW1\r\n"));
