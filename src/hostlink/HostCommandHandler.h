@@ -1,8 +1,8 @@
 #pragma once
 // What the connection window needs from the window above it (the main
-// window): the host commands that act on the session, whether the station is
-// in a local mode (standalone or practice, where the health check rests), and
-// the news that the link was dropped for silence.
+// window): the host commands that act on the session, the failures they
+// raise, whether the station is in a local mode (standalone or practice, where
+// the health check rests), and the news that the link was dropped for silence.
 
 #include "hostlink/HostProtocol.h"
 
@@ -18,6 +18,12 @@ public:
     // arrives after the connection window has reset the link). `message` is
     // the whole message, keyword included, without its leading semicolon.
     virtual void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) = 0;
+
+    // A failure (StationError) raised while a host message was handled; its
+    // text. It ended that message only: the messages after it are handled.
+    // A host may send many failing commands during a test, so the player must
+    // not be left a box to close for each of them.
+    virtual void ReportHostProblem(const QString &text) = 0;
 
     // Standalone or practice mode is selected.
     virtual bool IsLocalMode() const = 0;

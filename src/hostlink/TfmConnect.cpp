@@ -320,8 +320,7 @@ void TfmConnect::HaldenClientSocketRead()
             return; // no colon anywhere: ignored whole
         m_hostMessages = messages;
         // Walk the local copy: a message box opened by a handler lets another
-        // read event refill HostMessages meanwhile. A failure in a handler
-        // ends the whole block.
+        // read event refill HostMessages meanwhile.
         for (const QString &message : std::as_const(messages)) {
             if (!HandleHostMessage(message))
                 break;
@@ -337,36 +336,46 @@ void TfmConnect::HaldenClientSocketRead()
 bool TfmConnect::HandleHostMessage(const QString &message)
 {
     const HostCommand command = MatchHostCommand(message);
-    switch (command) {
-    case HostCommand::None:
-        return true;
-    case HostCommand::HealthCheck:
-        m_lastHeard = m_clock.now();
-        // An answer to a link that is already gone has no one to go to.
-        if (m_connected)
-            SendToHost(ClientAliveMessage());
-        return true;
-    case HostCommand::PositionAccepted:
-        SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position Assigned"), GoodColour());
-        m_positionAssigned = true;
-        return true;
-    case HostCommand::PositionRejected:
-        SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position already in use "), BadColour());
-        m_positionAssigned = false;
-        return true;
-    case HostCommand::PerformDisconnect:
-        ResetToDisconnected();
-        m_ui->bnConnect->setText(QStringLiteral("Connect"));
-        m_ui->bnConnect->setEnabled(true);
-        SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
+    try {
+        switch (command) {
+        case HostCommand::None:
+            break;
+        case HostCommand::HealthCheck:
+            m_lastHeard = m_clock.now();
+            // An answer to a link that is already gone has no one to go to.
+            if (m_connected)
+                SendToHost(ClientAliveMessage());
+            break;
+        case HostCommand::PositionAccepted:
+            SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position Assigned"), GoodColour());
+            m_positionAssigned = true;
+            break;
+        case HostCommand::PositionRejected:
+            SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position already in use "), BadColour());
+            m_positionAssigned = false;
+            break;
+        case HostCommand::PerformDisconnect:
+            ResetToDisconnected();
+            m_ui->bnConnect->setText(QStringLiteral("Connect"));
+            m_ui->bnConnect->setEnabled(true);
+            SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
+            if (m_handler)
+                m_handler->HandleHostCommand(command, message);
+            break;
+        default:
+            if (m_handler)
+                m_handler->HandleHostCommand(command, message);
+            break;
+        }
+    } catch (const StationError &e) {
+        // A failure ends this message's handling only. The main window says
+        // it in a way that does not pile up a box per failing command.
         if (m_handler)
-            m_handler->HandleHostCommand(command, message);
-        // The session is over and the socket closed: what the host sent after
-        // it in the same block belongs to no link.
-        return false;
-    default:
-        if (m_handler)
-            m_handler->HandleHostCommand(command, message);
-        return true;
+            m_handler->ReportHostProblem(e.text());
+        else
+            m_dialogs.ShowError(BoxParent(), e.text());
     }
+    // The session is over and the socket closed: what the host sent after it
+    // in the same block belongs to no link.
+    return command != HostCommand::PerformDisconnect;
 }

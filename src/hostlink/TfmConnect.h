@@ -96,7 +96,7 @@ protected:
 
 private:
     // Handles one host message; false when the rest of the block must not be
-    // handled (the host ended the session).
+    // handled (the host ended the session). A failure ends that message only.
     bool HandleHostMessage(const QString &message);
     void SetPanel(QLabel *panel, const QString &text, const QColor &background);
     void CloseSocket();
