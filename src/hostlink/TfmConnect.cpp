@@ -111,6 +111,10 @@ void TfmConnect::SendToHost(const QString &text)
         ShowRefusal(QStringLiteral("MSG FAILED:Client is not connected to host"));
         return;
     }
+    // Between the socket's end and the end of the link (messages received
+    // before it are still being handled) a write has nowhere to go.
+    if (HaldenClientSocket.state() != QAbstractSocket::ConnectedState)
+        return;
     HaldenClientSocket.write(EncodeWire(text));
     HaldenClientSocket.flush();
 }
@@ -122,8 +126,16 @@ void TfmConnect::RequestDisconnect()
 
 // ---- Link state --------------------------------------------------------------
 
+void TfmConnect::DropReceived()
+{
+    m_pendingMessages.clear();
+    m_linkEnded = false;
+}
+
 void TfmConnect::CloseSocket()
 {
+    // Nothing of the old link is handled any more.
+    DropReceived();
     // Hand what is already queued to the system, then let go at once: a
     // half-closed socket waiting for a dead host must not block the next
     // connect.
@@ -292,48 +304,85 @@ void TfmConnect::HaldenClientSocketConnect()
 
 void TfmConnect::HaldenClientSocketDisconnect()
 {
-    m_dialogs.Guarded(this, [&] {
-        HaldenClientSocket.close();
-        m_ui->bnConnect->setEnabled(true);
-        m_ui->ebHostPort->setEnabled(true);
-        m_ui->ebHostAddress->setEnabled(true);
-        m_ui->bnDisconnect->setEnabled(false);
-        m_connected = false;
-        SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
-    });
+    m_dialogs.Guarded(this, [&] { SocketGone(); });
 }
 
 void TfmConnect::HaldenClientSocketError(QAbstractSocket::SocketError)
 {
-    // Silent: the health check returns the window to Step 1 later.
+    // A failed connect attempt is silent: the health check returns the window
+    // to Step 1 later. An error on a link that is up ends it as the host's
+    // close does (the disconnect event that may follow finds it ending).
+    if (m_connected)
+        m_dialogs.Guarded(this, [&] { SocketGone(); });
+}
+
+void TfmConnect::SocketGone()
+{
+    // What the host sent before it went is handled first, while the link
+    // still counts as up, then the link ends.
+    m_linkEnded = true;
+    if (m_pendingMessages.isEmpty())
+        EndLink();
+    else
+        QueueHandling();
+}
+
+void TfmConnect::EndLink()
+{
+    m_linkEnded = false;
     m_connected = false;
+    HaldenClientSocket.close();
+    m_ui->bnConnect->setEnabled(true);
+    m_ui->ebHostPort->setEnabled(true);
+    m_ui->ebHostAddress->setEnabled(true);
+    m_ui->bnDisconnect->setEnabled(false);
+    SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
+    // The position panel is left as it was.
 }
 
 void TfmConnect::HaldenClientSocketRead()
 {
-    m_rereadQueued = false;
-    m_dialogs.Guarded(this, [&] {
-        // Everything the socket holds now is one block; nothing carries over.
-        const QByteArray block = HaldenClientSocket.readAll();
-        QStringList messages = SplitHostMessages(DecodeWire(block));
-        if (messages.isEmpty())
-            return; // no colon anywhere: ignored whole
+    // Only the bytes are taken here; the messages are handed on by a queued
+    // step, never inside this event (see the top of TfmConnect.h).
+    // Everything the socket holds now is one block; nothing carries over.
+    const QStringList messages = SplitHostMessages(DecodeWire(HaldenClientSocket.readAll()));
+    if (!messages.isEmpty())
         m_hostMessages = messages;
-        // Walk the local copy: a message box opened by a handler lets another
-        // read event refill HostMessages meanwhile.
-        for (const QString &message : std::as_const(messages)) {
-            if (!HandleHostMessage(message))
-                break;
-        }
-    });
-    // Bytes that came while a handler had a box open raise no new read event.
-    if (!m_rereadQueued && HaldenClientSocket.bytesAvailable() > 0) {
-        m_rereadQueued = true;
-        QMetaObject::invokeMethod(this, &TfmConnect::HaldenClientSocketRead, Qt::QueuedConnection);
-    }
+    Enqueue(messages);
 }
 
-bool TfmConnect::HandleHostMessage(const QString &message)
+void TfmConnect::Enqueue(const QStringList &messages)
+{
+    if (messages.isEmpty())
+        return;
+    m_pendingMessages += messages;
+    QueueHandling();
+}
+
+void TfmConnect::QueueHandling()
+{
+    if (m_handlingQueued)
+        return;
+    m_handlingQueued = true;
+    QMetaObject::invokeMethod(this, &TfmConnect::HandlePendingMessages, Qt::QueuedConnection);
+}
+
+void TfmConnect::HandlePendingMessages()
+{
+    m_handlingQueued = false;
+    while (!m_pendingMessages.isEmpty()) {
+        // Taken before it is handled, so that a step run in a box's event loop
+        // goes on with the messages behind it and never repeats this one.
+        const QString message = m_pendingMessages.takeFirst();
+        if (!m_pendingMessages.isEmpty() || m_linkEnded)
+            QueueHandling(); // runs only if this handler opens a box
+        HandleHostMessage(message);
+    }
+    if (m_linkEnded)
+        m_dialogs.Guarded(this, [&] { EndLink(); });
+}
+
+void TfmConnect::HandleHostMessage(const QString &message)
 {
     const HostCommand command = MatchHostCommand(message);
     try {
@@ -355,6 +404,8 @@ bool TfmConnect::HandleHostMessage(const QString &message)
             m_positionAssigned = false;
             break;
         case HostCommand::PerformDisconnect:
+            // The session is over and the socket closed: what the host sent
+            // after it belongs to no link, and is dropped with it.
             ResetToDisconnected();
             m_ui->bnConnect->setText(QStringLiteral("Connect"));
             m_ui->bnConnect->setEnabled(true);
@@ -375,7 +426,4 @@ bool TfmConnect::HandleHostMessage(const QString &message)
         else
             m_dialogs.ShowError(BoxParent(), e.text());
     }
-    // The session is over and the socket closed: what the host sent after it
-    // in the same block belongs to no link.
-    return command != HostCommand::PerformDisconnect;
 }

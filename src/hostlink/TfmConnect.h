@@ -2,12 +2,19 @@
 // The connection window. It owns the station's TCP link to the competition
 // host: connecting in two steps (address and port, then an operating
 // position), the settings file that remembers them, the health check that
-// drops a silent link, and the read event that cuts each received block into
-// host messages. The link commands (HEALTH_CHECK, POSITION_ACCEPTED,
-// POSITION_REJECTED and the link half of PERFORM_DISCONNECT) are handled here;
-// every other command goes, in order, to the HostCommandHandler (the main
-// window). The window is created once, hidden, and its socket and timer work
-// whether it is shown or not.
+// drops a silent link, and the reading of host messages. The link commands
+// (HEALTH_CHECK, POSITION_ACCEPTED, POSITION_REJECTED and the link half of
+// PERFORM_DISCONNECT) are handled here; every other command goes, in order, to
+// the HostCommandHandler (the main window). The window is created once,
+// hidden, and its socket and timer work whether it is shown or not.
+//
+// Reading never handles a message inside the socket's read event: a box that
+// a handler opened there would stop every further read event until it closed
+// (Qt does not raise readyRead again while a slot on it runs). The read event
+// only turns bytes into whole messages and queues them; a queued step hands
+// them on one at a time, in order. When a handler opens a box, the next step
+// runs in the box's event loop and goes on with the messages behind it, so
+// the host is still heard (and HEALTH_CHECK answered) while any box is open.
 
 #include "hostlink/HostProtocol.h"
 
@@ -95,10 +102,21 @@ protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
-    // Handles one host message; false when the rest of the block must not be
-    // handled (the host ended the session). A failure ends that message only.
-    bool HandleHostMessage(const QString &message);
+    // Queues messages for HandlePendingMessages.
+    void Enqueue(const QStringList &messages);
+    void QueueHandling();
+    // Hands the received messages on, one at a time, in order; then ends a
+    // link that the socket reported gone.
+    void HandlePendingMessages();
+    void HandleHostMessage(const QString &message);
+    // The socket reports the link gone (the host closed it, or it failed):
+    // once the messages received before are handled, EndLink.
+    void SocketGone();
+    void EndLink();
+    // Forgets what was received and not yet handled.
+    void DropReceived();
     void SetPanel(QLabel *panel, const QString &text, const QColor &background);
+    // Closes the socket from this side.
     void CloseSocket();
     QWidget *BoxParent();
     void ShowRefusal(const QString &text);
@@ -109,10 +127,12 @@ private:
     HostCommandHandler *m_handler = nullptr;
 
     QStringList m_hostMessages;
+    QStringList m_pendingMessages; // received, not yet handed on, in order
+    bool m_handlingQueued = false;
+    bool m_linkEnded = false; // the socket reported the link gone; EndLink waits
     bool m_connected = false;
     bool m_positionAssigned = false;
     QString m_registeredCall;
     QString m_settingsFileName;
     QDateTime m_lastHeard; // invalid until the first sign of life: long ago
-    bool m_rereadQueued = false;
 };

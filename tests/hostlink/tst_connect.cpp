@@ -30,6 +30,10 @@ public:
     bool local = false;
     int drops = 0;
     HC failOn = HC::None; // raises an error on this command
+    // The main window opens a box on this command (or on its failure) and
+    // `whileBoxOpen` runs in the box's event loop until it closes.
+    HC boxOn = HC::None;
+    std::function<void()> whileBoxOpen;
 
     void HandleHostCommand(HC command, const QString &message) override
     {
@@ -37,11 +41,23 @@ public:
         messages.append(message);
         if (command == failOn)
             throw StationError(QStringLiteral("No MCI device open"));
+        if (command == boxOn)
+            openBox();
     }
-    void ReportHostProblem(const QString &text) override { problems.append(text); }
+    void ReportHostProblem(const QString &text) override
+    {
+        problems.append(text);
+        if (commands.last() == boxOn)
+            openBox();
+    }
     bool IsLocalMode() const override { return local; }
     void LinkDropped() override { ++drops; }
     void clear() { commands.clear(), messages.clear(), problems.clear(); }
+    void openBox()
+    {
+        if (whileBoxOpen)
+            std::exchange(whileBoxOpen, nullptr)();
+    }
 };
 
 // One station with its connection window, a settings file and a fake host.
@@ -63,12 +79,15 @@ struct Station
     }
     QString settingsFile() const { return base.file("Vorlix_PRestart.txt"); }
     void writeSettings(const QStringList &lines) const { base.WriteLines("Vorlix_PRestart.txt", lines); }
-    // Runs the event loop until the window has read what the host sent.
+    // Runs the event loop until the window has read what the host sent, then
+    // lets it hand the messages on (a queued step).
     bool sendAndRead(const QByteArray &block)
     {
         QSignalSpy reads(&window.HaldenClientSocket, &QIODevice::readyRead);
         host.send(block);
-        return reads.wait(5000);
+        const bool read = reads.wait(5000);
+        QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+        return read;
     }
 
     // Step 1 and, when an answer is given, step 2 with that answer from the host.
@@ -267,6 +286,29 @@ private slots:
         QVERIFY(s.handler.commands.first() == HC::StartTest && s.handler.commands.last() == HC::ResumeTest);
         QCOMPARE(s.handler.problems, QStringList(20, "No MCI device open"));
         QVERIFY(s.dialogs.shown.isEmpty() && s.window.Connected());
+
+        // While the main window holds a box open (its own, or a failure's),
+        // the messages behind it and those that come meanwhile are handled,
+        // each once and in order, and the health check is answered.
+        for (const HC failing : {HC::None, HC::SetWaveFile}) {
+            s.handler.clear();
+            s.host.clearReceived();
+            s.handler.failOn = failing;
+            s.handler.boxOn = HC::SetWaveFile;
+            bool answered = false, closed = false;
+            s.handler.whileBoxOpen = [&] {
+                answered = s.host.waitForReceived(";CLIENT_ALIVE:");
+                s.host.send(";HEALTH_CHECK:;PAUSE_TEST:");
+                answered = answered && s.host.waitForReceived(";CLIENT_ALIVE:;CLIENT_ALIVE:") &&
+                           QTest::qWaitFor([&] { return s.handler.commands.size() == 3; });
+                closed = true;
+            };
+            s.host.send(";SET_WAVEFILE:;HEALTH_CHECK:;START_TEST:");
+            QTRY_VERIFY(closed);
+            QVERIFY(answered);
+            QCOMPARE(s.handler.commands, (QList<HC>{HC::SetWaveFile, HC::StartTest, HC::PauseTest}));
+            QCOMPARE(s.handler.problems.size(), failing == HC::None ? 0 : 1);
+        }
     }
 
     void hostileHost()
