@@ -68,6 +68,10 @@ TfmConnect::TfmConnect(Dialogs &dialogs, Clock &clock, QWidget *parent)
     tmHealthCheck.setInterval(HealthCheckIntervalMs);
     connect(&tmHealthCheck, &QTimer::timeout, this, &TfmConnect::tmHealthCheckTimer);
     tmHealthCheck.start();
+
+    tmMessageWait.setSingleShot(true);
+    tmMessageWait.setInterval(MessageWaitMs);
+    connect(&tmMessageWait, &QTimer::timeout, this, &TfmConnect::tmMessageWaitTimer);
 }
 
 TfmConnect::~TfmConnect()
@@ -75,6 +79,7 @@ TfmConnect::~TfmConnect()
     // The socket outlives this body: keep its last events away from a window
     // that is going.
     tmHealthCheck.stop();
+    tmMessageWait.stop();
     HaldenClientSocket.disconnect(this);
     HaldenClientSocket.abort();
 }
@@ -128,6 +133,8 @@ void TfmConnect::RequestDisconnect()
 
 void TfmConnect::DropReceived()
 {
+    tmMessageWait.stop();
+    m_assembler.Clear();
     m_pendingMessages.clear();
     m_linkEnded = false;
 }
@@ -318,6 +325,11 @@ void TfmConnect::HaldenClientSocketError(QAbstractSocket::SocketError)
 
 void TfmConnect::SocketGone()
 {
+    // Nothing more comes on this link: a message waiting for its rest is whole
+    // as it stands, and a piece without a colon will never be one.
+    tmMessageWait.stop();
+    m_pendingMessages += m_assembler.Flush();
+    m_assembler.Clear();
     // What the host sent before it went is handled first, while the link
     // still counts as up, then the link ends.
     m_linkEnded = true;
@@ -344,11 +356,19 @@ void TfmConnect::HaldenClientSocketRead()
 {
     // Only the bytes are taken here; the messages are handed on by a queued
     // step, never inside this event (see the top of TfmConnect.h).
-    // Everything the socket holds now is one block; nothing carries over.
-    const QStringList messages = SplitHostMessages(DecodeWire(HaldenClientSocket.readAll()));
+    const QStringList messages = m_assembler.Feed(DecodeWire(HaldenClientSocket.readAll()));
+    if (m_assembler.Waiting())
+        tmMessageWait.start();
+    else
+        tmMessageWait.stop();
     if (!messages.isEmpty())
         m_hostMessages = messages;
     Enqueue(messages);
+}
+
+void TfmConnect::tmMessageWaitTimer()
+{
+    Enqueue(m_assembler.Flush());
 }
 
 void TfmConnect::Enqueue(const QStringList &messages)

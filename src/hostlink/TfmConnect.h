@@ -6,7 +6,7 @@
 // (HEALTH_CHECK, POSITION_ACCEPTED, POSITION_REJECTED and the link half of
 // PERFORM_DISCONNECT) are handled here; every other command goes, in order, to
 // the HostCommandHandler (the main window). The window is created once,
-// hidden, and its socket and timer work whether it is shown or not.
+// hidden, and its socket and timers work whether it is shown or not.
 //
 // Reading never handles a message inside the socket's read event: a box that
 // a handler opened there would stop every further read event until it closed
@@ -44,11 +44,24 @@ public:
 
     Ui::TfmConnect *ui() const { return m_ui.get(); }
 
-    // The window's two components besides its controls.
+    // The window's components besides its controls.
     QTcpSocket HaldenClientSocket;
     QTimer tmHealthCheck; // HealthCheckIntervalMs, running from creation
+    // Single shot, MessageWaitMs: started while a message with fields ends the
+    // last block read, and restarted by every block that continues it; when
+    // it runs out the message is handled as it stands.
+    QTimer tmMessageWait;
 
     static constexpr int HealthCheckIntervalMs = 10000;
+    // How long a message with fields at the end of a block waits for the rest
+    // that the network cut off. A small message's tail arrives late mostly
+    // when the sender's Nagle algorithm holds it until our delayed ACK (40 ms
+    // at the least on Linux) comes back; 100 ms covers that and a busy
+    // machine's scheduling, and stays below what a player notices or a host
+    // waiting for WAVEFILE_STATUS minds. Only SCORE_TEST, START_DEMO,
+    // SET_WAVEFILE and VALIDATE_WAVEFILE ever wait, and only when they are the
+    // last bytes read: a following ';' ends the wait at once.
+    static constexpr int MessageWaitMs = 100;
     static constexpr qint64 HostSilenceLimitMs = 30000; // a drop needs strictly more
 
     // The colours of the two status panels.
@@ -92,6 +105,7 @@ public:
     void HaldenClientSocketDisconnect();
     void HaldenClientSocketRead();
     void HaldenClientSocketError(QAbstractSocket::SocketError error);
+    void tmMessageWaitTimer();
 
     // Closing by any way (Close, Esc, the close box) comes through here.
     void done(int result) override;
@@ -127,6 +141,7 @@ private:
     HostCommandHandler *m_handler = nullptr;
 
     QStringList m_hostMessages;
+    HostProtocol::MessageAssembler m_assembler;
     QStringList m_pendingMessages; // received, not yet handed on, in order
     bool m_handlingQueued = false;
     bool m_linkEnded = false; // the socket reported the link gone; EndLink waits
