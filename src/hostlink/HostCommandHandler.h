@@ -2,7 +2,7 @@
 // What the connection window needs from the window above it (the main
 // window): the host commands that act on the session, the failures they
 // raise, whether the station is in a local mode (standalone or practice, where
-// the health check rests), and the news that the link was dropped for silence.
+// the health check rests), and the news that the link was dropped.
 
 #include "hostlink/HostProtocol.h"
 
@@ -28,6 +28,9 @@ public:
     // Standalone or practice mode is selected.
     virtual bool IsLocalMode() const = 0;
 
-    // The health check dropped the link after the host fell silent.
+    // A link that was up is gone: the host closed it, the socket failed, or
+    // the health check dropped it after the host fell silent. Once per link;
+    // never for a connect attempt that failed, nor for PERFORM_DISCONNECT or
+    // a close from this side. The connection window is back at Step 1.
     virtual void LinkDropped() = 0;
 };

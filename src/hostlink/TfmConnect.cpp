@@ -141,7 +141,9 @@ void TfmConnect::DropReceived()
 
 void TfmConnect::CloseSocket()
 {
-    // Nothing of the old link is handled any more.
+    // Nothing of the old link is handled any more, and its end is no drop:
+    // the disconnect event that abort() raises finds the link already down.
+    m_connected = false;
     DropReceived();
     // Hand what is already queued to the system, then let go at once: a
     // half-closed socket waiting for a dead host must not block the next
@@ -154,7 +156,6 @@ void TfmConnect::CloseSocket()
 void TfmConnect::ResetToDisconnected()
 {
     CloseSocket();
-    m_connected = false;
     m_positionAssigned = false;
     m_ui->bnConnect->setEnabled(true);
     m_ui->ebHostPort->setEnabled(true);
@@ -237,9 +238,11 @@ void TfmConnect::bnConnectClick()
         const quint16 port = PortOf(m_ui->ebHostPort->text());
         m_ui->ebHostPort->setText(QString::number(port));
 
-        // A link or attempt still open gives way to the new one.
+        // A link or attempt still open gives way to the new one, with nothing
+        // left over from it; the new link has no position yet.
         CloseSocket();
-        m_connected = false;
+        m_positionAssigned = false;
+        SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
         // An address that is not IPv4 fails like a refused connect: silently,
         // until the health check returns the window to Step 1.
         if (!address.isNull())
@@ -281,6 +284,9 @@ void TfmConnect::tmHealthCheckTimer()
         if (m_lastHeard.isValid() && m_lastHeard.msecsTo(m_clock.now()) <= HostSilenceLimitMs)
             return;
 
+        // Only a link that was up is reported, and only once: one the socket
+        // already reported gone, or one that never came up, is not.
+        const bool wasUp = m_connected;
         ResetToDisconnected();
         m_ui->bnConnect->setText(QStringLiteral("Connect"));
         SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
@@ -291,7 +297,7 @@ void TfmConnect::tmHealthCheckTimer()
         m_ui->cbPosition->setEnabled(true);
         m_ui->ebHostAddress->setReadOnly(false);
         m_ui->ebHostPort->setReadOnly(false);
-        if (m_handler)
+        if (wasUp && m_handler)
             m_handler->LinkDropped();
     });
 }
@@ -342,6 +348,7 @@ void TfmConnect::SocketGone()
 void TfmConnect::EndLink()
 {
     m_linkEnded = false;
+    const bool wasUp = m_connected;
     m_connected = false;
     HaldenClientSocket.close();
     m_ui->bnConnect->setEnabled(true);
@@ -349,7 +356,9 @@ void TfmConnect::EndLink()
     m_ui->ebHostAddress->setEnabled(true);
     m_ui->bnDisconnect->setEnabled(false);
     SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
-    // The position panel is left as it was.
+    // The position panel is left as it was; the main window hears at once.
+    if (wasUp && m_handler)
+        m_handler->LinkDropped();
 }
 
 void TfmConnect::HaldenClientSocketRead()

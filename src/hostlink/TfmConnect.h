@@ -130,7 +130,7 @@ private:
     // Forgets what was received and not yet handled.
     void DropReceived();
     void SetPanel(QLabel *panel, const QString &text, const QColor &background);
-    // Closes the socket from this side.
+    // Closes the socket from this side: no drop of the link to report.
     void CloseSocket();
     QWidget *BoxParent();
     void ShowRefusal(const QString &text);

@@ -19,13 +19,13 @@ using HC = HostCommand;
 
 namespace {
 
-// Stands in for the main window: records the commands and failures handed
-// to it.
+// Stands in for the main window: records the commands, failures and drops
+// handed to it.
 class RecordingHandler : public HostCommandHandler
 {
 public:
     QList<HC> commands;
-    QStringList messages;
+    QStringList messages; // and "(dropped)" where the link dropped
     QStringList problems;
     bool local = false;
     int drops = 0;
@@ -51,7 +51,7 @@ public:
             openBox();
     }
     bool IsLocalMode() const override { return local; }
-    void LinkDropped() override { ++drops; }
+    void LinkDropped() override { ++drops, messages.append("(dropped)"); }
     void clear() { commands.clear(), messages.clear(), problems.clear(); }
     void openBox()
     {
@@ -235,6 +235,22 @@ private slots:
         s.window.tmHealthCheckTimer();
         QVERIFY(s.linkReset());
         QCOMPARE(s.handler.drops, 1);
+        // Reported once; a connect attempt that fails is no drop, not even
+        // when the health check resets it.
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost));
+        const quint16 port = gone.serverPort();
+        gone.close();
+        s.writeSettings({"HOST_ADDRESS=127.0.0.1", "HOST_PORT_NUMBER=" + QString::number(port),
+                         "PLAYER_POSITION=Position 3"});
+        s.window.FormActivate();
+        QSignalSpy failed(&s.window.HaldenClientSocket, &QAbstractSocket::errorOccurred);
+        s.window.bnConnectClick();
+        QVERIFY(failed.wait(5000));
+        s.clock.advanceSecs(31);
+        s.window.tmHealthCheckTimer();
+        QVERIFY(s.ui.bnConnect->isEnabled());
+        QCOMPARE(s.handler.drops, 1);
 
         // Not connected: sending shows the failure and nothing leaves.
         s.host.clearReceived();
@@ -247,25 +263,30 @@ private slots:
     void hostEndsTheLink()
     {
         // The host closing the socket: what it sent before is handled first (a
-        // message waiting for its fields as it stands), then the link ends.
-        // The position panel is left as it was.
+        // message waiting for its fields as it stands), then the main window
+        // hears of the drop at once. The position panel is left as it was.
         Station s;
         QVERIFY(s.connect(";POSITION_ACCEPTED:"));
         s.host.send(";PLAYER_ACCEPTED:;SCORE_TEST:57");
         s.host.closeClient();
-        QTRY_VERIFY(!s.window.Connected());
-        QCOMPARE(s.handler.messages, (QStringList{"PLAYER_ACCEPTED:", "SCORE_TEST:57"}));
+        QTRY_COMPARE(s.handler.drops, 1);
+        QCOMPARE(s.handler.messages, (QStringList{"PLAYER_ACCEPTED:", "SCORE_TEST:57", "(dropped)"}));
         QVERIFY(!s.window.Connected() && s.ui.bnConnect->isEnabled() && !s.ui.bnDisconnect->isEnabled());
         QCOMPARE(s.ui.pnStatus->text(), QStringLiteral("Disconnected"));
         QCOMPARE(s.ui.pnPositionStatus->text(), QStringLiteral("Position Assigned"));
         QCOMPARE(s.ui.bnConnect->text(), QStringLiteral("Step 1. Connect"));
 
-        // A piece cut before its colon dies with its link.
+        // Step 1 again: a new link without a position. A piece cut before its
+        // colon dies with its link, and the drop is not reported again.
         s.handler.clear();
         QVERIFY(s.connect());
+        QVERIFY(!s.window.PositionAssigned());
+        QCOMPARE(s.ui.pnPositionStatus->text(), QStringLiteral("Position Unassigned"));
         QVERIFY(s.sendAndRead(";SCORE_TE"));
         s.host.closeClient();
-        QTRY_VERIFY(!s.window.Connected());
+        QTRY_COMPARE(s.handler.drops, 2);
+        s.clock.advanceSecs(31);
+        s.window.tmHealthCheckTimer();
         QVERIFY(s.connect());
         s.host.send("ST:9;START_TEST:"); // the first bytes of the new link
         QTRY_VERIFY(!s.handler.commands.isEmpty());
@@ -276,7 +297,7 @@ private slots:
         s.host.send(";RESET_TEST:;PERFORM_DISCONNECT:;HEALTH_CHECK:;START_TEST:");
         QTRY_VERIFY(!s.window.Connected());
         QCOMPARE(s.handler.commands, (QList<HC>{HC::ResetTest, HC::PerformDisconnect}));
-        QVERIFY(s.linkReset() && s.handler.drops == 0);
+        QVERIFY(s.linkReset() && s.handler.drops == 2);
     }
 
     void messagesHandedOnInOrder()
