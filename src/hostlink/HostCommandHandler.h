@@ -1,8 +1,8 @@
 #pragma once
 // What the connection window needs from the window above it (the main
-// window): the host commands that act on the session, whether the station is
-// in a local mode (standalone or practice, where the health check rests), and
-// the news that the link was dropped for silence.
+// window): the host commands that act on the session, the failures they
+// raise, whether the station is in a local mode (standalone or practice, where
+// the health check rests), and the news that the link was dropped.
 
 #include "hostlink/HostProtocol.h"
 
@@ -19,9 +19,18 @@ public:
     // the whole message, keyword included, without its leading semicolon.
     virtual void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) = 0;
 
+    // A failure (StationError) raised while a host message was handled; its
+    // text. It ended that message only: the messages after it are handled.
+    // A host may send many failing commands during a test, so the player must
+    // not be left a box to close for each of them.
+    virtual void ReportHostProblem(const QString &text) = 0;
+
     // Standalone or practice mode is selected.
     virtual bool IsLocalMode() const = 0;
 
-    // The health check dropped the link after the host fell silent.
+    // A link that was up is gone: the host closed it, the socket failed, or
+    // the health check dropped it after the host fell silent. Once per link;
+    // never for a connect attempt that failed, nor for PERFORM_DISCONNECT or
+    // a close from this side. The connection window is back at Step 1.
     virtual void LinkDropped() = 0;
 };

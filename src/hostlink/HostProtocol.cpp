@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace HostProtocol {
 
@@ -160,6 +161,73 @@ QStringList SplitHostMessages(QStringView block)
         begin = end + 1;
     }
     return messages;
+}
+
+bool TakesFields(HostCommand command)
+{
+    return command == HostCommand::ScoreTest || command == HostCommand::StartDemo ||
+           command == HostCommand::SetWaveFile || command == HostCommand::ValidateWaveFile;
+}
+
+QStringList MessageAssembler::Feed(QStringView block)
+{
+    QStringList messages;
+    if (m_skipping) {
+        const qsizetype semicolon = block.indexOf(u';');
+        if (semicolon < 0)
+            return messages;
+        block = block.sliced(semicolon);
+        m_skipping = false;
+    }
+    // What was kept goes in front of the block: bytes that do not begin with
+    // ';' continue it, and a ';' makes it a whole piece.
+    m_waiting = false;
+    QString joined;
+    if (!m_tail.isEmpty()) {
+        joined = std::exchange(m_tail, QString());
+        joined += block;
+    }
+    const QStringView text = joined.isNull() ? block : QStringView(joined);
+
+    const qsizetype last = text.lastIndexOf(u';');
+    if (last > 0)
+        messages += SplitHostMessages(text.first(last));
+    Keep(text.sliced(last + 1), messages);
+    return messages;
+}
+
+void MessageAssembler::Keep(QStringView tail, QStringList &messages)
+{
+    if (tail.isEmpty())
+        return;
+    const bool hasColon = tail.contains(u':');
+    if (hasColon && !TakesFields(MatchHostCommand(tail))) {
+        messages.append(tail.toString()); // whole: nothing after its colon counts
+        return;
+    }
+    if (tail.size() > CarryLimit) {
+        if (hasColon)
+            messages.append(tail.toString());
+        m_skipping = true;
+        return;
+    }
+    m_tail = tail.toString();
+    m_waiting = hasColon;
+}
+
+QStringList MessageAssembler::Flush()
+{
+    if (!m_waiting)
+        return {};
+    m_waiting = false;
+    return {std::exchange(m_tail, QString())};
+}
+
+void MessageAssembler::Clear()
+{
+    m_tail.clear();
+    m_waiting = false;
+    m_skipping = false;
 }
 
 HostCommand MatchHostCommand(QStringView message)

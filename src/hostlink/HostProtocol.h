@@ -46,14 +46,30 @@
 //     VALIDATE_WAVEFILE:name  (likewise; answered with WAVEFILE_STATUS)
 //     PLAY_WELCOME:
 //
-// Receiving. All bytes read at one time form a block; blocks are independent
-// and nothing is carried over to the next read. A block without any colon is
-// ignored whole. Otherwise it is cut at every ';'; empty pieces yield nothing,
-// pieces without a colon are dropped, and every other piece is a message, in
-// order. Text before the first ';' is a message like any other. A message is a
-// command when it begins with a keyword and its colon; anything else, and any
-// text after the colon of a command without fields, is ignored. A message cut
-// in two by the network is handled through its first part only.
+// Receiving. All bytes read at one time form a block. A block is cut at every
+// ';'; empty pieces yield nothing, pieces without a colon are dropped, and
+// every other piece is a message, in order. Text before the first ';' is a
+// message like any other. A message is a command when it begins with a keyword
+// and its colon; anything else, and any text after the colon of a command
+// without fields, is ignored.
+//
+// Every piece that a ';' ends is whole, whatever came before or comes after,
+// so whole messages are read block by block. Only the last piece of a block
+// (not followed by ';') may be a message the network cut in two, and it is
+// mended as far as the grammar can tell (MessageAssembler):
+//   - without a colon yet, it cannot be a message: it is carried and put in
+//     front of the next block (";HEALTH_CH" + "ECK:" is HEALTH_CHECK:);
+//   - a command without fields is whole once its colon is there, and is
+//     handled at once (START_TEST: never waits);
+//   - a command with fields (SCORE_TEST, START_DEMO, SET_WAVEFILE,
+//     VALIDATE_WAVEFILE) may still be missing the end of its fields: it waits
+//     a moment for more bytes. Bytes that come within it and do not begin
+//     with ';' continue it (";SET_WAVEFILE:Welco" + "me.wav"); bytes that begin
+//     with ';', the end of the moment or the end of the link make it whole as
+//     it stands.
+// A carried piece or waiting message longer than MessageAssembler::CarryLimit
+// is no message of the host's: it is given up (a waiting message is handled
+// as it stands) and the rest of it, up to the next ';', is skipped.
 //
 // Fields of a host message: the message is cut at every colon and comma (at
 // colons only for SET_WAVEFILE and VALIDATE_WAVEFILE); a run of separators
@@ -172,6 +188,41 @@ FieldSeparators FieldSeparatorsFor(HostCommand command);
 // takes the separators of the message's own command.
 QString ExtractField(QStringView message, int fieldNumber, qsizetype limit);
 QString ExtractField(QStringView message, int fieldNumber, qsizetype limit, FieldSeparators separators);
+
+// The commands whose fields a message cut by the network may lack: SCORE_TEST,
+// START_DEMO, SET_WAVEFILE and VALIDATE_WAVEFILE.
+bool TakesFields(HostCommand command);
+
+// Reads the stream of blocks from one link and gives back whole messages, in
+// order, mending a message that the network cut at the end of a block (see
+// Receiving above). Plain state, no timer: whoever drives it waits the moment
+// while Waiting() and then calls Flush().
+class MessageAssembler
+{
+public:
+    // The longest piece kept for the next block. The host's longest message
+    // is a wave-file name of WaveFileNameLimit characters with its keyword.
+    static constexpr qsizetype CarryLimit = 4096;
+
+    // The next block read; returns the messages it completes, in order.
+    QStringList Feed(QStringView block);
+    // A message with fields ends the last block and waits for its rest.
+    bool Waiting() const { return m_waiting; }
+    // The moment is over: the waiting message as it stands (none when no
+    // message waits; a piece without a colon stays carried).
+    QStringList Flush();
+    // The link is gone: forgets everything kept for the next block.
+    void Clear();
+    // The text kept for the next block: a carried piece or a waiting message.
+    QStringView Unfinished() const { return m_tail; }
+
+private:
+    void Keep(QStringView tail, QStringList &messages);
+
+    QString m_tail;
+    bool m_waiting = false;
+    bool m_skipping = false; // the rest of an over-long piece, up to the next ';'
+};
 
 // SCORE_TEST: the player's final result.
 inline constexpr qsizetype ScoreLimit = 4;

@@ -68,6 +68,10 @@ TfmConnect::TfmConnect(Dialogs &dialogs, Clock &clock, QWidget *parent)
     tmHealthCheck.setInterval(HealthCheckIntervalMs);
     connect(&tmHealthCheck, &QTimer::timeout, this, &TfmConnect::tmHealthCheckTimer);
     tmHealthCheck.start();
+
+    tmMessageWait.setSingleShot(true);
+    tmMessageWait.setInterval(MessageWaitMs);
+    connect(&tmMessageWait, &QTimer::timeout, this, &TfmConnect::tmMessageWaitTimer);
 }
 
 TfmConnect::~TfmConnect()
@@ -75,6 +79,7 @@ TfmConnect::~TfmConnect()
     // The socket outlives this body: keep its last events away from a window
     // that is going.
     tmHealthCheck.stop();
+    tmMessageWait.stop();
     HaldenClientSocket.disconnect(this);
     HaldenClientSocket.abort();
 }
@@ -111,6 +116,10 @@ void TfmConnect::SendToHost(const QString &text)
         ShowRefusal(QStringLiteral("MSG FAILED:Client is not connected to host"));
         return;
     }
+    // Between the socket's end and the end of the link (messages received
+    // before it are still being handled) a write has nowhere to go.
+    if (HaldenClientSocket.state() != QAbstractSocket::ConnectedState)
+        return;
     HaldenClientSocket.write(EncodeWire(text));
     HaldenClientSocket.flush();
 }
@@ -122,8 +131,20 @@ void TfmConnect::RequestDisconnect()
 
 // ---- Link state --------------------------------------------------------------
 
+void TfmConnect::DropReceived()
+{
+    tmMessageWait.stop();
+    m_assembler.Clear();
+    m_pendingMessages.clear();
+    m_linkEnded = false;
+}
+
 void TfmConnect::CloseSocket()
 {
+    // Nothing of the old link is handled any more, and its end is no drop:
+    // the disconnect event that abort() raises finds the link already down.
+    m_connected = false;
+    DropReceived();
     // Hand what is already queued to the system, then let go at once: a
     // half-closed socket waiting for a dead host must not block the next
     // connect.
@@ -135,7 +156,6 @@ void TfmConnect::CloseSocket()
 void TfmConnect::ResetToDisconnected()
 {
     CloseSocket();
-    m_connected = false;
     m_positionAssigned = false;
     m_ui->bnConnect->setEnabled(true);
     m_ui->ebHostPort->setEnabled(true);
@@ -218,9 +238,11 @@ void TfmConnect::bnConnectClick()
         const quint16 port = PortOf(m_ui->ebHostPort->text());
         m_ui->ebHostPort->setText(QString::number(port));
 
-        // A link or attempt still open gives way to the new one.
+        // A link or attempt still open gives way to the new one, with nothing
+        // left over from it; the new link has no position yet.
         CloseSocket();
-        m_connected = false;
+        m_positionAssigned = false;
+        SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
         // An address that is not IPv4 fails like a refused connect: silently,
         // until the health check returns the window to Step 1.
         if (!address.isNull())
@@ -262,6 +284,9 @@ void TfmConnect::tmHealthCheckTimer()
         if (m_lastHeard.isValid() && m_lastHeard.msecsTo(m_clock.now()) <= HostSilenceLimitMs)
             return;
 
+        // Only a link that was up is reported, and only once: one the socket
+        // already reported gone, or one that never came up, is not.
+        const bool wasUp = m_connected;
         ResetToDisconnected();
         m_ui->bnConnect->setText(QStringLiteral("Connect"));
         SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
@@ -272,7 +297,7 @@ void TfmConnect::tmHealthCheckTimer()
         m_ui->cbPosition->setEnabled(true);
         m_ui->ebHostAddress->setReadOnly(false);
         m_ui->ebHostPort->setReadOnly(false);
-        if (m_handler)
+        if (wasUp && m_handler)
             m_handler->LinkDropped();
     });
 }
@@ -292,81 +317,142 @@ void TfmConnect::HaldenClientSocketConnect()
 
 void TfmConnect::HaldenClientSocketDisconnect()
 {
-    m_dialogs.Guarded(this, [&] {
-        HaldenClientSocket.close();
-        m_ui->bnConnect->setEnabled(true);
-        m_ui->ebHostPort->setEnabled(true);
-        m_ui->ebHostAddress->setEnabled(true);
-        m_ui->bnDisconnect->setEnabled(false);
-        m_connected = false;
-        SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
-    });
+    m_dialogs.Guarded(this, [&] { SocketGone(); });
 }
 
 void TfmConnect::HaldenClientSocketError(QAbstractSocket::SocketError)
 {
-    // Silent: the health check returns the window to Step 1 later.
+    // A failed connect attempt is silent: the health check returns the window
+    // to Step 1 later. An error on a link that is up ends it as the host's
+    // close does (the disconnect event that may follow finds it ending).
+    if (m_connected)
+        m_dialogs.Guarded(this, [&] { SocketGone(); });
+}
+
+void TfmConnect::SocketGone()
+{
+    // Nothing more comes on this link: a message waiting for its rest is whole
+    // as it stands, and a piece without a colon will never be one.
+    tmMessageWait.stop();
+    m_pendingMessages += m_assembler.Flush();
+    m_assembler.Clear();
+    // What the host sent before it went is handled first, while the link
+    // still counts as up, then the link ends.
+    m_linkEnded = true;
+    if (m_pendingMessages.isEmpty())
+        EndLink();
+    else
+        QueueHandling();
+}
+
+void TfmConnect::EndLink()
+{
+    m_linkEnded = false;
+    const bool wasUp = m_connected;
     m_connected = false;
+    HaldenClientSocket.close();
+    m_ui->bnConnect->setEnabled(true);
+    m_ui->ebHostPort->setEnabled(true);
+    m_ui->ebHostAddress->setEnabled(true);
+    m_ui->bnDisconnect->setEnabled(false);
+    SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
+    // The position panel is left as it was; the main window hears at once.
+    if (wasUp && m_handler)
+        m_handler->LinkDropped();
 }
 
 void TfmConnect::HaldenClientSocketRead()
 {
-    m_rereadQueued = false;
-    m_dialogs.Guarded(this, [&] {
-        // Everything the socket holds now is one block; nothing carries over.
-        const QByteArray block = HaldenClientSocket.readAll();
-        QStringList messages = SplitHostMessages(DecodeWire(block));
-        if (messages.isEmpty())
-            return; // no colon anywhere: ignored whole
+    // Only the bytes are taken here; the messages are handed on by a queued
+    // step, never inside this event (see the top of TfmConnect.h).
+    const QStringList messages = m_assembler.Feed(DecodeWire(HaldenClientSocket.readAll()));
+    if (m_assembler.Waiting())
+        tmMessageWait.start();
+    else
+        tmMessageWait.stop();
+    if (!messages.isEmpty())
         m_hostMessages = messages;
-        // Walk the local copy: a message box opened by a handler lets another
-        // read event refill HostMessages meanwhile. A failure in a handler
-        // ends the whole block.
-        for (const QString &message : std::as_const(messages)) {
-            if (!HandleHostMessage(message))
-                break;
-        }
-    });
-    // Bytes that came while a handler had a box open raise no new read event.
-    if (!m_rereadQueued && HaldenClientSocket.bytesAvailable() > 0) {
-        m_rereadQueued = true;
-        QMetaObject::invokeMethod(this, &TfmConnect::HaldenClientSocketRead, Qt::QueuedConnection);
-    }
+    Enqueue(messages);
 }
 
-bool TfmConnect::HandleHostMessage(const QString &message)
+void TfmConnect::tmMessageWaitTimer()
+{
+    Enqueue(m_assembler.Flush());
+}
+
+void TfmConnect::Enqueue(const QStringList &messages)
+{
+    if (messages.isEmpty())
+        return;
+    m_pendingMessages += messages;
+    QueueHandling();
+}
+
+void TfmConnect::QueueHandling()
+{
+    if (m_handlingQueued)
+        return;
+    m_handlingQueued = true;
+    QMetaObject::invokeMethod(this, &TfmConnect::HandlePendingMessages, Qt::QueuedConnection);
+}
+
+void TfmConnect::HandlePendingMessages()
+{
+    m_handlingQueued = false;
+    while (!m_pendingMessages.isEmpty()) {
+        // Taken before it is handled, so that a step run in a box's event loop
+        // goes on with the messages behind it and never repeats this one.
+        const QString message = m_pendingMessages.takeFirst();
+        if (!m_pendingMessages.isEmpty() || m_linkEnded)
+            QueueHandling(); // runs only if this handler opens a box
+        HandleHostMessage(message);
+    }
+    if (m_linkEnded)
+        m_dialogs.Guarded(this, [&] { EndLink(); });
+}
+
+void TfmConnect::HandleHostMessage(const QString &message)
 {
     const HostCommand command = MatchHostCommand(message);
-    switch (command) {
-    case HostCommand::None:
-        return true;
-    case HostCommand::HealthCheck:
-        m_lastHeard = m_clock.now();
-        // An answer to a link that is already gone has no one to go to.
-        if (m_connected)
-            SendToHost(ClientAliveMessage());
-        return true;
-    case HostCommand::PositionAccepted:
-        SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position Assigned"), GoodColour());
-        m_positionAssigned = true;
-        return true;
-    case HostCommand::PositionRejected:
-        SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position already in use "), BadColour());
-        m_positionAssigned = false;
-        return true;
-    case HostCommand::PerformDisconnect:
-        ResetToDisconnected();
-        m_ui->bnConnect->setText(QStringLiteral("Connect"));
-        m_ui->bnConnect->setEnabled(true);
-        SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
+    try {
+        switch (command) {
+        case HostCommand::None:
+            break;
+        case HostCommand::HealthCheck:
+            m_lastHeard = m_clock.now();
+            // An answer to a link that is already gone has no one to go to.
+            if (m_connected)
+                SendToHost(ClientAliveMessage());
+            break;
+        case HostCommand::PositionAccepted:
+            SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position Assigned"), GoodColour());
+            m_positionAssigned = true;
+            break;
+        case HostCommand::PositionRejected:
+            SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position already in use "), BadColour());
+            m_positionAssigned = false;
+            break;
+        case HostCommand::PerformDisconnect:
+            // The session is over and the socket closed: what the host sent
+            // after it belongs to no link, and is dropped with it.
+            ResetToDisconnected();
+            m_ui->bnConnect->setText(QStringLiteral("Connect"));
+            m_ui->bnConnect->setEnabled(true);
+            SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
+            if (m_handler)
+                m_handler->HandleHostCommand(command, message);
+            break;
+        default:
+            if (m_handler)
+                m_handler->HandleHostCommand(command, message);
+            break;
+        }
+    } catch (const StationError &e) {
+        // A failure ends this message's handling only. The main window says
+        // it in a way that does not pile up a box per failing command.
         if (m_handler)
-            m_handler->HandleHostCommand(command, message);
-        // The session is over and the socket closed: what the host sent after
-        // it in the same block belongs to no link.
-        return false;
-    default:
-        if (m_handler)
-            m_handler->HandleHostCommand(command, message);
-        return true;
+            m_handler->ReportHostProblem(e.text());
+        else
+            m_dialogs.ShowError(BoxParent(), e.text());
     }
 }

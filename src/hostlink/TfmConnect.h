@@ -2,12 +2,19 @@
 // The connection window. It owns the station's TCP link to the competition
 // host: connecting in two steps (address and port, then an operating
 // position), the settings file that remembers them, the health check that
-// drops a silent link, and the read event that cuts each received block into
-// host messages. The link commands (HEALTH_CHECK, POSITION_ACCEPTED,
-// POSITION_REJECTED and the link half of PERFORM_DISCONNECT) are handled here;
-// every other command goes, in order, to the HostCommandHandler (the main
-// window). The window is created once, hidden, and its socket and timer work
-// whether it is shown or not.
+// drops a silent link, and the reading of host messages. The link commands
+// (HEALTH_CHECK, POSITION_ACCEPTED, POSITION_REJECTED and the link half of
+// PERFORM_DISCONNECT) are handled here; every other command goes, in order, to
+// the HostCommandHandler (the main window). The window is created once,
+// hidden, and its socket and timers work whether it is shown or not.
+//
+// Reading never handles a message inside the socket's read event: a box that
+// a handler opened there would stop every further read event until it closed
+// (Qt does not raise readyRead again while a slot on it runs). The read event
+// only turns bytes into whole messages and queues them; a queued step hands
+// them on one at a time, in order. When a handler opens a box, the next step
+// runs in the box's event loop and goes on with the messages behind it, so
+// the host is still heard (and HEALTH_CHECK answered) while any box is open.
 
 #include "hostlink/HostProtocol.h"
 
@@ -37,11 +44,24 @@ public:
 
     Ui::TfmConnect *ui() const { return m_ui.get(); }
 
-    // The window's two components besides its controls.
+    // The window's components besides its controls.
     QTcpSocket HaldenClientSocket;
     QTimer tmHealthCheck; // HealthCheckIntervalMs, running from creation
+    // Single shot, MessageWaitMs: started while a message with fields ends the
+    // last block read, and restarted by every block that continues it; when
+    // it runs out the message is handled as it stands.
+    QTimer tmMessageWait;
 
     static constexpr int HealthCheckIntervalMs = 10000;
+    // How long a message with fields at the end of a block waits for the rest
+    // that the network cut off. A small message's tail arrives late mostly
+    // when the sender's Nagle algorithm holds it until our delayed ACK (40 ms
+    // at the least on Linux) comes back; 100 ms covers that and a busy
+    // machine's scheduling, and stays below what a player notices or a host
+    // waiting for WAVEFILE_STATUS minds. Only SCORE_TEST, START_DEMO,
+    // SET_WAVEFILE and VALIDATE_WAVEFILE ever wait, and only when they are the
+    // last bytes read: a following ';' ends the wait at once.
+    static constexpr int MessageWaitMs = 100;
     static constexpr qint64 HostSilenceLimitMs = 30000; // a drop needs strictly more
 
     // The colours of the two status panels.
@@ -85,6 +105,7 @@ public:
     void HaldenClientSocketDisconnect();
     void HaldenClientSocketRead();
     void HaldenClientSocketError(QAbstractSocket::SocketError error);
+    void tmMessageWaitTimer();
 
     // Closing by any way (Close, Esc, the close box) comes through here.
     void done(int result) override;
@@ -95,10 +116,21 @@ protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
-    // Handles one host message; false when the rest of the block must not be
-    // handled (the host ended the session).
-    bool HandleHostMessage(const QString &message);
+    // Queues messages for HandlePendingMessages.
+    void Enqueue(const QStringList &messages);
+    void QueueHandling();
+    // Hands the received messages on, one at a time, in order; then ends a
+    // link that the socket reported gone.
+    void HandlePendingMessages();
+    void HandleHostMessage(const QString &message);
+    // The socket reports the link gone (the host closed it, or it failed):
+    // once the messages received before are handled, EndLink.
+    void SocketGone();
+    void EndLink();
+    // Forgets what was received and not yet handled.
+    void DropReceived();
     void SetPanel(QLabel *panel, const QString &text, const QColor &background);
+    // Closes the socket from this side: no drop of the link to report.
     void CloseSocket();
     QWidget *BoxParent();
     void ShowRefusal(const QString &text);
@@ -109,10 +141,13 @@ private:
     HostCommandHandler *m_handler = nullptr;
 
     QStringList m_hostMessages;
+    HostProtocol::MessageAssembler m_assembler;
+    QStringList m_pendingMessages; // received, not yet handed on, in order
+    bool m_handlingQueued = false;
+    bool m_linkEnded = false; // the socket reported the link gone; EndLink waits
     bool m_connected = false;
     bool m_positionAssigned = false;
     QString m_registeredCall;
     QString m_settingsFileName;
     QDateTime m_lastHeard; // invalid until the first sign of life: long ago
-    bool m_rereadQueued = false;
 };

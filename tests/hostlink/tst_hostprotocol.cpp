@@ -1,7 +1,8 @@
 // Tests of the host message codec: outgoing messages and their lengths,
-// splitting of received blocks, keyword matching, field extraction, the
-// SCORE_TEST, START_DEMO and wave-file readings, and a randomized run of
-// broken and merged blocks against a plain reference model.
+// splitting of received blocks, mending messages cut between reads, keyword
+// matching, field extraction, the SCORE_TEST, START_DEMO and wave-file
+// readings, and a randomized run of broken, merged and cut blocks against a
+// plain reference model.
 
 #include "hostlink/HostProtocol.h"
 #include "util/TextUtil.h"
@@ -113,6 +114,41 @@ private slots:
         }
         QCOMPARE(WaveFileName(SplitHostMessages(DecodeWire("\xff;SET_WAVEFILE:\xe9t\xe9.wav")).value(0)),
                  u"\u00e9t\u00e9.wav");
+
+        // Reads one after another: "~" is the end of the waiting moment, "!"
+        // the end of the link; what each step gives, steps joined by '|'.
+        auto assemble = [](const QStringList &steps) {
+            MessageAssembler assembler;
+            QStringList given;
+            for (const QString &step : steps) {
+                if (step == u"!")
+                    assembler.Clear();
+                given.append((step == u"~"   ? assembler.Flush()
+                              : step == u"!" ? QStringList()
+                                             : assembler.Feed(step))
+                                 .join(u' '));
+                if (assembler.Unfinished().size() > MessageAssembler::CarryLimit)
+                    return QStringLiteral("too much kept");
+            }
+            return given.join(u'|');
+        };
+        const QString nines(5000, u'9');
+        // clang-format off
+        const QList<QPair<QStringList, QString>> reads = {
+            {{";HEALTH_CH", "ECK:"}, "|HEALTH_CHECK:"}, {{";HEALTH_CH", "~", "ECK:"}, "||HEALTH_CHECK:"},
+            {{"START_TEST;PAUSE_TE", "ST:"}, "|PAUSE_TEST:"}, {{";HEALTH_CH", "!", "ECK:"}, "||ECK:"},
+            {{";SCORE_TEST:5", "7,3;PLAYER_ACCEPTED:"}, "|SCORE_TEST:57,3 PLAYER_ACCEPTED:"},
+            {{";SET_WAVEFILE:Welco", "me.wav", "~"}, "||SET_WAVEFILE:Welcome.wav"},
+            {{";START_DEMO:", "5", "!"}, "||"}, {{";VALIDATE_WAVEFILE:a.wav", ";"}, "|VALIDATE_WAVEFILE:a.wav"},
+            {{";SCORE_TEST:57", "~", ",3;START_TEST:"}, "|SCORE_TEST:57|START_TEST:"},
+            {{";START_TEST:", "abc:1;"}, "START_TEST:|abc:1"}, {{";bogus:", "x"}, "bogus:|"},
+            // Too long to keep: a piece without a colon is dropped, a message
+            // handled as it stands, and either's rest skipped up to the next ';'.
+            {{";SCORE_TE" + nines, "ST:1;HEALTH_CHECK:"}, "|HEALTH_CHECK:"},
+            {{";SCORE_TEST:" + nines, "99", ":1;HEALTH_CHECK:"}, "SCORE_TEST:" + nines + "||HEALTH_CHECK:"}};
+        // clang-format on
+        for (const auto &[steps, given] : reads)
+            QCOMPARE(assemble(steps), given);
     }
 
     void fieldsScoresAndDemoInterval()
@@ -237,13 +273,40 @@ private slots:
             return true;
         };
 
-        // An exception escaping fails the run too.
+        // A stream of whole messages cut anywhere into reads gives exactly the
+        // messages of the uncut stream.
+        auto cutStream = [&] {
+            QString stream;
+            for (int m = rng.bounded(1, 6); m > 0; --m) {
+                const auto command = static_cast<HC>(rng.bounded(HostCommandCount) + 1);
+                stream += u';' + HostKeyword(command).toString();
+                for (int f = TakesFields(command) ? rng.bounded(4) : 0; f > 0; --f)
+                    stream += QString(parts[rng.bounded(int(parts.size()))]).remove(u';');
+            }
+            MessageAssembler assembler;
+            QStringList got;
+            for (qsizetype at = 0, next; at < stream.size(); at = next) {
+                next = rng.bounded(3) ? stream.size() : rng.bounded(int(at), int(stream.size()) + 1);
+                got += assembler.Feed(QStringView(stream).sliced(at, next - at));
+            }
+            return got + assembler.Flush() == SplitHostMessages(stream) ? QString() : stream;
+        };
+
+        // An exception escaping fails the run too. One assembler reads every
+        // block and never keeps more than its limit.
+        MessageAssembler all;
         for (int i = 0; i < 100000; ++i) {
             const int kind = rng.bounded(4);
             const QString block = kind == 0   ? DecodeWire(randomText(rng.bounded(64)).toLatin1())
                                   : kind == 1 ? realBlock()
                                               : mutate(realBlock());
             QVERIFY2(check(block), qPrintable(QString("seed %1 block %2").arg(seed).arg(block)));
+            all.Feed(block);
+            QVERIFY(all.Unfinished().size() <= MessageAssembler::CarryLimit);
+            if (i % 10 == 0) {
+                const QString failed = cutStream();
+                QVERIFY2(failed.isEmpty(), qPrintable(QString("seed %1 stream %2").arg(seed).arg(failed)));
+            }
         }
         // Once a megabyte of noise, and once one megabyte-long message.
         QVERIFY(check(randomText(1 << 20)));
