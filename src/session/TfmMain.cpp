@@ -463,12 +463,9 @@ void TfmMain::ShowHostBox(const QString &text, bool error)
     m_hostBoxOpen = false;
 }
 
-// PLACEHOLDER (host link branch): shows every failure in a box. To be replaced
-// by one that opens a box only when none of the host's boxes is open and puts
-// the text in the message panel otherwise.
 void TfmMain::ReportHostProblem(const QString &text)
 {
-    m_dialogs.ShowError(this, text);
+    ShowHostBox(text, true);
 }
 
 void TfmMain::HandleHostCommand(HostProtocol::HostCommand command, const QString &message)

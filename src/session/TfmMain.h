@@ -119,7 +119,7 @@ public:
     void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) override;
     bool IsLocalMode() const override;
     void LinkDropped() override;
-    void ReportHostProblem(const QString &text) override; // placeholder: see TfmMain.cpp
+    void ReportHostProblem(const QString &text) override;
 
     OperatingMode mode() const;
     const SessionPaths &paths() const { return m_paths; }
