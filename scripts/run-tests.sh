@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every
 # test headless. Then the same suite again in build-asan, built with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and every fuzz target for
+# a bounded number of inputs in build-fuzz, a clang libFuzzer build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
@@ -25,4 +26,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORLIX_SANITIZE=ON -DVORLIX_
 cmake --build build-asan -j"$(nproc)"
 stage "tests under the sanitizers"
 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
-stage "done"
+# The fuzz targets run from scratch copies of their seeds (fuzz/corpus).
+stage "fuzz build (build-fuzz)"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DVORLIX_FUZZ=ON >/dev/null
+cmake --build build-fuzz -j"$(nproc)"
+stage "fuzz targets"
+ctest --test-dir build-fuzz --output-on-failure -j"$(nproc)"
