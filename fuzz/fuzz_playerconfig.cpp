@@ -2,7 +2,7 @@
 // form feed (0x0C) is the configuration file; what follows it, if anything,
 // is the content of every calls file the configuration can name:
 //
-//   base folder:  Vorlix_Player_ini.txt  Demo.wav  DemoCalls.txt
+//   base folder:  Vorlix_Player_ini.txt  Pileup.wav  PileupCalls.txt
 //                 StandAlone.wav  StandAloneCalls.txt
 //   practice:     Case.wav  CaseCalls.txt
 //
@@ -26,11 +26,12 @@ void PlaceFile(const QString &folder, const QString &name, QByteArrayView bytes)
     Fuzz::WriteFile(folder + u'/' + name, bytes);
 }
 
-// A prepared calls file is prepared already: doing it again changes nothing.
+// Preparing a source's calls file again changes nothing, whether the first
+// time rewrote the file or left it alone.
 void CheckPreparedOnce(const TWaveSourcePair &source)
 {
     const QByteArray once = Fuzz::ReadFile(source.callsPath());
-    FUZZ_CHECK(source.PrepareCallsFile());
+    source.PrepareCallsFile();
     FUZZ_CHECK(Fuzz::ReadFile(source.callsPath()) == once);
 }
 
@@ -51,8 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QDir(base).removeRecursively();
     FUZZ_CHECK(QDir().mkpath(practice));
     PlaceFile(base, QStringLiteral("Vorlix_Player_ini.txt"), config);
-    PlaceFile(base, QStringLiteral("Demo.wav"), "RIFF");
-    PlaceFile(base, QStringLiteral("DemoCalls.txt"), calls);
+    // Named unlike the station's own files (DemoCalls.txt is one), which
+    // reading the configuration never rewrites.
+    PlaceFile(base, QStringLiteral("Pileup.wav"), "RIFF");
+    PlaceFile(base, QStringLiteral("PileupCalls.txt"), calls);
     PlaceFile(base, QStringLiteral("StandAlone.wav"), "RIFF");
     PlaceFile(base, QStringLiteral("StandAloneCalls.txt"), calls);
     PlaceFile(practice, QStringLiteral("Case.wav"), "RIFF");
