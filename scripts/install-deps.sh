@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the station needs to build, run and test.
+# Installs the Debian 12 packages the station needs to build, run and test
+# (the sanitizer and fuzz builds included).
 # Does nothing when they are all present; needs root otherwise.
 set -euo pipefail
 
@@ -9,6 +10,9 @@ packages=(
   # Qt Multimedia (in the sound-device module) starts its GStreamer backend;
   # without these two it cannot be created.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # The fuzz build: clang with libFuzzer and the sanitizer runtimes, and
+  # llvm-symbolizer so that its reports name functions and lines.
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

@@ -21,7 +21,8 @@ void AppendTimedScoreLine(QStringList &lines, const SortedTextList &checkList, c
         const QStringList fields = SplitFields(lines.last(), u",");
         if (fields.size() < 3)
             return;
-        calls = LeadingInt(fields.at(1)) + 1;
+        // Widened before adding: a damaged line may hold the largest int.
+        calls = qint64(LeadingInt(fields.at(1))) + 1;
         chars += LeadingInt(fields.at(2));
     }
     const qint64 seconds = RoundedSecondsBetween(testStart, now);

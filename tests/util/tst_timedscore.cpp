@@ -3,6 +3,7 @@
 
 #include "TempBase.h"
 #include "util/TimedScore.h"
+#include "util/TimedScoreLines.h"
 
 #include <QtTest>
 
@@ -108,6 +109,28 @@ private slots:
         QVERIFY(compare(120, 640, 118, 700) < 0 && compare(118, 700, 120, 640) > 0);
         QVERIFY(compare(120, 650, 120, 640) < 0 && compare(120, 640, 120, 650) > 0);
         QCOMPARE(compare(120, 650, 120, 650), 0);
+    }
+
+    void appendingLinesDuringATest()
+    {
+        SortedTextList checkList;
+        checkList.addAll({"K5XX", "DL1ABC"});
+        const QDateTime start(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC);
+        QStringList lines;
+        AppendTimedScoreLine(lines, checkList, "k5xx", start, start.addMSecs(12499));
+        AppendTimedScoreLine(lines, checkList, "W1AW", start, start.addMSecs(20000));
+        AppendTimedScoreLine(lines, checkList, "DL1ABC", start, start.addMSecs(30500));
+        QCOMPARE(lines, (QStringList{"12,1,4", "31,2,10"}));
+
+        // A previous line without its counts stops the appending.
+        lines = QStringList{"5,1"};
+        AppendTimedScoreLine(lines, checkList, "K5XX", start, start);
+        QCOMPARE(lines, QStringList{"5,1"});
+
+        // Counts at the limit of an int (a damaged file) are carried on, not wrapped.
+        lines = QStringList{"7,2147483647,2147483647"};
+        AppendTimedScoreLine(lines, checkList, "K5XX", start, start.addSecs(8));
+        QCOMPARE(lines.last(), QStringLiteral("8,2147483648,2147483651"));
     }
 };
 
