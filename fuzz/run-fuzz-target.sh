@@ -21,5 +21,7 @@ trap 'rm -rf "$work"' EXIT
 cp -R "$corpus" "$work/corpus"
 mkdir -p "$artifacts"
 
-TMPDIR="$work" "$target" -runs="$runs" -max_total_time="$seconds" -timeout=10 \
+# A fixed seed makes the suite's runs repeatable; VORLIX_FUZZ_SEED=0 lets
+# libFuzzer pick one, as a longer hand run should.
+TMPDIR="$work" "$target" -seed="${VORLIX_FUZZ_SEED:-1}" -runs="$runs" -max_total_time="$seconds" -timeout=10 \
   -artifact_prefix="$artifacts/$(basename "$target")-" "$@" "$work/corpus"
