@@ -125,6 +125,46 @@ private slots:
                      "The earlier log AUD1.log is kept; this test is logged as AUD1-20240305-140730.log"));
         st.typeCall("W1AW");
         QVERIFY(st.host.waitForReceived(";LOG_CALL:W1AW"));
+
+        // While one of the host's boxes is open, the host goes on: its later
+        // notices go to the panel instead of piling up boxes.
+        st.dialogs.whileOpen.append([&] {
+            st.host.send(";SET_WAVEFILE:;SET_WAVEFILE:;HEALTH_CHECK:");
+            QVERIFY(st.host.waitForReceived(";CLIENT_ALIVE:"));
+        });
+        QCOMPARE(st.shownBy([&] {
+            st.host.send(";SET_WAVEFILE:");
+            QVERIFY(QTest::qWaitFor([&] { return !st.dialogs.shown.isEmpty(); }));
+        }),
+                 QStringList{"DEBUG:No wave file specified by host"});
+        QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("DEBUG:No wave file specified by host"));
+
+        // The host drops mid-test: said at once, Connect open, calls kept.
+        const QString log = st.main->session().logFile;
+        st.host.closeClient();
+        QVERIFY(QTest::qWaitFor([&] { return st.ui().ebNetStatus->text() == u"Disconnected"; }));
+        QVERIFY(st.ui().bnConnect->isEnabled() && st.ui().bnConnect->text() == u"Connect");
+        QVERIFY(st.ui().pnMessage->text().startsWith("The link to the host is lost"));
+        st.typeCall("DL1ABC");
+        QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("W1AW\nDL1ABC   (not sent)"));
+        QCOMPARE(st.base.Read("NetworkedLogs/" + QFileInfo(log).fileName()),
+                 QByteArray("W1AW\r\nDL1ABC\r\n"));
+
+        // Back in: the calls typed meanwhile go out, and the test goes on to
+        // its end with the same log.
+        st.host.clearReceived();
+        QVERIFY(st.connectToHost());
+        QVERIFY(st.host.waitForReceived(";LOG_CALL:DL1ABC"));
+        QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("W1AW\nDL1ABC"));
+        QVERIFY(!st.ui().ebCallSign->isEnabled() && st.main->tmPCComplete().isActive());
+        st.typeCall("G4XYZ");
+        QVERIFY(st.host.waitForReceived(";LOG_CALL:G4XYZ"));
+        st.host.send(";FORCE_SUBMIT:");
+        QVERIFY(st.host.waitForReceived(";FINALIZE_LOG:"));
+        QCOMPARE(st.host.received(),
+                 QByteArray(";CONNECT_POSITION:Position 2;LOG_CALL:DL1ABC;LOG_CALL:G4XYZ;FINALIZE_LOG:"));
+        QCOMPARE(st.base.Read("NetworkedLogs/" + QFileInfo(log).fileName()),
+                 QByteArray("W1AW\r\nDL1ABC\r\nG4XYZ\r\n"));
     }
 
     void refusedPositionAndStatusBox()

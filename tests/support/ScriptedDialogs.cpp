@@ -6,6 +6,8 @@
 int ScriptedDialogs::Message(QWidget *, const QString &text, const QString &caption, Icon icon, int buttons)
 {
     shown.append({text, caption, icon, buttons});
+    if (!whileOpen.isEmpty())
+        whileOpen.takeFirst()();
     if (!answers.isEmpty())
         return answers.takeFirst();
     return (buttons & Ok) ? Ok : Yes;

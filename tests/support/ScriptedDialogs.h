@@ -20,7 +20,8 @@ public:
     };
     using ModalScript = std::function<int(QDialog *)>;
 
-    int Message(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons) override;
+    int Message(QWidget *parent, const QString &text, const QString &caption, Icon icon,
+                int buttons) override;
     int ShowModal(QDialog *dialog) override;
 
     // Answers for the next message boxes, in order; without one a box is
@@ -29,6 +30,9 @@ public:
     // Scripts for the next modal windows, in order; without one the window
     // is rejected.
     QList<ModalScript> modalScripts;
+    // Run while the next message boxes are open, in order: what a player's
+    // box lets happen meanwhile (timers, host messages).
+    QList<std::function<void()>> whileOpen;
 
     QList<Shown> shown;
     int modalCount = 0;
