@@ -56,6 +56,8 @@ struct BenchStation
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         if (!fmConnect->Connected() || !peer)
             std::fprintf(stderr, "could not connect to the host\n");
+        // A registered player, whose calls the host takes.
+        fmConnect->setRegisteredCall(QStringLiteral("BENCH1"));
         return fmConnect->Connected() && peer;
     }
 

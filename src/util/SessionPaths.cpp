@@ -49,18 +49,25 @@ bool SessionPaths::EnsurePracticeHistory() const
 
 QStringList SessionPaths::stationFiles() const
 {
-    QStringList files = {playerConfig(), demoCalls(), practiceHistory(), restartSettings(),
-                         standAloneResults()};
-    for (const char16_t *name : {u"ComputerLogInstruct.txt", u"StandAloneComputerLogInstruct.txt",
-                                 u"PracticeComputerLogInstruct.txt", u"PaperLogInstruct.txt",
-                                 u"StandAlonePaperLogInstruct.txt", u"PracticePaperLogInstruct.txt"})
-        files.append(instructionFile(QStringView(name)));
+    // Joined as they are named, without looking up their letter case on the
+    // disk: the callers compare paths without regard to case, and start-up
+    // stays free of a folder listing per missing file.
+    QStringList files;
+    for (const char16_t *name :
+         {u"Vorlix_Player_ini.txt", u"DemoCalls.txt", u"PracticeHistory.csv", u"Vorlix_PRestart.txt",
+          u"zzSAResults.txt", u"ComputerLogInstruct.txt", u"StandAloneComputerLogInstruct.txt",
+          u"PracticeComputerLogInstruct.txt", u"PaperLogInstruct.txt", u"StandAlonePaperLogInstruct.txt",
+          u"PracticePaperLogInstruct.txt"})
+        files.append(JoinPath(m_base, QString::fromUtf16(name)));
     return files;
 }
 
 QStringList SessionPaths::logFolders() const
 {
-    return {networkedLogs(), demoLogs(), standAloneLogs(), practiceLogs()};
+    QStringList folders;
+    for (const char16_t *name : {u"NetworkedLogs", u"DemoLogs", u"StandAloneLogs", u"PracticeLogs"})
+        folders.append(JoinPath(m_base, QString::fromUtf16(name)));
+    return folders;
 }
 
 QStringList SessionPaths::unwritableFolders() const

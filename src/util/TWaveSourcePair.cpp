@@ -5,6 +5,7 @@
 #include "TextFile.h"
 #include "TextUtil.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -68,9 +69,9 @@ namespace {
 // on the disk (links followed), letter case ignored.
 bool SameOrInside(const QString &path, const QString &other)
 {
-    const QString real = QFileInfo(other).canonicalFilePath();
-    if (real.isEmpty())
-        return false;
+    QString real = QFileInfo(other).canonicalFilePath();
+    if (real.isEmpty()) // not there under that exact name: compare the names
+        real = QDir::cleanPath(QFileInfo(other).absoluteFilePath());
     return SameText(path, real) || path.startsWith(real + u'/', Qt::CaseInsensitive);
 }
 
