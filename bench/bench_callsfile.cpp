@@ -17,6 +17,7 @@
 // repeats, no slashed zeros, one line per distinct call; the benchmark fails
 // (exit code 1) when it is not.
 
+#include "RandomCall.h"
 #include "util/SortedTextList.h"
 #include "util/TWaveSourcePair.h"
 #include "util/TextFile.h"
@@ -35,17 +36,10 @@
 
 namespace {
 
-QString RandomCall(QRandomGenerator &random)
+// Now and then a portable call.
+QString RandomCallsFileLine(QRandomGenerator &random)
 {
-    static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    QString call;
-    const int prefix = 1 + random.bounded(2);
-    for (int i = 0; i < prefix; ++i)
-        call += letters[random.bounded(26)];
-    call += QChar(u'0' + random.bounded(10));
-    const int suffix = 1 + random.bounded(3);
-    for (int i = 0; i < suffix; ++i)
-        call += letters[random.bounded(26)];
+    QString call = RandomCall(random);
     if (random.bounded(50) == 0)
         call += QStringLiteral("/P");
     return call;
@@ -72,7 +66,7 @@ QStringList CallsFileLines(int count)
     lines.reserve(count);
     while (lines.size() < count) {
         QString call = lines.size() > 10 && random.bounded(10) == 0 ? lines[random.bounded(lines.size())]
-                                                                    : RandomCall(random);
+                                                                    : RandomCallsFileLine(random);
         call = MixCase(call, random);
         if (random.bounded(50) == 0)
             call.replace(u'0', QChar(0x00D8));

@@ -10,6 +10,7 @@
 // straightforward implementation that searches the check list linearly for
 // every log line, and the benchmark fails (exit code 1) when they differ.
 
+#include "RandomCall.h"
 #include "logentry/StandAloneScoring.h"
 #include "util/TPlayerScore.h"
 #include "util/TextFile.h"
@@ -26,19 +27,6 @@
 
 namespace {
 
-QString RandomCall(QRandomGenerator &random)
-{
-    static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    QString call;
-    const int prefix = 1 + random.bounded(2);
-    for (int i = 0; i < prefix; ++i)
-        call += letters[random.bounded(26)];
-    call += QChar(u'0' + random.bounded(10));
-    const int suffix = 1 + random.bounded(3);
-    for (int i = 0; i < suffix; ++i)
-        call += letters[random.bounded(26)];
-    return call;
-}
 
 // The ranking the plain way: each log line trimmed and searched for from the
 // first check-list line, case ignored.
