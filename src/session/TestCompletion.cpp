@@ -4,6 +4,7 @@
 #include "hostlink/TfmConnect.h"
 #include "logentry/StandAloneScoring.h"
 #include "logentry/TfmCollectScores.h"
+#include "logentry/TfmPaperLogEntry.h"
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
 #include "ui/Dialogs.h"
@@ -154,10 +155,9 @@ void TestCompletion::completePractice()
         m_main.setLogTypeIndex(1);
     } else {
         const TScore score = ScoreLog(m_main.session().checkListPath, m_main.session().logFile);
-        const QString line = m_main.clock().now().toString(QStringLiteral("dd-MMM-yyyy, hh:mm")) + u',' +
-                             m_main.session().logFile + QStringLiteral(",Computer,") +
-                             m_main.session().practiceCaseName + u',' + QString::number(score.calls) + u',' +
-                             QString::number(score.chars);
+        const QString line =
+            PracticeHistoryLine(m_main.clock().now(), m_main.session().logFile, QStringLiteral("Computer"),
+                                m_main.session().practiceCaseName, score);
         if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line)) {
             m_problems.append(StationError::cannotCreate(m_main.paths().practiceHistory()).text());
         } else {
@@ -184,20 +184,27 @@ void TestCompletion::ShowStandAloneScores(const QString &player)
     m_main.ShowCentred(&m_main.ShowScores());
 }
 
-void TestCompletion::CollectScores()
+bool TestCompletion::askPassword()
 {
-    // The administrator's password stands in front of the scoring.
     TfmCollectScores &password = m_main.CollectScores();
     password.setExpectedPassword(m_main.config().adminPassword());
     // Escape or the close box withdraws quietly; only a submitted wrong
     // password is told so.
     if (m_main.ShowCentred(&password) != QDialog::Accepted)
-        return;
+        return false;
     if (!password.accepted()) {
         m_main.dialogs().Message(&m_main, QStringLiteral("The password is not correct"),
                                  QStringLiteral("Password Entry"), Dialogs::Icon::Warning, Dialogs::Ok);
-        return;
+        return false;
     }
+    return true;
+}
+
+void TestCompletion::CollectScores()
+{
+    // The administrator's password stands in front of the scoring.
+    if (!askPassword())
+        return;
     TfmScoreLogs &scoring = m_main.ScoreLogs();
     scoring.setBaseFolder(m_main.paths().baseFolder());
     m_main.ShowCentred(&scoring);
@@ -206,4 +213,42 @@ void TestCompletion::CollectScores()
     const QStringList lines =
         ScoreStandAloneLogs(m_main.paths().standAloneLogs(), m_main.config().standAloneCallsPath());
     TextFile::writeLines(scoring.destinationFile(), lines);
+}
+
+void TestCompletion::EnterPaperLog()
+{
+    const OperatingMode mode = m_main.mode();
+    // A paper log belongs in the standalone or practice logs; in networked
+    // mode the host scores the player's paper log itself.
+    if (mode == OperatingMode::Networked) {
+        m_main.dialogs().Message(&m_main,
+                                 QStringLiteral("Paper logs are entered in Standalone or Practice mode"),
+                                 QStringLiteral("Entering Paper Logs"), Dialogs::Icon::None, Dialogs::Ok);
+        return;
+    }
+    // The button's hint promises a password: the administrator's.
+    if (!askPassword())
+        return;
+    const bool practice = mode == OperatingMode::Practice;
+    const QString folder = practice ? m_main.paths().practiceLogs() : m_main.paths().standAloneLogs();
+    m_main.FindAllLogs(folder);
+    TfmPaperLogEntry &entry = m_main.PaperLogEntry();
+    entry.setLogFolder(folder, practice, m_main.foundLogs());
+    m_main.ShowCentred(&entry);
+    // Standalone logs are scored together by the administrator; a practice
+    // log against the check list of the case chosen last, when it exists.
+    const TestSession &session = m_main.session();
+    const QString log = entry.savedLog();
+    if (log.isEmpty() || !practice || session.checkListPath.isEmpty() ||
+        !FileExistsAnyCase(session.checkListPath))
+        return;
+    const TScore score = ScoreLog(session.checkListPath, log);
+    const QString line = PracticeHistoryLine(m_main.clock().now(), log, QStringLiteral("Paper"),
+                                             session.practiceCaseName, score);
+    if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line))
+        throw StationError::cannotCreate(m_main.paths().practiceHistory());
+    ui().ebCallEntry->setText(ScoreText(score));
+    ui().pnMessage->setText(QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
+    ui().lblStandAloneStatus->setText(QStringLiteral("Practice test logged for ") + log);
+    m_main.setLogTypeIndex(1);
 }

@@ -24,9 +24,14 @@ public:
     void ShowStandAloneScores(const QString &player);
     // Password, then the choice of the results file, then the scoring.
     void CollectScores();
+    // "Enter Paper Log": password, then the paper log window for the mode's
+    // log folder; a practice log is scored and added to the history.
+    void EnterPaperLog();
 
 private:
     Ui::TfmMain &ui();
+    // The administrator's password; false when withdrawn or wrong.
+    bool askPassword();
     // Writes the test's calls over the log file; false when it could not (the
     // calls then went to a recovery file, and the end of the test says so).
     bool writeLog();

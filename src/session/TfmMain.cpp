@@ -8,6 +8,7 @@
 #include "logentry/StandAloneScoring.h"
 #include "logentry/TfmCollectScores.h"
 #include "logentry/TfmLogQuery.h"
+#include "logentry/TfmPaperLogEntry.h"
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
 #include "practice/TfmSelectPractice.h"
@@ -102,6 +103,7 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     connect(&m_tmDemoTimer, &QTimer::timeout, this, guarded(&TfmMain::tmDemoTimerTimer));
     connect(&m_tmPracticePrompt, &QTimer::timeout, this, guarded(&TfmMain::tmPracticePromptTimer));
     connect(m_ui->bnCollectScores, &QPushButton::clicked, this, guarded(&TfmMain::bnCollectScoresClick));
+    connect(m_ui->bnEnterPaper, &QPushButton::clicked, this, guarded(&TfmMain::bnEnterPaperClick));
     m_ui->pnMessage->installEventFilter(this);
     m_ui->ebNetStatus->installEventFilter(this);
     // Key preview: the window sees Enter and Tab before any of its controls.
@@ -154,6 +156,13 @@ TfmShowScores &TfmMain::ShowScores()
 TfmSelectPractice &TfmMain::SelectPractice()
 {
     return MadeOnce(m_selectPractice, this);
+}
+
+TfmPaperLogEntry &TfmMain::PaperLogEntry()
+{
+    if (!m_paperLogEntry)
+        m_paperLogEntry = std::make_unique<TfmPaperLogEntry>(m_dialogs, m_clock, this);
+    return *m_paperLogEntry;
 }
 
 WavePlayer &TfmMain::MediaPlayer1()
@@ -227,6 +236,8 @@ bool TfmMain::FormActivate()
     const bool practice = m_ui->rbPractice->isChecked();
     m_ui->bnShowPrevPractice->setVisible(practice);
     m_ui->bnReplay->setVisible(practice);
+    // Paper logs are entered in the local modes only, as after any mode switch.
+    m_ui->bnEnterPaper->setVisible(practice);
 
     // What the station cannot write is said now, not at the end of a test.
     problems += m_config.problems();
@@ -935,4 +946,9 @@ void TfmMain::ShowStandAloneScores(const QString &player)
 void TfmMain::bnCollectScoresClick()
 {
     m_completion.CollectScores();
+}
+
+void TfmMain::bnEnterPaperClick()
+{
+    m_completion.EnterPaperLog();
 }

@@ -31,6 +31,7 @@ class TfmCollectScores;
 class TfmConnect;
 class TfmLogQuery;
 class TfmScoreLogs;
+class TfmPaperLogEntry;
 class TfmSelectPractice;
 class TfmShowScores;
 
@@ -54,6 +55,7 @@ public:
     TfmScoreLogs &ScoreLogs();
     TfmShowScores &ShowScores();
     TfmSelectPractice &SelectPractice();
+    TfmPaperLogEntry &PaperLogEntry();
 
     // The start-up sequence; false when the program must end (no
     // configuration). Runs once; later calls return the first answer.
@@ -79,6 +81,7 @@ public:
     // Scores every standalone log, writes zzSAResults.txt and shows the ranking.
     void ShowStandAloneScores(const QString &player);
     void bnCollectScoresClick();
+    void bnEnterPaperClick();
     void pnMessageClick();
     // Starts the current log file empty; every call then goes to it at once.
     void BeginLog(const QString &path);
@@ -191,11 +194,12 @@ private:
     std::unique_ptr<TfmScoreLogs> m_scoreLogs;
     std::unique_ptr<TfmShowScores> m_showScores;
     std::unique_ptr<TfmSelectPractice> m_selectPractice;
+    std::unique_ptr<TfmPaperLogEntry> m_paperLogEntry;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};
     std::function<void(const QString &)> m_shellOpener;
     bool m_demoAvailable = false;
-    bool m_hostBoxOpen = false; // a box raised by a host command is open
+    bool m_hostBoxOpen = false;                            // a box raised by a host command is open
     OperatingMode m_chosenMode = OperatingMode::Networked; // the mode whose handler ran last
     int m_activation = -1;                                 // -1 not yet activated, 0 must end, 1 running
 };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <functional>
 
 #include <unistd.h>
@@ -42,6 +43,25 @@ QString UnsafeNamePart(const QString &name)
     return QString();
 }
 
+QString CallSignRefusal(const QString &typed)
+{
+    if (std::all_of(typed.begin(), typed.end(),
+                    [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; }))
+        return QStringLiteral("Please enter your call sign or some identifier");
+    if (typed.contains(u'/'))
+        return QStringLiteral("Please do not use the / as part of your call sign");
+    if (typed.contains(u','))
+        return QStringLiteral("Please do not use the comma as part of your call sign");
+    const QString unsafe = UnsafeNamePart(typed);
+    if (unsafe.isEmpty())
+        return QString();
+    if (unsafe == u"..")
+        return QStringLiteral("Please do not use .. as part of your call sign");
+    if (unsafe.at(0).category() == QChar::Other_Control)
+        return QStringLiteral("Please do not use control characters as part of your call sign");
+    return QStringLiteral("Please do not use the %1 as part of your call sign").arg(unsafe);
+}
+
 QString PlainName(const QString &name)
 {
     QString plain = name;
@@ -74,8 +94,8 @@ QString ResolveCase(const QString &path)
         const QString exact = JoinPath(current, part);
         QString chosen = part;
         if (!QFileInfo::exists(exact)) {
-            const QStringList entries =
-                QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            const QStringList entries = QDir(current).entryList(QDir::AllEntries | QDir::Hidden |
+                                                                QDir::System | QDir::NoDotAndDotDot);
             auto it = std::find_if(entries.begin(), entries.end(), [&](const QString &e) {
                 return e.compare(part, Qt::CaseInsensitive) == 0;
             });
@@ -132,16 +152,19 @@ void SearchTree(const QString &folder, const std::function<bool(const QString &)
 
 void ListTextFiles(const QString &folder, QStringList &list)
 {
-    SearchTree(folder, [](const QString &n) { return n.endsWith(u".txt", Qt::CaseInsensitive); }, list);
+    SearchTree(
+        folder, [](const QString &n) { return n.endsWith(u".txt", Qt::CaseInsensitive); }, list);
 }
 
 void FindPlayerLogs(const QString &folder, const QString &id, QStringList &list)
 {
     const QString wanted = id + QStringLiteral(".log");
-    SearchTree(folder, [&](const QString &n) { return n.compare(wanted, Qt::CaseInsensitive) == 0; }, list);
+    SearchTree(
+        folder, [&](const QString &n) { return n.compare(wanted, Qt::CaseInsensitive) == 0; }, list);
 }
 
 void FindAllLogs(const QString &folder, QStringList &list)
 {
-    SearchTree(folder, [](const QString &n) { return n.endsWith(u".log", Qt::CaseInsensitive); }, list);
+    SearchTree(
+        folder, [](const QString &n) { return n.endsWith(u".log", Qt::CaseInsensitive); }, list);
 }

@@ -24,6 +24,11 @@ QString UnsafeNamePart(const QString &name);
 // itself from typed text.
 QString PlainName(const QString &name);
 
+// Why a typed call sign cannot name a log file, in the words box 1 uses
+// ("Please do not use the / as part of your call sign"...); empty when it
+// can. Blank text, '/', ',' and whatever UnsafeNamePart objects to.
+QString CallSignRefusal(const QString &typed);
+
 // Whether the station may write `path`: an existing file that is writable, or
 // a new one in a folder it can write to. Nothing is created.
 bool CanWriteFile(const QString &path);

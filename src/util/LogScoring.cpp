@@ -83,3 +83,10 @@ QString ScoreText(const TScore &score, qsizetype limit)
                          QString::number(score.chars);
     return CopyBounded(text, limit);
 }
+
+QString PracticeHistoryLine(const QDateTime &when, const QString &logFile, const QString &method,
+                            const QString &caseName, const TScore &score)
+{
+    return when.toString(QStringLiteral("dd-MMM-yyyy, hh:mm")) + u',' + logFile + u',' + method + u',' +
+           caseName + u',' + QString::number(score.calls) + u',' + QString::number(score.chars);
+}

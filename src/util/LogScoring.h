@@ -6,6 +6,7 @@
 // case ignored; check-list lines are taken as they stand (not trimmed, an
 // empty line is an entry like any other). A call logged twice counts twice.
 
+#include <QDateTime>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -62,3 +63,9 @@ TScore ScoreLog(const QString &checkListPath, const QString &logPath);
 // "Correct calls/chars=" followed by the calls, "/" and the characters, cut
 // to `limit` characters.
 QString ScoreText(const TScore &score, qsizetype limit = 30);
+
+// One line of the practice history for a scored practice log:
+// "dd-MMM-yyyy, hh:mm,<log path>,<method>,<case>,<calls>,<chars>", the
+// method "Computer" or "Paper".
+QString PracticeHistoryLine(const QDateTime &when, const QString &logFile, const QString &method,
+                            const QString &caseName, const TScore &score);

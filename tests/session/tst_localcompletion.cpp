@@ -3,9 +3,11 @@
 // line and the texts on the main window; the log on disk during the test.
 
 #include "TestStation.h"
+#include "logentry/TfmPaperLogEntry.h"
 #include "session/LogSaver.h"
 #include "ui_TfmCollectScores.h"
 #include "ui_TfmMain.h"
+#include "ui_TfmPaperLogEntry.h"
 #include "ui_TfmScoreLogs.h"
 #include "ui_TfmShowScores.h"
 
@@ -58,6 +60,25 @@ struct LocalStation : TestStation
                 rankedRows.append(cells.join(u' '));
             }
             return 0;
+        });
+    }
+    // The next password dialog is answered with `typed` and submitted.
+    void password(const QString &typed)
+    {
+        dialogs.modalScripts.append([typed](QDialog *d) {
+            auto *c = qobject_cast<TfmCollectScores *>(d);
+            QTest::keyClicks(c->ui()->ebPassWord, typed);
+            c->ui()->bnSubmit->click();
+            return int(c->result());
+        });
+    }
+    // The next paper log window: `script` works it, as the administrator would.
+    void paperLog(const std::function<void(TfmPaperLogEntry *)> &script)
+    {
+        dialogs.modalScripts.append([script](QDialog *d) {
+            auto *p = qobject_cast<TfmPaperLogEntry *>(d);
+            script(p);
+            return int(p->result());
         });
     }
     // As the timer runs it: a failure is shown, not thrown.
@@ -230,24 +251,16 @@ private slots:
         QVERIFY(!st.ui().bnCollectScores->isHidden());
         const QString results = st.base.file("ranking.txt");
         st.main->ScoreLogs().setFileChooser([&](QWidget *, const QString &) { return results; });
-        auto password = [&](const QString &typed) {
-            st.dialogs.modalScripts.append([typed](QDialog *d) {
-                auto *c = qobject_cast<TfmCollectScores *>(d);
-                QTest::keyClicks(c->ui()->ebPassWord, typed);
-                c->ui()->bnSubmit->click();
-                return int(c->result());
-            });
-        };
         // Escape closes the dialog without a word; a wrong password opens
         // nothing; the right one, in any letter case, leads to the scoring.
         QVERIFY(st.shownBy([&] { st.ui().bnCollectScores->click(); }).isEmpty());
         QCOMPARE(st.dialogs.modalCount, 1);
-        password("guess");
+        st.password("guess");
         QCOMPARE(st.shownBy([&] { st.ui().bnCollectScores->click(); }),
                  QStringList{"The password is not correct"});
         QCOMPARE(st.dialogs.modalCount, 2);
         QVERIFY(!QFileInfo::exists(results));
-        password("OWNER-Rattle-owner");
+        st.password("OWNER-Rattle-owner");
         st.dialogs.modalScripts.append([](QDialog *d) {
             auto *s = qobject_cast<TfmScoreLogs *>(d);
             s->ui()->bnBrowse->click();
@@ -256,6 +269,80 @@ private slots:
         });
         st.ui().bnCollectScores->click();
         QCOMPARE(st.base.Read("ranking.txt"), QByteArray("ALPHA,2,8\r\nBRAVO,1,5\r\n"));
+    }
+
+    void paperLogs()
+    {
+        LocalStation st;
+        QVERIFY(st.start());
+        // Networked mode has no paper log folder: nothing opens.
+        QVERIFY(st.ui().bnEnterPaper->isHidden());
+        QCOMPARE(st.shownBy([&] { st.main->bnEnterPaperClick(); }),
+                 QStringList{"Paper logs are entered in Standalone or Practice mode"});
+        QCOMPARE(st.dialogs.modalCount, 0);
+
+        // Standalone: behind the password; an earlier log, found in any
+        // letter case, is loaded for editing and saved back to its file.
+        st.standalone();
+        QStringList existing;
+        st.password("owner-rattle-owner");
+        st.paperLog([&](TfmPaperLogEntry *p) {
+            existing = p->ui()->moExistLogs->toPlainText().split(u'\n');
+            QVERIFY(!p->ui()->moPaperLog->isEnabled());
+            for (const char *bad : {"..\\NetworkedLogs\\P1", "a:b"}) {
+                p->ui()->ebCallSignPaper->setText(bad);
+                QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Return);
+                QVERIFY(!p->ui()->moPaperLog->isEnabled());
+            }
+            p->ui()->ebCallSignPaper->setText("alpha");
+            QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Return);
+            QCOMPARE(p->ui()->moPaperLog->toPlainText(), QStringLiteral("K5XX\nW1AW"));
+            QTest::keyClick(p->ui()->moPaperLog, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(p->ui()->moPaperLog, Qt::Key_Return);
+            QTest::keyClicks(p->ui()->moPaperLog, "OH2BH");
+            p->ui()->bnSavePaper->click();
+        });
+        QCOMPARE(st.shownBy([&] { st.ui().bnEnterPaper->click(); }),
+                 (QStringList{"Please do not use the \\ as part of your call sign",
+                              "Please do not use the : as part of your call sign"}));
+        QCOMPARE(existing, (QStringList{"ALPHA.log", "BRAVO.log"}));
+        QCOMPARE(st.base.Read("StandAloneLogs/ALPHA.log"), QByteArray("K5XX\r\nW1AW\r\nOH2BH\r\n"));
+
+        // Practice: the name gets the time stamp, and the log is scored
+        // against the case played last and added to the history as ",Paper,".
+        QVERIFY(st.begin(false, false, "K1ABC"));
+        st.runToEnd();
+        st.clock.set(QDateTime(QDate(2026, 5, 26), QTime(8, 15)));
+        const QByteArray history = st.base.Read("PracticeHistory.csv");
+        st.password("owner-rattle-owner");
+        st.paperLog([&](TfmPaperLogEntry *p) {
+            p->ui()->ebCallSignPaper->setText("PLAYER1");
+            QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Return);
+            QCOMPARE(p->ui()->ebCallSignPaper->text(), QStringLiteral("PLAYER1-052626-0815"));
+            QVERIFY(p->ui()->moPaperLog->isEnabled() && p->ui()->moPaperLog->toPlainText().isEmpty());
+            p->ui()->moPaperLog->setPlainText("K5XX\n oh2bh \nW1AW\nK5XX\n");
+            p->ui()->bnSavePaper->click();
+        });
+        QCOMPARE(st.shownBy([&] { st.ui().bnEnterPaper->click(); }),
+                 QStringList{"You should enter and save your paper log at one sitting"});
+        const QString log = st.main->paths().practiceLogs() + "/PLAYER1-052626-0815.log";
+        QCOMPARE(st.base.Read("PracticeLogs/PLAYER1-052626-0815.log"),
+                 QByteArray("K5XX\r\n oh2bh \r\nW1AW\r\nK5XX\r\n"));
+        QCOMPARE(st.base.Read("PracticeHistory.csv"),
+                 history + "26-May-2026, 08:15," + log.toUtf8() + ",Paper,Lakemont 2012,3,13\r\n");
+        QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Correct calls/chars=3/13"));
+        QCOMPARE(st.ui().lblStandAloneStatus->text(), "Practice test logged for " + log);
+        QCOMPARE(st.main->logTypeIndex(), 1);
+
+        // Escape closes the window without saving anything.
+        st.password("owner-rattle-owner");
+        st.paperLog([&](TfmPaperLogEntry *p) {
+            p->ui()->ebCallSignPaper->setText("NOBODY");
+            QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Escape);
+        });
+        st.ui().bnEnterPaper->click();
+        QVERIFY(!QFileInfo::exists(st.base.file("PracticeLogs/NOBODY.log")));
+        QCOMPARE(st.base.Read("PracticeHistory.csv").count('\n'), history.count('\n') + 1);
     }
 
     void aFullDisk()
