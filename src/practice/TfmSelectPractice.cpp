@@ -2,13 +2,17 @@
 
 #include "ui_TfmSelectPractice.h"
 
-TfmSelectPractice::TfmSelectPractice(QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TfmSelectPractice>())
+#include "TfmWinners.h"
+#include "Winners.h"
+#include "ui/Dialogs.h"
+
+TfmSelectPractice::TfmSelectPractice(Dialogs &dialogs, TfmWinners &winners, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TfmSelectPractice>()), m_dialogs(dialogs), m_winners(winners)
 {
     m_ui->setupUi(this);
-    // The winners table arrives with the practice views.
-    m_ui->bnViewWinScores->setVisible(false);
-    connect(m_ui->bnSelectPracticeCase, &QPushButton::clicked, this, &TfmSelectPractice::bnSelectPracticeCaseClick);
+    connect(m_ui->bnViewWinScores, &QPushButton::clicked, this, &TfmSelectPractice::bnViewWinScoresClick);
+    connect(m_ui->bnSelectPracticeCase, &QPushButton::clicked, this,
+            &TfmSelectPractice::bnSelectPracticeCaseClick);
     connect(m_ui->bnCancel, &QPushButton::clicked, this, &TfmSelectPractice::bnCancelClick);
 }
 
@@ -66,4 +70,20 @@ void TfmSelectPractice::bnSelectPracticeCaseClick()
 void TfmSelectPractice::bnCancelClick()
 {
     reject();
+}
+
+void TfmSelectPractice::bnViewWinScoresClick()
+{
+    QStringList texts;
+    for (const TWaveSourcePair *source : m_sources)
+        texts.append(WinnerRowText(*source));
+    m_winners.Fill(texts);
+    Dialogs::CentreOver(&m_winners, this);
+    m_dialogs.ShowModal(&m_winners);
+    // An unavailable case is not in the case box: nothing changes then.
+    const QString remembered = m_winners.rememberedTest();
+    const int found =
+        remembered.isEmpty() ? -1 : m_ui->cbPracticeCases->findText(remembered, Qt::MatchFixedString);
+    if (found >= 0)
+        m_ui->cbPracticeCases->setCurrentIndex(found);
 }

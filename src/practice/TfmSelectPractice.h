@@ -12,13 +12,16 @@
 namespace Ui {
 class TfmSelectPractice;
 }
+class Dialogs;
+class TfmWinners;
 
 class TfmSelectPractice : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TfmSelectPractice(QWidget *parent = nullptr);
+    // `winners` is the station's one winners table, shown from here too.
+    TfmSelectPractice(Dialogs &dialogs, TfmWinners &winners, QWidget *parent = nullptr);
     ~TfmSelectPractice() override;
 
     // Clears the case box and the list of sources.
@@ -37,6 +40,9 @@ public:
     void FormActivate();
     void bnSelectPracticeCaseClick();
     void bnCancelClick();
+    // The winners of every listed case, available or not; the case of the
+    // row last selected there becomes the chosen one when it is offered.
+    void bnViewWinScoresClick();
 
     Ui::TfmSelectPractice *ui() const { return m_ui.get(); }
 
@@ -45,6 +51,8 @@ protected:
 
 private:
     std::unique_ptr<Ui::TfmSelectPractice> m_ui;
+    Dialogs &m_dialogs;
+    TfmWinners &m_winners;
     std::vector<const TWaveSourcePair *> m_sources; // the main window's entries, not owned
     bool m_caseSelected = false;
 };

@@ -12,6 +12,7 @@
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
 #include "practice/TfmSelectPractice.h"
+#include "practice/TfmWinners.h"
 #include "ui/Dialogs.h"
 #include "ui/Looks.h"
 #include "ui/TypingLimit.h"
@@ -153,9 +154,16 @@ TfmShowScores &TfmMain::ShowScores()
     return MadeOnce(m_showScores, this);
 }
 
+TfmWinners &TfmMain::Winners()
+{
+    return MadeOnce(m_winners, this);
+}
+
 TfmSelectPractice &TfmMain::SelectPractice()
 {
-    return MadeOnce(m_selectPractice, this);
+    if (!m_selectPractice)
+        m_selectPractice = std::make_unique<TfmSelectPractice>(m_dialogs, Winners(), this);
+    return *m_selectPractice;
 }
 
 TfmPaperLogEntry &TfmMain::PaperLogEntry()

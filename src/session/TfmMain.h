@@ -34,6 +34,7 @@ class TfmScoreLogs;
 class TfmPaperLogEntry;
 class TfmSelectPractice;
 class TfmShowScores;
+class TfmWinners;
 
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
@@ -56,6 +57,7 @@ public:
     TfmShowScores &ShowScores();
     TfmSelectPractice &SelectPractice();
     TfmPaperLogEntry &PaperLogEntry();
+    TfmWinners &Winners();
 
     // The start-up sequence; false when the program must end (no
     // configuration). Runs once; later calls return the first answer.
@@ -195,6 +197,7 @@ private:
     std::unique_ptr<TfmShowScores> m_showScores;
     std::unique_ptr<TfmSelectPractice> m_selectPractice;
     std::unique_ptr<TfmPaperLogEntry> m_paperLogEntry;
+    std::unique_ptr<TfmWinners> m_winners;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};
     std::function<void(const QString &)> m_shellOpener;

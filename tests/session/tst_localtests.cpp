@@ -3,7 +3,11 @@
 // and countdown, the practice case choice and the demonstration calls.
 
 #include "TestStation.h"
+#include "practice/TfmWinners.h"
+#include "practice/Winners.h"
 #include "ui_TfmMain.h"
+#include "ui_TfmSelectPractice.h"
+#include "ui_TfmWinners.h"
 
 #include <QTest>
 
@@ -205,6 +209,60 @@ private slots:
             QVERIFY(!named.main->MediaPlayer1().isPlaying() && named.ui().ebCallSign->isEnabled());
         }
         QCOMPARE(QDir(named.main->paths().practiceLogs()).entryList(QDir::Files), QStringList());
+    }
+
+    void winnersOfTheOriginalRunnings()
+    {
+        TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
+                        "VORLIX_WAVESOURCE_PRACTICE=a.wav,a.txt,Alpha,K1ZZ,80,40",
+                        "VORLIX_WAVESOURCE_PRACTICE=b.wav,b.txt,Bravo",
+                        "VORLIX_WAVESOURCE_PRACTICE=c.wav,missing.txt,Charlie,W9XX,95,50"});
+        for (const char *file : {"a.wav", "a.txt", "b.wav", "b.txt", "c.wav"})
+            st.base.Write(QStringLiteral("PracticeWavesAndCalls/") + file, "K5XX\r\n");
+        QVERIFY(st.start());
+        st.ui().rbPractice->click();
+        // Every listed case is shown, the missing one as not available; the
+        // row last selected there becomes the chosen case when it is offered.
+        QStringList rows, chosen;
+        auto winners = [&](int pick) {
+            st.dialogs.modalScripts.prepend([&rows, pick](QDialog *d) {
+                auto *w = qobject_cast<TfmWinners *>(d);
+                rows.clear();
+                for (int r = 0; r < w->ui()->lvWinners->rowCount(); ++r) {
+                    QStringList cells;
+                    for (int c = 0; c < 5; ++c)
+                        cells.append(w->ui()->lvWinners->item(r, c)->text());
+                    rows.append(cells.join(u' '));
+                }
+                w->ui()->lvWinners->selectRow(pick);
+                return 0;
+            });
+        };
+        st.answerLogging(true);
+        st.dialogs.modalScripts.append([&](QDialog *d) {
+            auto *s = qobject_cast<TfmSelectPractice *>(d);
+            for (int pick : {1, 2}) {
+                winners(pick);
+                s->ui()->bnViewWinScores->click();
+                chosen.append(s->caseText());
+            }
+            s->ui()->bnCancel->click();
+            return int(s->result());
+        });
+        st.dialogs.answers = {Dialogs::No};
+        st.enterCallSign("K1ABC");
+        QCOMPARE(rows,
+                 (QStringList{"Alpha Yes K1ZZ 80 40", "Bravo Yes N/A N/A N/A", "Charlie No W9XX 95 50"}));
+        QCOMPARE(chosen, (QStringList{"Bravo", "Bravo"}));
+
+        // Rows from texts: fewer than five fields leave a text out; the cases
+        // of the practice scores come sorted, once each, and only configured.
+        QCOMPARE(WinnerRows({"A,Yes,W1,5,3,extra", "B,No,,X", "C,Yes,W,1,,2"}).size(), size_t(2));
+        std::vector<const TWaveSourcePair *> sources;
+        for (const TWaveSourcePair &source : st.main->config().practiceSources())
+            sources.push_back(&source);
+        QCOMPARE(WinnerRowTextsFor({"bravo", "Alpha", "ALPHA", "Gone"}, sources),
+                 (QStringList{"Alpha,Yes,K1ZZ,80,40", "Bravo,Yes,N/A,N/A,N/A"}));
     }
 
     void practiceTest()
