@@ -1,0 +1,58 @@
+#include "GradedCalls.h"
+
+#include "util/FileUtil.h"
+#include "util/SortedTextList.h"
+#include "util/TextFile.h"
+#include "util/TextUtil.h"
+
+#include <algorithm>
+
+TGradedCall::TGradedCall(const QString &line, const QString &status)
+    : call(CopyBounded(line, kCallMax)), good(status.contains(u"Good"))
+{
+}
+
+std::vector<TGradedCall> GradeLog(const QStringList &logLines, const QStringList &checkLines)
+{
+    SortedTextList checkList;
+    checkList.addAll(checkLines);
+    std::vector<TGradedCall> graded;
+    graded.reserve(logLines.size());
+    for (const QString &line : logLines)
+        graded.emplace_back(line, checkList.contains(line) ? QStringLiteral("Good call")
+                                                           : QStringLiteral("Bad call"));
+    std::stable_sort(graded.begin(), graded.end(), [](const TGradedCall &a, const TGradedCall &b) {
+        if (a.good != b.good)
+            return a.good;
+        return a.call.compare(b.call, Qt::CaseInsensitive) < 0;
+    });
+    return graded;
+}
+
+CallAnalysis AnalysePracticeLog(const QString &practiceLogs, const QString &logName, const QString &caseName,
+                                const std::vector<const TWaveSourcePair *> &sources)
+{
+    CallAnalysis analysis;
+    // The name comes from the history file: it must name a file in the
+    // practice log folder, nothing beside or above it.
+    const QString logPath = ResolveCase(JoinPath(practiceLogs, logName));
+    const auto log = UnsafeNamePart(logName).isEmpty() ? TextFile::tryReadLines(logPath) : std::nullopt;
+    if (logName.isEmpty() || !log) {
+        analysis.problem = QStringLiteral("Requested log file no longer exists");
+        return analysis;
+    }
+    const auto source = std::find_if(sources.begin(), sources.end(),
+                                     [&](const TWaveSourcePair *s) { return s->caseNameMatches(caseName); });
+    const auto checkLines =
+        source == sources.end() ? std::nullopt : TextFile::tryReadLines((*source)->callsPath());
+    if (!checkLines) {
+        analysis.problem = QStringLiteral("Requested check list file no longer exists");
+        return analysis;
+    }
+    analysis.logName = logName;
+    analysis.caseName = caseName;
+    analysis.winningScore = (*source)->winningScore();
+    analysis.averageScore = (*source)->averageScore();
+    analysis.calls = GradeLog(*log, *checkLines);
+    return analysis;
+}
