@@ -1,14 +1,16 @@
-// The call-by-call analysis of a practice log: grading every line against the
-// case's check list, the two refusals, and the window that shows it.
+// The practice views' logic: the call-by-call analysis of a practice log
+// (grading every line against the case's check list, the two refusals, the
+// window that shows it) and the chart of a player's runs of one case.
 
 #include "TempBase.h"
 #include "practice/GradedCalls.h"
+#include "practice/ProgressChart.h"
 #include "practice/TfmGradedCalls.h"
 #include "ui_TfmGradedCalls.h"
 
 #include <QTest>
 
-class TestCallAnalysis : public QObject
+class TestPracticeViews : public QObject
 {
     Q_OBJECT
 
@@ -54,7 +56,23 @@ private slots:
         QFile::remove(base.file("PracticeWavesAndCalls/a.txt"));
         QCOMPARE(AnalysePracticeLog(logs, "K1ABC-030524-1407.log", "Alpha", sources).problem, noList);
     }
+
+    void progressChart()
+    {
+        ProgressChart chart;
+        chart.resize(300, 140);
+        chart.setRuns({{10, 40}});
+        QVERIFY(chart.seriesPoints(false).isEmpty());
+        // Oldest run on the left; each series on its own scale, the best run
+        // of each at the top of the plot.
+        chart.setRuns({{10, 40}, {20, 90}, {15, 100}});
+        const QList<QPointF> calls = chart.seriesPoints(false), chars = chart.seriesPoints(true);
+        QVERIFY(calls.size() == 3 && calls[0].x() < calls[1].x() && calls[1].x() < calls[2].x());
+        QVERIFY(calls[1].y() < calls[2].y() && calls[2].y() < calls[0].y());
+        QVERIFY(chars[2].y() < chars[1].y() && qFuzzyCompare(chars[2].y(), calls[1].y()));
+        QVERIFY(!chart.grab().isNull());
+    }
 };
 
-QTEST_MAIN(TestCallAnalysis)
-#include "tst_callanalysis.moc"
+QTEST_MAIN(TestPracticeViews)
+#include "tst_practiceviews.moc"
