@@ -211,7 +211,7 @@ void MainHostCommands::setWaveFile(const QString &message)
 {
     const QString name = HostProtocol::WaveFileName(message);
     if (!IsPlainFileName(name)) {
-        m_main.ShowHostBox(QStringLiteral("DEBUG:No wave file specified by host"), false);
+        ShowHostBox(QStringLiteral("DEBUG:No wave file specified by host"), false);
         return;
     }
     m_main.setCurrentWaveFile(name);
@@ -235,4 +235,43 @@ void MainHostCommands::playWelcome()
     if (ui.ebCallSign->isEnabled() || ui.ebCallEntry->isEnabled())
         return;
     m_main.OpenWithShell(m_main.config().welcomePath());
+}
+
+void MainHostCommands::LinkDropped()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.ebNetStatus->setText(QStringLiteral("Disconnected"));
+    ui.bnConnect->setText(QStringLiteral("Connect"));
+    ui.bnConnect->setEnabled(true);
+    ui.gbConnection->setEnabled(true);
+    if (m_main.session().logPending && m_main.session().hostTest)
+        ui.pnMessage->setText(QStringLiteral("The link to the host is lost: your calls stay in the local "
+                                             "log. Press Connect to join again."));
+}
+
+void MainHostCommands::SendUnsentCalls()
+{
+    TestSession &session = m_main.session();
+    for (const QString &call : std::as_const(session.unsentCalls))
+        m_main.connectWindow()->SendToHost(HostProtocol::LogCallMessage(call));
+    const qsizetype sent = session.unsentCalls.size();
+    session.unsentCalls.clear();
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.moCallsLogged->setPlainText(session.calls().join(u'\n'));
+    ui.pnMessage->setText(QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
+}
+
+void MainHostCommands::ShowHostBox(const QString &text, bool error)
+{
+    if (m_hostBoxOpen) {
+        m_main.ui()->pnMessage->setText(text);
+        return;
+    }
+    m_hostBoxOpen = true;
+    if (error)
+        m_main.dialogs().ShowError(&m_main, text);
+    else
+        m_main.dialogs().Message(&m_main, text, QStringLiteral("Vorlix Player"), Dialogs::Icon::None,
+                                 Dialogs::Ok);
+    m_hostBoxOpen = false;
 }

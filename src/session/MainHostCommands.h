@@ -20,6 +20,18 @@ public:
     // only: no separator, no "..", nothing absolute.
     static bool IsPlainFileName(const QString &name);
 
+    // The link is gone: said at once, and Connect works again at once, also
+    // while the host's test plays on.
+    void LinkDropped();
+    // Back in the host's test: the calls typed while the link was down go
+    // out in typing order.
+    void SendUnsentCalls();
+    // A box raised by a host command (an error, or a notice such as a missing
+    // wave name). One at a time: while one is open, later ones go to the
+    // message panel, so a run of failing commands leaves no pile of boxes to
+    // clear during a test.
+    void ShowHostBox(const QString &text, bool error);
+
 private:
     void startTest();
     void pauseTest();
@@ -36,4 +48,5 @@ private:
     void playWelcome();
 
     TfmMain &m_main;
+    bool m_hostBoxOpen = false;
 };

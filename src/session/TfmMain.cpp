@@ -415,7 +415,7 @@ void TfmMain::bnConnectClick()
             // Back into the host's test that went on meanwhile: the player
             // stays signed in and goes on typing.
             m_ui->gbConnection->setEnabled(false);
-            sendUnsentCalls();
+            m_hostCommands.SendUnsentCalls();
             if (m_ui->ebCallEntry->isEnabled())
                 m_ui->ebCallEntry->setFocus();
             return;
@@ -443,48 +443,12 @@ void TfmMain::ebNetStatusDblClick()
 
 void TfmMain::LinkDropped()
 {
-    // Said at once, and the way back is open at once: Connect works again,
-    // also while the host's test plays on.
-    m_ui->ebNetStatus->setText(QStringLiteral("Disconnected"));
-    m_ui->bnConnect->setText(QStringLiteral("Connect"));
-    m_ui->bnConnect->setEnabled(true);
-    m_ui->gbConnection->setEnabled(true);
-    if (m_session.logPending && m_session.hostTest)
-        m_ui->pnMessage->setText(QStringLiteral("The link to the host is lost: your calls stay in the local "
-                                                "log. Press Connect to join again."));
-}
-
-void TfmMain::sendUnsentCalls()
-{
-    for (const QString &call : std::as_const(m_session.unsentCalls))
-        m_connect->SendToHost(HostProtocol::LogCallMessage(call));
-    const qsizetype sent = m_session.unsentCalls.size();
-    m_session.unsentCalls.clear();
-    m_ui->moCallsLogged->setPlainText(m_session.calls().join(u'\n'));
-    m_ui->pnMessage->setText(
-        QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
-}
-
-void TfmMain::ShowHostBox(const QString &text, bool error)
-{
-    // One box at a time for what the host's commands raise: while one is
-    // open, later ones go to the message panel, so a run of failing commands
-    // leaves no pile of boxes to clear during a test.
-    if (m_hostBoxOpen) {
-        m_ui->pnMessage->setText(text);
-        return;
-    }
-    m_hostBoxOpen = true;
-    if (error)
-        m_dialogs.ShowError(this, text);
-    else
-        m_dialogs.Message(this, text, QStringLiteral("Vorlix Player"), Dialogs::Icon::None, Dialogs::Ok);
-    m_hostBoxOpen = false;
+    m_hostCommands.LinkDropped();
 }
 
 void TfmMain::ReportHostProblem(const QString &text)
 {
-    ShowHostBox(text, true);
+    m_hostCommands.ShowHostBox(text, true);
 }
 
 void TfmMain::HandleHostCommand(HostProtocol::HostCommand command, const QString &message)

@@ -116,10 +116,6 @@ public:
     void FindAllLogs(const QString &folder);
     const QStringList &foundLogs() const { return m_foundLogs; }
 
-    // A box raised by a host command (an error, or a notice such as a
-    // missing wave name); while one is open, the next goes to pnMessage.
-    void ShowHostBox(const QString &text, bool error);
-
     // HostCommandHandler.
     void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) override;
     bool IsLocalMode() const override;
@@ -166,10 +162,9 @@ private:
     bool choosePracticeCase();
     void startLocalTest(bool practice);
     void clearLastResult();
+
     // A player is registered with the host (the call is not blank).
     bool registeredWithHost() const;
-    // Sends the calls typed while the link was down, in order.
-    void sendUnsentCalls();
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;
@@ -202,7 +197,6 @@ private:
     TestCompletion m_completion{*this};
     std::function<void(const QString &)> m_shellOpener;
     bool m_demoAvailable = false;
-    bool m_hostBoxOpen = false;                            // a box raised by a host command is open
     OperatingMode m_chosenMode = OperatingMode::Networked; // the mode whose handler ran last
     int m_activation = -1;                                 // -1 not yet activated, 0 must end, 1 running
 };
