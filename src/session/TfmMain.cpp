@@ -18,6 +18,7 @@
 #include "ui/TypingLimit.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
+#include "util/Instructions.h"
 #include "util/LogScoring.h"
 #include "util/StationError.h"
 #include "util/TextFile.h"
@@ -36,12 +37,6 @@ constexpr qsizetype kStartupMessageMax = 310;
 constexpr qsizetype kPathMax = 260;
 constexpr int kEntryMax = 20; // characters a player can type into box 1 or box 2
 constexpr qint64 kDemoCallDelayMs = 90 * 1000;
-
-struct InstructionRow
-{
-    const char *title;
-    const char *file;
-};
 
 // A practice case's name as a folder name: it must stay one folder inside
 // PracticeTimedScores whatever the configuration calls the case.
@@ -298,21 +293,11 @@ void TfmMain::setLogTypeIndex(int index)
 
 void TfmMain::LoadInstructions()
 {
-    static constexpr InstructionRow computer[] = {
-        {"Instructions for Non-Networked Computer Logging", "StandAloneComputerLogInstruct.txt"},
-        {"Instructions for Practice Computer Logging", "PracticeComputerLogInstruct.txt"},
-        {"Instructions for Networked Computer Logging", "ComputerLogInstruct.txt"},
-    };
-    static constexpr InstructionRow paper[] = {
-        {"Instructions for Paper Logging in Non-Networked System", "StandAlonePaperLogInstruct.txt"},
-        {"Instructions for Practice Logging on Paper", "PracticePaperLogInstruct.txt"},
-        {"Instructions for Paper Logging in Networked System", "PaperLogInstruct.txt"},
-    };
-    const InstructionRow *rows = logTypeIndex() == 0 ? computer : paper;
     const OperatingMode m = mode();
-    const InstructionRow &row = rows[m == OperatingMode::StandAlone ? 0
-                                     : m == OperatingMode::Practice ? 1
-                                                                    : 2];
+    const InstructionText &row = InstructionsFor(m == OperatingMode::StandAlone ? InstructionMode::StandAlone
+                                                 : m == OperatingMode::Practice ? InstructionMode::Practice
+                                                                                : InstructionMode::Networked,
+                                                 logTypeIndex() != 0);
     m_ui->Label4->setText(QString::fromLatin1(row.title));
     m_ui->moInstruct->clear();
     // A missing instruction text is reported, and whatever asked for the

@@ -1,6 +1,7 @@
 #include "SessionPaths.h"
 
 #include "FileUtil.h"
+#include "Instructions.h"
 #include "TextFile.h"
 
 #include <QDir>
@@ -53,12 +54,11 @@ QStringList SessionPaths::stationFiles() const
     // disk: the callers compare paths without regard to case, and start-up
     // stays free of a folder listing per missing file.
     QStringList files;
-    for (const char16_t *name :
-         {u"Vorlix_Player_ini.txt", u"DemoCalls.txt", u"PracticeHistory.csv", u"Vorlix_PRestart.txt",
-          u"zzSAResults.txt", u"ComputerLogInstruct.txt", u"StandAloneComputerLogInstruct.txt",
-          u"PracticeComputerLogInstruct.txt", u"PaperLogInstruct.txt", u"StandAlonePaperLogInstruct.txt",
-          u"PracticePaperLogInstruct.txt"})
+    for (const char16_t *name : {u"Vorlix_Player_ini.txt", u"DemoCalls.txt", u"PracticeHistory.csv",
+                                 u"Vorlix_PRestart.txt", u"zzSAResults.txt"})
         files.append(JoinPath(m_base, QString::fromUtf16(name)));
+    for (const QString &name : InstructionFileNames())
+        files.append(JoinPath(m_base, name));
     return files;
 }
 
