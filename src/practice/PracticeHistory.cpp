@@ -41,6 +41,10 @@ std::optional<TPracticeScoreList> Read(const QString &path, const std::optional<
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         throw StationError::cannotOpen(path);
+    if (file.size() > kMaxBytes)
+        throw StationError(QStringLiteral("The practice history file %1 is too large to show (%2 MB)")
+                               .arg(path)
+                               .arg(file.size() >> 20));
     const QString text = TextFile::decode(file.readAll());
     file.close();
 

@@ -16,6 +16,8 @@
 
 namespace PracticeHistory {
 
+constexpr qint64 kMaxBytes = qint64(256) << 20;
+
 // The first seven fields of `line`; false when it has fewer.
 bool SplitLine(QStringView line, QStringView (&fields)[7]);
 
@@ -23,7 +25,9 @@ bool SplitLine(QStringView line, QStringView (&fields)[7]);
 // those of `caseName` only (compared without regard to letter case) when
 // one is given. The header the station writes as line 1 is not a score and
 // is left out. Nothing when the file does not exist; raises "Cannot open
-// file %s" when it exists but cannot be read.
+// file %s" when it exists but cannot be read, and a note of its size when it
+// is beyond kMaxBytes (decades of practice at the busiest club station):
+// such a file is left as it is, never read into memory.
 std::optional<TPracticeScoreList> Read(const QString &path, const std::optional<QString> &caseName = {});
 
 // Case ascending without regard to letter case, then correct calls

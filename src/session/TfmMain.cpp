@@ -912,9 +912,13 @@ void TfmMain::pnMessageClick()
 
 void TfmMain::ShowCaseScores()
 {
-    ::ShowCaseScores(PracticeScores(), m_dialogs, this,
-                     {m_paths.practiceHistory(), m_paths.practiceLogs(), m_config.practiceSources()},
-                     SelectPractice().caseText());
+    // A history that cannot be read is told, and the station still gets
+    // ready for the next player.
+    m_dialogs.Guarded(this, [&] {
+        ::ShowCaseScores(PracticeScores(), m_dialogs, this,
+                         {m_paths.practiceHistory(), m_paths.practiceLogs(), m_config.practiceSources()},
+                         SelectPractice().caseText());
+    });
 }
 
 void TfmMain::bnShowPrevPracticeClick()

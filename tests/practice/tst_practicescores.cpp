@@ -134,6 +134,13 @@ private slots:
         base.Write("PracticeHistory.csv", "\r\n" + kHeader);
         QCOMPARE(FlatAll(PracticeHistory::Read(path)),
                  QStringList{"Date|Time|LogFile|Logging |Test Case|0|0"});
+        // A history beyond all reason is not read in.
+        {
+            QFile huge(path);
+            QVERIFY(huge.open(QIODevice::Append) && huge.resize(PracticeHistory::kMaxBytes + 1));
+        }
+        QCOMPARE(StationErrorOf([&] { PracticeHistory::Read(path); }),
+                 "The practice history file " + path + " is too large to show (256 MB)");
         // A folder by that name cannot be read.
         QDir().mkpath(base.file("Folder.csv"));
         QCOMPARE(StationErrorOf([&] { PracticeHistory::Read(base.file("Folder.csv")); }),
@@ -269,6 +276,14 @@ private slots:
                       kHeader + "\r\n" + Line("/b/Other.log", "Computer", "Otter", 2, 8));
         QCOMPARE(st.shownBy([&] { QTest::mouseClick(st.ui().pnMessage, Qt::LeftButton); }),
                  QStringList{"No practice scores available for this case"});
+        // A history that cannot be read is told, and the next player still signs in.
+        QVERIFY(QFile::remove(st.base.file("PracticeHistory.csv")));
+        QVERIFY(QDir().mkpath(st.base.file("PracticeHistory.csv")));
+        st.ui().pnMessage->setText("Click here to see previous practice scores");
+        st.main->session().testCompleted = true;
+        QCOMPARE(st.shownBy([&] { QTest::mouseClick(st.ui().pnMessage, Qt::LeftButton); }),
+                 QStringList{"Cannot open file " + st.base.file("PracticeHistory.csv")});
+        QVERIFY(st.ui().pnMessage->text().isEmpty() && st.ui().ebCallSign->isEnabled());
     }
 };
 
