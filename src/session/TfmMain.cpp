@@ -11,6 +11,8 @@
 #include "logentry/TfmPaperLogEntry.h"
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
+#include "practice/PracticeScoreViews.h"
+#include "practice/TfmPracticeScores.h"
 #include "practice/TfmSelectPractice.h"
 #include "practice/TfmWinners.h"
 #include "ui/Dialogs.h"
@@ -100,6 +102,8 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     connect(&m_tmPracticePrompt, &QTimer::timeout, this, guarded(&TfmMain::tmPracticePromptTimer));
     connect(m_ui->bnCollectScores, &QPushButton::clicked, this, guarded(&TfmMain::bnCollectScoresClick));
     connect(m_ui->bnEnterPaper, &QPushButton::clicked, this, guarded(&TfmMain::bnEnterPaperClick));
+    connect(m_ui->bnShowPrevPractice, &QPushButton::clicked, this,
+            guarded(&TfmMain::bnShowPrevPracticeClick));
     m_ui->pnMessage->installEventFilter(this);
     m_ui->ebNetStatus->installEventFilter(this);
     // Key preview: the window sees Enter and Tab before any of its controls.
@@ -166,6 +170,11 @@ TfmPaperLogEntry &TfmMain::PaperLogEntry()
     if (!m_paperLogEntry)
         m_paperLogEntry = std::make_unique<TfmPaperLogEntry>(m_dialogs, m_clock, this);
     return *m_paperLogEntry;
+}
+
+TfmPracticeScores &TfmMain::PracticeScores()
+{
+    return MadeOnce(m_practiceScores, this);
 }
 
 WavePlayer &TfmMain::MediaPlayer1()
@@ -877,12 +886,30 @@ void TfmMain::pnMessageClick()
     m_ui->moCallsLogged->clear();
     if (!m_session.testCompleted)
         return;
-    // The practice history views open from here once they exist; the
-    // standalone ranking shows the score text of the test just ended.
-    if (mode() != OperatingMode::Practice)
+    // The standalone ranking shows the score text of the test just ended.
+    if (mode() == OperatingMode::Practice)
+        ShowCaseScores();
+    else
         ShowStandAloneScores(m_ui->ebCallEntry->text());
     m_ui->ebCallEntry->clear();
     ResetSignIn();
+}
+
+void TfmMain::ShowCaseScores()
+{
+    // A history that cannot be read is told, and the station still gets
+    // ready for the next player.
+    m_dialogs.Guarded(this, [&] {
+        ::ShowCaseScores(PracticeScores(), m_dialogs, this,
+                         {m_paths.practiceHistory(), m_paths.practiceLogs(), m_config.practiceSources()},
+                         SelectPractice().caseText());
+    });
+}
+
+void TfmMain::bnShowPrevPracticeClick()
+{
+    ShowAllPracticeScores(PracticeScores(), m_dialogs, this,
+                          {m_paths.practiceHistory(), m_paths.practiceLogs(), m_config.practiceSources()});
 }
 
 void TfmMain::CloseLog()

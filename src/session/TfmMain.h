@@ -30,6 +30,7 @@ class QDialog;
 class TfmCollectScores;
 class TfmConnect;
 class TfmLogQuery;
+class TfmPracticeScores;
 class TfmScoreLogs;
 class TfmPaperLogEntry;
 class TfmSelectPractice;
@@ -58,6 +59,7 @@ public:
     TfmSelectPractice &SelectPractice();
     TfmPaperLogEntry &PaperLogEntry();
     TfmWinners &Winners();
+    TfmPracticeScores &PracticeScores();
 
     // The start-up sequence; false when the program must end (no
     // configuration). Runs once; later calls return the first answer.
@@ -85,6 +87,9 @@ public:
     void bnCollectScoresClick();
     void bnEnterPaperClick();
     void pnMessageClick();
+    // The practice scores of the case just played, and of all cases.
+    void ShowCaseScores();
+    void bnShowPrevPracticeClick();
     // Starts the current log file empty; every call then goes to it at once.
     void BeginLog(const QString &path);
     // Opens the host's current wave file and plays it, counting down.
@@ -193,6 +198,7 @@ private:
     std::unique_ptr<TfmSelectPractice> m_selectPractice;
     std::unique_ptr<TfmPaperLogEntry> m_paperLogEntry;
     std::unique_ptr<TfmWinners> m_winners;
+    std::unique_ptr<TfmPracticeScores> m_practiceScores;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};
     std::function<void(const QString &)> m_shellOpener;

@@ -1,0 +1,48 @@
+#pragma once
+// "Practice Scores": the practice history as a list, of one case or of all.
+// The window shows the records, caption and instruction lines it is given,
+// and keeps the PracticeLogs folder and the practice sources handed to it
+// for the winners and the call analysis; the caller shows it modally.
+
+#include "PracticeScoresModel.h"
+#include "util/TWaveSourcePair.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class TfmPracticeScores;
+}
+
+class TfmPracticeScores : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TfmPracticeScores(QWidget *parent = nullptr);
+    ~TfmPracticeScores() override;
+
+    // Replaces the rows by `scores` in their order, the caption and the
+    // lines of moInstruct, and fits the columns to their contents within
+    // their limits.
+    void Fill(const QString &caption, const QStringList &instructions, TPracticeScoreList scores);
+
+    void setLogsFolder(const QString &folder);
+    const QString &logsFolder() const { return m_logsFolder; }
+    // The main window's practice sources, referred to and not owned.
+    void setSources(const std::vector<TWaveSourcePair> &sources);
+    const std::vector<const TWaveSourcePair *> &sources() const { return m_sources; }
+
+    const PracticeScoresModel &scores() const { return m_model; }
+    Ui::TfmPracticeScores *ui() const { return m_ui.get(); }
+
+private:
+    void fitColumns();
+
+    std::unique_ptr<Ui::TfmPracticeScores> m_ui;
+    PracticeScoresModel m_model;
+    QString m_logsFolder;
+    std::vector<const TWaveSourcePair *> m_sources;
+};
