@@ -28,6 +28,13 @@ void ShowScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow
                       : QStringLiteral("No practice scores available"));
         return;
     }
+    // The chart follows the runs of the case in the order they were played.
+    QList<QPair<int, int>> progress;
+    if (caseName) {
+        for (const TPracticeScore &score : *scores)
+            progress.append({score.calls, score.chars});
+    }
+    window.ShowProgress(progress);
     PracticeHistory::Sort(*scores);
     const QString folderLine = QStringLiteral("All logs are saved in: ") + session.logsFolder;
     if (caseName) {

@@ -2,6 +2,12 @@
 
 #include "ui_TfmPracticeScores.h"
 
+#include "GradedCalls.h"
+#include "ProgressChart.h"
+#include "TfmGradedCalls.h"
+#include "TfmWinners.h"
+#include "Winners.h"
+#include "ui/Dialogs.h"
 #include "util/TextUtil.h"
 
 #include <QHeaderView>
@@ -33,6 +39,20 @@ TfmPracticeScores::TfmPracticeScores(QWidget *parent)
     header->setSectionResizeMode(QHeaderView::Interactive);
     // Widths follow the first rows; a long history costs no more to fit.
     header->setResizeContentsPrecision(200);
+    m_chart = new ProgressChart(this);
+    m_chart->setVisible(false);
+    m_ui->layoutMain->insertWidget(m_ui->layoutMain->indexOf(m_ui->Label1), m_chart);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+        if (m_dialogs)
+            m_dialogs->Guarded(this, [&] { lvPracticeScoresColumnClick(column); });
+    });
+    connect(m_ui->lvPracticeScores->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected) {
+                // A row that becomes selected is analysed; deselecting does nothing.
+                if (m_dialogs && !selected.isEmpty())
+                    m_dialogs->Guarded(this,
+                                       [&] { lvPracticeScoresSelectItem(selected.indexes().first().row()); });
+            });
 }
 
 TfmPracticeScores::~TfmPracticeScores() = default;
@@ -70,4 +90,49 @@ void TfmPracticeScores::setSources(const std::vector<TWaveSourcePair> &sources)
     m_sources.clear();
     for (const TWaveSourcePair &source : sources)
         m_sources.push_back(&source);
+}
+
+void TfmPracticeScores::setViews(Dialogs &dialogs, TfmWinners &winners, TfmGradedCalls &gradedCalls)
+{
+    m_dialogs = &dialogs;
+    m_winners = &winners;
+    m_gradedCalls = &gradedCalls;
+}
+
+void TfmPracticeScores::lvPracticeScoresColumnClick(int column)
+{
+    if (column != PracticeScoresModel::TestCase || !m_winners)
+        return;
+    QStringList cases;
+    for (int row = 0; row < m_model.rowCount(); ++row)
+        cases.append(m_model.text(row, PracticeScoresModel::TestCase));
+    m_winners->Fill(WinnerRowTextsFor(cases, m_sources));
+    Dialogs::CentreOver(m_winners, parentWidget());
+    m_dialogs->ShowModal(m_winners);
+}
+
+void TfmPracticeScores::lvPracticeScoresSelectItem(int row)
+{
+    if (!m_gradedCalls || row < 0 || row >= m_model.rowCount())
+        return;
+    const CallAnalysis analysis =
+        AnalysePracticeLog(m_logsFolder, m_model.text(row, PracticeScoresModel::LogFile),
+                           m_model.text(row, PracticeScoresModel::TestCase), m_sources);
+    if (!analysis.problem.isEmpty()) {
+        m_dialogs->Message(this, analysis.problem, QStringLiteral("Call Analysis"), Dialogs::Icon::None,
+                           Dialogs::Ok);
+        return;
+    }
+    m_gradedCalls->Fill(analysis);
+    Dialogs::CentreOver(m_gradedCalls, parentWidget());
+    m_dialogs->ShowModal(m_gradedCalls);
+}
+
+void TfmPracticeScores::ShowProgress(const QList<QPair<int, int>> &callsAndChars)
+{
+    QList<ProgressChart::Run> runs;
+    for (const auto &[calls, chars] : callsAndChars)
+        runs.append({calls, chars});
+    m_chart->setRuns(runs);
+    m_chart->setVisible(!runs.isEmpty());
 }

@@ -8,6 +8,8 @@
 #include "util/TWaveSourcePair.h"
 
 #include <QDialog>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -15,6 +17,10 @@
 namespace Ui {
 class TfmPracticeScores;
 }
+class Dialogs;
+class ProgressChart;
+class TfmGradedCalls;
+class TfmWinners;
 
 class TfmPracticeScores : public QDialog
 {
@@ -36,6 +42,18 @@ public:
     const std::vector<const TWaveSourcePair *> &sources() const { return m_sources; }
 
     const PracticeScoresModel &scores() const { return m_model; }
+
+    // The windows the list leads to: the winners of its cases (a click on
+    // "Test Case") and the call analysis of a run (a row selected). Handed
+    // over once by the main window.
+    void setViews(Dialogs &dialogs, TfmWinners &winners, TfmGradedCalls &gradedCalls);
+    void lvPracticeScoresColumnClick(int column);
+    void lvPracticeScoresSelectItem(int row);
+
+    // The player's runs of the case shown, oldest first; an empty list
+    // hides the chart (the view of all cases).
+    void ShowProgress(const QList<QPair<int, int>> &callsAndChars);
+    ProgressChart &progressChart() { return *m_chart; }
     Ui::TfmPracticeScores *ui() const { return m_ui.get(); }
 
 private:
@@ -45,4 +63,8 @@ private:
     PracticeScoresModel m_model;
     QString m_logsFolder;
     std::vector<const TWaveSourcePair *> m_sources;
+    ProgressChart *m_chart = nullptr; // owned by the window
+    Dialogs *m_dialogs = nullptr;
+    TfmWinners *m_winners = nullptr;
+    TfmGradedCalls *m_gradedCalls = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
 #include "practice/PracticeScoreViews.h"
+#include "practice/TfmGradedCalls.h"
 #include "practice/TfmPracticeScores.h"
 #include "practice/TfmSelectPractice.h"
 #include "practice/TfmWinners.h"
@@ -174,7 +175,11 @@ TfmPaperLogEntry &TfmMain::PaperLogEntry()
 
 TfmPracticeScores &TfmMain::PracticeScores()
 {
-    return MadeOnce(m_practiceScores, this);
+    if (!m_practiceScores) {
+        m_practiceScores = std::make_unique<TfmPracticeScores>(this);
+        m_practiceScores->setViews(m_dialogs, Winners(), MadeOnce(m_gradedCalls, this));
+    }
+    return *m_practiceScores;
 }
 
 WavePlayer &TfmMain::MediaPlayer1()

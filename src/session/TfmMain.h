@@ -36,6 +36,7 @@ class TfmPaperLogEntry;
 class TfmSelectPractice;
 class TfmShowScores;
 class TfmWinners;
+class TfmGradedCalls;
 
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
@@ -198,6 +199,7 @@ private:
     std::unique_ptr<TfmSelectPractice> m_selectPractice;
     std::unique_ptr<TfmPaperLogEntry> m_paperLogEntry;
     std::unique_ptr<TfmWinners> m_winners;
+    std::unique_ptr<TfmGradedCalls> m_gradedCalls;
     std::unique_ptr<TfmPracticeScores> m_practiceScores;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};

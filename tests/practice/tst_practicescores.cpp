@@ -4,9 +4,14 @@
 
 #include "TestStation.h"
 #include "practice/PracticeHistory.h"
+#include "practice/ProgressChart.h"
+#include "practice/TfmGradedCalls.h"
 #include "practice/TfmPracticeScores.h"
+#include "practice/TfmWinners.h"
+#include "ui_TfmGradedCalls.h"
 #include "ui_TfmMain.h"
 #include "ui_TfmPracticeScores.h"
+#include "ui_TfmWinners.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -268,6 +273,32 @@ private slots:
         // Then the station is ready for the next player; the panel is spent.
         QVERIFY(st.ui().ebCallEntry->text().isEmpty() && st.ui().pnMessage->text().isEmpty());
         QVERIFY(st.ui().ebCallSign->isEnabled());
+
+        // The window leads on: its chart follows the case's runs in the order
+        // played; a row to its call analysis, or to what is gone; "Test Case"
+        // to the winners of the configured cases listed, other columns nowhere.
+        TfmPracticeScores &w = st.main->PracticeScores();
+        QVERIFY(!w.progressChart().isHidden());
+        QCOMPARE(w.progressChart().runs().size(), 2);
+        QVERIFY(w.progressChart().runs()[0].calls == 9 && w.progressChart().runs()[1].chars == 5);
+        QStringList opened;
+        for (int view = 0; view < 2; ++view) {
+            st.dialogs.modalScripts.append([&opened](QDialog *d) {
+                if (auto *g = qobject_cast<TfmGradedCalls *>(d))
+                    opened.append(g->ui()->ebLog->text() + " " + g->ui()->ebGood->text() + "/" +
+                                  g->ui()->ebEntries->text());
+                else if (auto *wn = qobject_cast<TfmWinners *>(d))
+                    opened.append(wn->ui()->lvWinners->item(0, 0)->text() + " " +
+                                  QString::number(wn->ui()->lvWinners->rowCount()));
+                return 0;
+            });
+        }
+        QCOMPARE(st.shownBy([&] { w.ui()->lvPracticeScores->selectRow(0); }),
+                 QStringList{"Requested log file no longer exists"});
+        w.ui()->lvPracticeScores->selectRow(1);
+        w.ui()->lvPracticeScores->horizontalHeader()->sectionClicked(1);
+        w.ui()->lvPracticeScores->horizontalHeader()->sectionClicked(5);
+        QCOMPARE(opened, (QStringList{"K1ABC-030524-1407.log 1/1", "Lakemont 2012 1"}));
 
         // No line of this case: told so.
         st.ui().pnMessage->setText("Click here to see previous practice scores");
