@@ -3,38 +3,17 @@
 #include "ui_TfmGradedCalls.h"
 
 #include "GradedCalls.h"
+#include "ui/Looks.h"
 
-#include <QHeaderView>
 #include <QTableWidgetItem>
-
-namespace {
-
-struct ColumnLimits
-{
-    int minWidth;
-    int maxWidth;
-};
-
-// Item, Calls, Status.
-constexpr ColumnLimits kColumns[] = {{10, 50}, {50, 110}, {50, 90}};
-
-} // namespace
 
 TfmGradedCalls::TfmGradedCalls(QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfmGradedCalls>())
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    QHeaderView *header = m_ui->lvGoodBad->horizontalHeader();
-    for (int column = 0; column < int(std::size(kColumns)); ++column)
-        header->resizeSection(column, kColumns[column].maxWidth);
-    connect(header, &QHeaderView::sectionResized, this, [header](int column, int, int width) {
-        if (column < 0 || column >= int(std::size(kColumns)))
-            return;
-        const int held = std::clamp(width, kColumns[column].minWidth, kColumns[column].maxWidth);
-        if (held != width)
-            header->resizeSection(column, held);
-    });
+    // Item, Calls, Status.
+    Looks::HoldColumnWidths(m_ui->lvGoodBad->horizontalHeader(), {{10, 50}, {50, 110}, {50, 90}});
 }
 
 TfmGradedCalls::~TfmGradedCalls() = default;

@@ -3,25 +3,16 @@
 #include "ui_TfmWinners.h"
 
 #include "Winners.h"
+#include "ui/Looks.h"
 #include "util/TextUtil.h"
 
-#include <QHeaderView>
 #include <QTableWidgetItem>
 
 namespace {
 
-struct ColumnLook
-{
-    Qt::Alignment alignment;
-    int minWidth;
-    int maxWidth;
-};
-
 // Test, Available*, Winner, Winning Score, Average Score.
-constexpr ColumnLook kColumns[] = {
-    {Qt::AlignLeft, 20, 100}, {Qt::AlignLeft, 40, 70},  {Qt::AlignLeft, 40, 170},
-    {Qt::AlignRight, 40, 90}, {Qt::AlignRight, 40, 75},
-};
+constexpr Qt::Alignment kAlignments[] = {Qt::AlignLeft, Qt::AlignLeft, Qt::AlignLeft, Qt::AlignRight,
+                                         Qt::AlignRight};
 
 constexpr qsizetype kTestNameMax = 260;
 
@@ -31,20 +22,12 @@ TfmWinners::TfmWinners(QWidget *parent) : QDialog(parent), m_ui(std::make_unique
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    QHeaderView *header = m_ui->lvWinners->horizontalHeader();
-    for (int column = 0; column < int(std::size(kColumns)); ++column) {
-        header->resizeSection(column, kColumns[column].maxWidth);
+    Looks::HoldColumnWidths(m_ui->lvWinners->horizontalHeader(),
+                            {{20, 100}, {40, 70}, {40, 170}, {40, 90}, {40, 75}});
+    for (int column = 0; column < int(std::size(kAlignments)); ++column) {
         if (QTableWidgetItem *title = m_ui->lvWinners->horizontalHeaderItem(column))
-            title->setTextAlignment(kColumns[column].alignment | Qt::AlignVCenter);
+            title->setTextAlignment(kAlignments[column] | Qt::AlignVCenter);
     }
-    // A column can be made wider or narrower only within its limits.
-    connect(header, &QHeaderView::sectionResized, this, [header](int column, int, int width) {
-        if (column < 0 || column >= int(std::size(kColumns)))
-            return;
-        const int held = std::clamp(width, kColumns[column].minWidth, kColumns[column].maxWidth);
-        if (held != width)
-            header->resizeSection(column, held);
-    });
     connect(m_ui->lvWinners, &QTableWidget::itemSelectionChanged, this, &TfmWinners::lvWinnersSelectItem);
 }
 
@@ -63,7 +46,7 @@ void TfmWinners::Fill(const QStringList &rowTexts)
         for (int column = 0; column < fields.size(); ++column) {
             auto *item = new QTableWidgetItem(fields[column]);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            item->setTextAlignment(kColumns[column].alignment | Qt::AlignVCenter);
+            item->setTextAlignment(kAlignments[column] | Qt::AlignVCenter);
             list->setItem(row, column, item);
         }
     }

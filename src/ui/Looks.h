@@ -4,7 +4,9 @@
 // several milliseconds and hundreds of kilobytes.
 
 #include <QColor>
+#include <QList>
 
+class QHeaderView;
 class QWidget;
 
 namespace Looks {
@@ -22,5 +24,14 @@ void SetFieldColour(QWidget *widget, const QColor &colour);
 void SetBold(QWidget *widget, int pointSize = 0);
 // A disabled text box that still reads as normal text.
 void KeepTextReadable(QWidget *widget);
+
+// The width limits of a list's columns, in column order: each column starts
+// at its maximum, and the user's resizing stays within its limits.
+struct WidthLimits
+{
+    int minimum;
+    int maximum;
+};
+void HoldColumnWidths(QHeaderView *header, const QList<WidthLimits> &limits);
 
 } // namespace Looks
