@@ -7,6 +7,7 @@
 #include "logentry/TfmPaperLogEntry.h"
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
+#include "practice/TfmSelectPractice.h"
 #include "ui/Dialogs.h"
 #include "ui/Looks.h"
 #include "ui_TfmMain.h"
@@ -17,6 +18,8 @@
 #include "util/TextFile.h"
 
 #include <QDialog>
+
+#include <algorithm>
 
 #include "LogSaver.h"
 
@@ -237,14 +240,18 @@ void TestCompletion::EnterPaperLog()
     m_main.ShowCentred(&entry);
     // Standalone logs are scored together by the administrator; a practice
     // log against the check list of the case chosen last, when it exists.
-    const TestSession &session = m_main.session();
     const QString log = entry.savedLog();
-    if (log.isEmpty() || !practice || session.checkListPath.isEmpty() ||
-        !FileExistsAnyCase(session.checkListPath))
+    if (log.isEmpty() || !practice)
         return;
-    const TScore score = ScoreLog(session.checkListPath, log);
-    const QString line = PracticeHistoryLine(m_main.clock().now(), log, QStringLiteral("Paper"),
-                                             session.practiceCaseName, score);
+    const QString caseName = m_main.SelectPractice().caseText();
+    const auto &sources = m_main.config().practiceSources();
+    const auto source = std::find_if(sources.begin(), sources.end(),
+                                     [&](const TWaveSourcePair &s) { return s.caseNameMatches(caseName); });
+    if (caseName.isEmpty() || source == sources.end() || !FileExistsAnyCase(source->callsPath()))
+        return;
+    const TScore score = ScoreLog(source->callsPath(), log);
+    const QString line =
+        PracticeHistoryLine(m_main.clock().now(), log, QStringLiteral("Paper"), caseName, score);
     if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line))
         throw StationError::cannotCreate(m_main.paths().practiceHistory());
     ui().ebCallEntry->setText(ScoreText(score));
