@@ -37,21 +37,8 @@
 namespace {
 
 constexpr qsizetype kStartupMessageMax = 310;
-constexpr qsizetype kPathMax = 260;
 constexpr int kEntryMax = 20; // characters a player can type into box 1 or box 2
 constexpr qint64 kDemoCallDelayMs = 90 * 1000;
-
-// A practice case's name as a folder name: it must stay one folder inside
-// PracticeTimedScores whatever the configuration calls the case.
-QString CaseFolderName(const QString &caseName)
-{
-    QString name = caseName;
-    name.replace(u'/', u'_');
-    name.replace(u'\\', u'_');
-    if (name.isEmpty() || name == u"." || name == u"..")
-        name = QStringLiteral("_") + name;
-    return name;
-}
 
 } // namespace
 
@@ -689,117 +676,12 @@ void TfmMain::StartTest()
 
 void TfmMain::StartStandaloneTest()
 {
-    askLoggingMethod();
-    m_ui->ebCallEntry->setEnabled(computerLog());
-    if (computerLog())
-        m_ui->ebCallEntry->setFocus();
-    // Every standalone test counts against the standalone check list, also
-    // one that follows a practice test.
-    m_session.checkList() = m_config.standAloneCheckList();
-    m_session.checkListPath = m_config.standAloneCallsPath();
-    startLocalTest(false);
+    m_localStart.StartStandaloneTest();
 }
 
 void TfmMain::StartPracticeTest()
 {
-    askLoggingMethod();
-    m_ui->ebCallEntry->setEnabled(computerLog());
-    if (computerLog())
-        m_ui->ebCallEntry->setFocus();
-    m_ui->ebCallSign->setEnabled(false);
-    if (!choosePracticeCase())
-        return;
-    startLocalTest(true);
-}
-
-bool TfmMain::choosePracticeCase()
-{
-    TfmSelectPractice &dialog = SelectPractice();
-    dialog.Clear();
-    for (const TWaveSourcePair &source : m_config.practiceSources())
-        dialog.AddSource(&source);
-    dialog.SelectFirstCase();
-    ShowCentred(&dialog);
-    const QString caption = QStringLiteral("Practice case not selected");
-    if (!dialog.caseSelected()) {
-        const int retry =
-            m_dialogs.Message(this, QStringLiteral("You have not selected a practice case - Retry?"), caption,
-                              Dialogs::Icon::Warning, Dialogs::Yes | Dialogs::No);
-        if (retry == Dialogs::Yes) {
-            dialog.OfferAllCases();
-            ShowCentred(&dialog);
-            if (!dialog.caseSelected())
-                m_dialogs.Message(this, QStringLiteral("You have not selected a practice case"), caption,
-                                  Dialogs::Icon::Warning, Dialogs::Ok);
-        }
-    }
-    const TWaveSourcePair *chosen = nullptr;
-    if (dialog.caseSelected()) {
-        for (const TWaveSourcePair &source : m_config.practiceSources()) {
-            if (source.testCaseName() == dialog.caseText()) {
-                chosen = &source;
-                break;
-            }
-        }
-    }
-    if (!chosen) {
-        giveCallSignBack(QStringLiteral("Enter your id here"));
-        return false;
-    }
-    m_session.checkList().clear();
-    // A case whose check list is missing still plays; it is then logged on
-    // paper and entered afterwards.
-    if (const auto calls = TextFile::tryReadLines(chosen->callsPath()))
-        m_session.checkList().addAll(*calls);
-    m_session.checkListPath = chosen->callsPath();
-    m_session.practiceCaseFolder =
-        JoinPath(m_paths.practiceTimedScores(), CaseFolderName(chosen->testCaseName()));
-    if (!QFileInfo(m_session.practiceCaseFolder).isDir() && !QDir().mkdir(m_session.practiceCaseFolder))
-        throw StationError::cannotCreate(m_session.practiceCaseFolder);
-    m_practiceWavePath = chosen->wavePath();
-    m_session.practiceCaseName = dialog.caseText();
-    return true;
-}
-
-void TfmMain::startLocalTest(bool practice)
-{
-    const QString callSign = m_ui->ebCallSign->text();
-    QString id = callSign;
-    QString timedFolder = m_paths.standAloneTimedScores();
-    QString logFolder = m_paths.standAloneLogs();
-    if (practice) {
-        id = callSign + m_clock.now().toString(QStringLiteral("-MMddyy-hhmm"));
-        timedFolder = m_session.practiceCaseFolder;
-        logFolder = m_paths.practiceLogs();
-    }
-    // A test starts only where its files can be written under their own
-    // names: a path that would have to be cut names a file nothing reads.
-    const QString logFile = JoinPath(logFolder, id + QStringLiteral(".log"));
-    const QString timedScoreFile = JoinPath(timedFolder, QStringLiteral("TS_") + id + QStringLiteral(".txt"));
-    for (const QString &file : {logFile, timedScoreFile}) {
-        if (file.size() > kPathMax)
-            throw StationError(QStringLiteral("Cannot create file %1: the path is longer than %2 characters")
-                                   .arg(file)
-                                   .arg(kPathMax));
-    }
-    if (!CanWriteFile(logFile))
-        throw StationError::cannotCreate(logFile);
-    clearLastResult();
-    m_ui->ebCallSign->setEnabled(false);
-    m_session.BeginTest();
-    m_ui->moCallsLogged->clear();
-    m_session.player = callSign;
-    m_session.NameLog(logFile, practice ? OperatingMode::Practice : OperatingMode::StandAlone, computerLog());
-    m_ui->ebCallEntry->setReadOnly(false);
-    m_session.timedScoreFile = timedScoreFile;
-    openAndPlay(practice ? m_practiceWavePath : m_config.standAloneWavePath(), true);
-    BeginLog(m_session.logFile);
-    m_ui->lblStandAloneStatus->setText((practice ? QStringLiteral("Practice test underway for ")
-                                                 : QStringLiteral("StandAlone test underway for ")) +
-                                       callSign);
-    m_ui->lblStandAloneStatus->setVisible(true);
-    if (!computerLog())
-        m_ui->ebCallEntry->setText(QStringLiteral("Logging on paper"));
+    m_localStart.StartPracticeTest();
 }
 
 // ----------------------------------------------------------------- timers

@@ -6,6 +6,7 @@
 // host's commands that act on the session.
 
 #include "DemoCalls.h"
+#include "LocalTestStart.h"
 #include "MainHostCommands.h"
 #include "PlayerConfig.h"
 #include "TestCompletion.h"
@@ -41,7 +42,7 @@ class TfmGradedCalls;
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
     Q_OBJECT
-
+    friend class LocalTestStart; // the local test starts work on the session
 public:
     TfmMain(const SessionPaths &paths, const QString &executablePath, Dialogs &dialogs, Clock &clock,
             WavePlayer::Output audio = WavePlayer::Output::Automatic, QWidget *parent = nullptr);
@@ -165,8 +166,6 @@ private:
     void giveCallSignBack(const QString &text);
     void setEntryNormalColour();
     void openAndPlay(const QString &wavePath, bool localTest);
-    bool choosePracticeCase();
-    void startLocalTest(bool practice);
     void clearLastResult();
 
     // A player is registered with the host (the call is not blank).
@@ -203,6 +202,7 @@ private:
     std::unique_ptr<TfmPracticeScores> m_practiceScores;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};
+    LocalTestStart m_localStart{*this};
     std::function<void(const QString &)> m_shellOpener;
     bool m_demoAvailable = false;
     OperatingMode m_chosenMode = OperatingMode::Networked; // the mode whose handler ran last
