@@ -10,41 +10,20 @@
 
 namespace {
 
-// Readers look at the first 50 characters of a line only.
+// The totals and the per-second table look at the first 50 characters of a
+// line only.
 constexpr int LineLookLength = 50;
 
-QString FolderWithSeparator(const QString &folder)
+TimedScoreLine ReadLookedAt(const QString &line)
 {
-    if (folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(u'\\'))
-        return folder;
-    return folder + u'/';
-}
-
-struct ScoreLine
-{
-    int seconds = 0;
-    int calls = 0;
-    int chars = 0;
-    bool hasCallsAndChars = false;
-};
-
-ScoreLine ParseLine(const QString &line)
-{
-    const QStringList fields = SplitFields(QStringView(line).left(LineLookLength), u",");
-    ScoreLine parsed;
-    parsed.seconds = fields.isEmpty() ? 0 : LeadingInt(fields.at(0));
-    parsed.calls = fields.size() > 1 ? LeadingInt(fields.at(1)) : 0;
-    parsed.chars = fields.size() > 2 ? LeadingInt(fields.at(2)) : 0;
-    parsed.hasCallsAndChars = fields.size() > 2;
-    return parsed;
+    return ParseTimedScoreLine(QStringView(line).left(LineLookLength));
 }
 
 std::optional<QStringList> ReadScoreFile(const TTimedScore &score)
 {
     if (score.FileName.isEmpty())
         return std::nullopt;
-    const QString path = ResolveCase(JoinPath(score.Folder, score.FileName));
-    return TextFile::tryReadLines(path);
+    return ReadTimedScoreLines(score.Folder, score.FileName);
 }
 
 void FillFromSecondTen(TTimedScore &score)
@@ -54,6 +33,29 @@ void FillFromSecondTen(TTimedScore &score)
 }
 
 } // namespace
+
+TimedScoreLine ParseTimedScoreLine(QStringView line)
+{
+    const QStringList fields = SplitFields(line, u",");
+    TimedScoreLine parsed;
+    parsed.seconds = fields.isEmpty() ? 0 : LeadingInt(fields.at(0));
+    parsed.calls = fields.size() > 1 ? LeadingInt(fields.at(1)) : 0;
+    parsed.chars = fields.size() > 2 ? LeadingInt(fields.at(2)) : 0;
+    parsed.hasCallsAndChars = fields.size() > 2;
+    return parsed;
+}
+
+std::optional<QStringList> ReadTimedScoreLines(const QString &folder, const QString &fileName)
+{
+    return TextFile::tryReadLines(ResolveCase(JoinPath(folder, fileName)));
+}
+
+QString TimedScoreFolder(const QString &folder)
+{
+    if (folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(u'\\'))
+        return folder;
+    return folder + u'/';
+}
 
 QString TimedScoreKey(const QString &fileName)
 {
@@ -66,7 +68,7 @@ QString TimedScoreKey(const QString &fileName)
 std::unique_ptr<TTimedScore> LoadTimedScore(const QString &folder, const QString &fileName)
 {
     auto score = std::make_unique<TTimedScore>();
-    score->Folder = FolderWithSeparator(folder);
+    score->Folder = TimedScoreFolder(folder);
     score->FileName = fileName;
     score->Call = TimedScoreKey(fileName);
     if (score->Call.isEmpty())
@@ -75,7 +77,7 @@ std::unique_ptr<TTimedScore> LoadTimedScore(const QString &folder, const QString
     if (!lines)
         return score;
     if (!lines->isEmpty()) {
-        const ScoreLine last = ParseLine(lines->last());
+        const TimedScoreLine last = ReadLookedAt(lines->last());
         if (last.hasCallsAndChars) {
             score->CorrectCalls = last.calls;
             score->CorrectChars = last.chars;
@@ -89,7 +91,7 @@ std::unique_ptr<TTimedScore> CopyTimedScore(const QString &folder, const QString
                                             const QString &call, qint32 correctCalls, qint32 correctChars)
 {
     auto score = std::make_unique<TTimedScore>();
-    score->Folder = FolderWithSeparator(folder);
+    score->Folder = TimedScoreFolder(folder);
     score->FileName = fileName;
     score->Call = CopyBounded(call, TimedScoreKeyLength);
     score->CorrectCalls = correctCalls;
@@ -112,7 +114,7 @@ void BuildSecondTable(TTimedScore &score)
     int current = 0;
     for (int s = 0; s < TimedScoreSeconds; ++s) {
         while (cursor < lines->size()) {
-            const ScoreLine line = ParseLine(lines->at(cursor));
+            const TimedScoreLine line = ReadLookedAt(lines->at(cursor));
             if (line.seconds > s)
                 break;
             current = line.chars;

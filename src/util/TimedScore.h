@@ -6,9 +6,12 @@
 // characters at every second of the test, which the replay races and ranks.
 
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 // The longest test the readers look at; lines at or beyond it are ignored.
 inline constexpr int TimedScoreSeconds = 360;
@@ -24,6 +27,25 @@ struct TTimedScore
     qint32 CorrectChars = 0;
     std::array<qint32, TimedScoreSeconds> CharsAtSecond{};
 };
+
+// One line of a timed-score file, read as every reader reads it: the first
+// three comma-separated fields (doubled commas vanish), each the value of its
+// leading digits, 0 when it has none or is missing.
+struct TimedScoreLine
+{
+    int seconds = 0;
+    int calls = 0;
+    int chars = 0;
+    bool hasCallsAndChars = false; // the second and third fields are there
+};
+TimedScoreLine ParseTimedScoreLine(QStringView line);
+
+// The lines of folder + fileName, the name matched without letter case;
+// nothing when the file cannot be read.
+std::optional<QStringList> ReadTimedScoreLines(const QString &folder, const QString &fileName);
+
+// `folder` ending with a separator, as the records keep it.
+QString TimedScoreFolder(const QString &folder);
 
 // The key of a timed-score file name: the second piece when the name is cut
 // at every "_" and ".", empty pieces skipped ("TS_K5XX.txt" gives "K5XX"),

@@ -1,7 +1,8 @@
 // Reading timed-score files: totals, the per-second table, the key taken from
-// the file name and the ranking order.
+// the file name, the ranking order and the 20-second interval rates.
 
 #include "TempBase.h"
+#include "util/IntervalRates.h"
 #include "util/TimedScore.h"
 #include "util/TimedScoreLines.h"
 
@@ -18,6 +19,16 @@ Runs TableRuns(const TTimedScore &score)
         if (runs.isEmpty() || runs.last().second != CharsAt(score, s))
             runs.append({s, CharsAt(score, s)});
     return runs;
+}
+
+// A rate row: the caption, the characters of the first intervals (the rest
+// 0), then average and deviation.
+QString RateRow(const QString &call, const QList<int> &chars, const QString &figures)
+{
+    QStringList fields{call};
+    for (int i = 0; i < RateIntervalCount; ++i)
+        fields.append(QString::number(i < chars.size() ? chars[i] : 0));
+    return fields.join(u',') + u',' + figures;
 }
 
 } // namespace
@@ -109,6 +120,63 @@ private slots:
         QVERIFY(compare(120, 640, 118, 700) < 0 && compare(118, 700, 120, 640) > 0);
         QVERIFY(compare(120, 650, 120, 640) < 0 && compare(120, 640, 120, 650) > 0);
         QCOMPARE(compare(120, 650, 120, 650), 0);
+    }
+
+    void intervalRates()
+    {
+        TempBase base;
+        QStringList steady{"5,1,7"}; // twelve middle intervals of 10, the start-up left out
+        for (int i = 0; i < 12; ++i)
+            steady.append(QStringLiteral("%1,%2,%3").arg(60 + 20 * i).arg(i + 2).arg(17 + 10 * i));
+        const QList<int> tens{7, 0, 0, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10};
+        const struct
+        {
+            QString file;
+            QStringList lines; // empty: no file
+            QString row;
+            bool rates;
+        } rows[] = {// clang-format off
+            {"TS_K5XX.txt", {"5,1,4", "12,2,9", "12,3,13", "30,4,18"}, RateRow("K5XX", {13, 5}, "0.0,0.0"), true},
+            // A line at second 20 counts in the interval starting at 20.
+            {"TS_EDGE.txt", {"19,1,4", "20,2,9"}, RateRow("EDGE", {4, 5}, "0.0,0.0"), true},
+            {"TS_STEADY.txt", steady, RateRow("STEADY", tens, "10.0,0.0"), true},
+            // One burst in the middle: average 12/12, deviation the square root of 11.
+            {"TS_BURST.txt", {"130,1,12"}, RateRow("BURST", {0, 0, 0, 0, 0, 0, 12}, "1.0,3.3"), true},
+            // A dropping count gains nothing; lines outside 0 to 359 change nothing.
+            {"TS_DROP.txt", {"5,1,10", "25,2,4", "45,3,9", "-5,4,50", "360,5,60"},
+             RateRow("DROP", {10, 0, 5}, "0.0,0.0"), true},
+            {"TS_MinTop[2].txt", {"70,0,6"}, RateRow("MinTop[2]", {0, 0, 0, 6}, "0.5,1.7"), true},
+            // A missing file, or a name without a key: no rates, a row of zeros.
+            {"TS_NOBODY.txt", {}, RateRow("NOBODY", {}, "0.0,0.0"), false},
+            {"nokey", {"5,1,4"}, RateRow("", {}, "0.0,0.0"), false}};
+        // clang-format on
+        for (const auto &row : rows) {
+            if (!row.lines.isEmpty())
+                base.WriteLines(row.file, row.lines);
+            auto rate = LoadIntervalRates(base.path(), row.file);
+            QVERIFY(rate->Folder == base.path() + '/' && rate->FileName == row.file);
+            QCOMPARE(rate->Rates.has_value(), row.rates);
+            ComputeIntervalRates(*rate);
+            QCOMPARE(FormatRateRow(*rate, RateRowCapacity), row.row);
+        }
+
+        // Cumulative counts carry forward through intervals without lines.
+        auto k5xx = LoadIntervalRates(base.path(), "TS_K5XX.txt");
+        ComputeIntervalRates(*k5xx);
+        const auto &intervals = *k5xx->Rates;
+        QCOMPARE(int(intervals.size()), RateIntervalCount);
+        QVERIFY(intervals[0]->CumChars == 13 && intervals[17]->CumChars == 18);
+        QVERIFY(intervals[17]->StartSecond == 340 && intervals[17]->EndSecond == 359);
+
+        // Figures: four significant digits, then one decimal; the row cut to its capacity.
+        const QList<QPair<float, QString>> figures = {
+            {12.345f, "12.3"}, {1234.56f, "1235.0"}, {0.05f, "0.1"},        {0.04f, "0.0"},
+            {99.94f, "99.9"},  {999.96f, "1000.0"},  {12345.6f, "12350.0"}, {7.0f, "7.0"}};
+        for (const auto &[figure, text] : figures) {
+            k5xx->Average = figure;
+            QCOMPARE(FormatRateRow(*k5xx).section(u',', 19, 19), text);
+        }
+        QCOMPARE(FormatRateRow(*k5xx, 7), QStringLiteral("K5XX,13"));
     }
 
     void appendingLinesDuringATest()
