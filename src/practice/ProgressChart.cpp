@@ -1,5 +1,7 @@
 #include "ProgressChart.h"
 
+#include "ui/ChartDrawing.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -56,20 +58,9 @@ void ProgressChart::paintEvent(QPaintEvent *)
         painter.drawText(rect(), Qt::AlignCenter, tr("Your progress shows here after two runs of this case"));
         return;
     }
-    painter.drawLine(area.bottomLeft(), area.bottomRight());
-    painter.drawLine(area.bottomLeft(), area.topLeft());
+    ChartDrawing::DrawAxes(painter, area);
     painter.drawText(QRectF(0, area.bottom() + 4, width(), kMargin - 4), Qt::AlignHCenter,
                      tr("Runs, oldest first: calls (blue), characters (orange)"));
-    const struct
-    {
-        bool chars;
-        QColor colour;
-    } series[] = {{false, QColor(0, 90, 200)}, {true, QColor(230, 120, 0)}};
-    for (const auto &s : series) {
-        const QList<QPointF> points = seriesPoints(s.chars);
-        painter.setPen(QPen(s.colour, 2));
-        painter.drawPolyline(points.constData(), int(points.size()));
-        for (const QPointF &p : points)
-            painter.drawEllipse(p, 2.5, 2.5);
-    }
+    ChartDrawing::DrawSeries(painter, seriesPoints(false), ChartDrawing::SeriesColour(0));
+    ChartDrawing::DrawSeries(painter, seriesPoints(true), ChartDrawing::SeriesColour(1));
 }
