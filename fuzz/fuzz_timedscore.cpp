@@ -1,15 +1,19 @@
 // Fuzz target: the timed-score readers. The input is a timed-score file
 // "TS_FUZZ.txt" as the replay finds it in a folder: its totals are read, its
-// second table built, and it is ranked against a copy of itself. The running
-// test's writer then appends a call after the file's last line.
+// second table built, and it is ranked against a copy of itself; its interval
+// rates are read and written as a rate review row. The running test's writer
+// then appends a call after the file's last line.
 
 #include "FuzzSupport.h"
+#include "util/IntervalRates.h"
 #include "util/SortedTextList.h"
 #include "util/TextFile.h"
 #include "util/TimedScore.h"
 #include "util/TimedScoreLines.h"
 
 #include <QDateTime>
+
+#include <cmath>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -36,6 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             CopyTimedScore(folder, fileName, score->Call, score->CorrectCalls, score->CorrectChars + 1);
         FUZZ_CHECK(CompareTimedScores(*better, *score) < 0 && CompareTimedScores(*score, *better) > 0);
     }
+
+    // Interval rates never go negative, and the row keeps its 21 fields.
+    const std::unique_ptr<TIntervalRate> rate = LoadIntervalRates(folder, fileName);
+    FUZZ_CHECK(rate && rate->Rates && int(rate->Rates->size()) == RateIntervalCount);
+    ComputeIntervalRates(*rate);
+    for (const auto &interval : *rate->Rates)
+        FUZZ_CHECK(interval->IntervalChars >= 0);
+    FUZZ_CHECK(std::isfinite(rate->Average) && rate->Average >= 0 && std::isfinite(rate->Deviation));
+    const QString row = FormatRateRow(*rate, RateRowCapacity);
+    FUZZ_CHECK(row.size() <= RateRowCapacity && row.startsWith(u"FUZZ,") && row.count(u',') == 20);
 
     // The file name's key, from a name made of the input.
     const QString name = QString::fromUtf8(input.first(std::min<qsizetype>(input.size(), 64)));
