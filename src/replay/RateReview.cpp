@@ -21,9 +21,9 @@ const QStringList *FindRow(const QList<QStringList> &rows, const QString &captio
 }
 
 // The MinTop cell minus the player's cell, in every interval.
-void AddGroundRow(QList<QStringList> &rows, const QString &call)
+void AddGroundRow(QList<QStringList> &rows, const QString &minTopCaption, const QString &call)
 {
-    const QStringList *minTop = FindRow(rows, QStringLiteral("MinTop[2]"));
+    const QStringList *minTop = FindRow(rows, minTopCaption);
     const QStringList *player = FindRow(rows, call);
     if (!minTop || !player)
         return;
@@ -61,10 +61,12 @@ QList<QStringList> BuildRateRows(const RateReviewInput &input)
         ComputeIntervalRates(*rate);
         rows.append(FormatRateRow(*rate, RateRowCapacity).split(u',').mid(0, RowFields));
     }
+    // The MinTop row is captioned with its file's key, "MinTop[2]".
+    const QString minTopCaption = TimedScoreKey(input.minTopFileName);
     if (competitorChosen)
-        AddGroundRow(rows, input.competitorCall);
+        AddGroundRow(rows, minTopCaption, input.competitorCall);
     if (userShown)
-        AddGroundRow(rows, input.userText);
+        AddGroundRow(rows, minTopCaption, input.userText);
     return rows;
 }
 
