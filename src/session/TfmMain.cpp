@@ -16,6 +16,7 @@
 #include "practice/TfmPracticeScores.h"
 #include "practice/TfmSelectPractice.h"
 #include "practice/TfmWinners.h"
+#include "replay/ReplayEntry.h"
 #include "ui/Dialogs.h"
 #include "ui/Looks.h"
 #include "ui/TypingLimit.h"
@@ -92,6 +93,7 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     connect(m_ui->bnEnterPaper, &QPushButton::clicked, this, guarded(&TfmMain::bnEnterPaperClick));
     connect(m_ui->bnShowPrevPractice, &QPushButton::clicked, this,
             guarded(&TfmMain::bnShowPrevPracticeClick));
+    connect(m_ui->bnReplay, &QPushButton::clicked, this, guarded(&TfmMain::bnReplayClick));
     m_ui->pnMessage->installEventFilter(this);
     m_ui->ebNetStatus->installEventFilter(this);
     // Key preview: the window sees Enter and Tab before any of its controls.
@@ -791,6 +793,14 @@ void TfmMain::ShowCaseScores()
                          {m_paths.practiceHistory(), m_paths.practiceLogs(), m_config.practiceSources()},
                          SelectPractice().caseText());
     });
+}
+
+void TfmMain::bnReplayClick()
+{
+    if (!m_replay)
+        m_replay = std::make_unique<ReplayEntry>(m_dialogs, MediaPlayer1(), this);
+    m_replay->bnReplayClick(m_paths, m_config.practiceSources(),
+                            m_session.logPending || MediaPlayer1().isPlaying());
 }
 
 void TfmMain::bnShowPrevPracticeClick()

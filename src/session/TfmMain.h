@@ -38,6 +38,7 @@ class TfmSelectPractice;
 class TfmShowScores;
 class TfmWinners;
 class TfmGradedCalls;
+class ReplayEntry;
 
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
@@ -92,6 +93,8 @@ public:
     // The practice scores of the case just played, and of all cases.
     void ShowCaseScores();
     void bnShowPrevPracticeClick();
+    // The replay of a past competition; not while a test owns the audio.
+    void bnReplayClick();
     // Starts the current log file empty; every call then goes to it at once.
     void BeginLog(const QString &path);
     // Opens the host's current wave file and plays it, counting down.
@@ -200,6 +203,7 @@ private:
     std::unique_ptr<TfmWinners> m_winners;
     std::unique_ptr<TfmGradedCalls> m_gradedCalls;
     std::unique_ptr<TfmPracticeScores> m_practiceScores;
+    std::unique_ptr<ReplayEntry> m_replay;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};
     LocalTestStart m_localStart{*this};

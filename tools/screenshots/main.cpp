@@ -1,0 +1,122 @@
+// Draws the replay of "Lakemont 2012" two minutes in (a competitor chosen,
+// a practice run of the player's own) and its rate review with an interval
+// selected, from the real windows on a copy of the sample data, and saves
+// them as PNG files.
+//
+//   vorlix-screenshots <output folder>
+
+#include "replay/ReplayEntry.h"
+#include "replay/TfmReplay.h"
+#include "replay/TfmReviewRates.h"
+#include "ui/Dialogs.h"
+#include "ui_TfmReplay.h"
+#include "util/Clock.h"
+#include "util/SessionPaths.h"
+#include "util/TextFile.h"
+#include "util/WavePlayer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+bool CopyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString target = to + u'/' + entry.fileName();
+        if (entry.isDir() ? !CopyTree(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
+            return false;
+    }
+    return true;
+}
+
+// Saves each modal window's picture instead of waiting for a user.
+class PictureDialogs : public Dialogs
+{
+public:
+    QString folder;
+    std::function<void(QDialog *)> beforeReview;
+    bool ok = true;
+
+    int Message(QWidget *, const QString &text, const QString &, Icon, int) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return Ok;
+    }
+    int ShowModal(QDialog *dialog) override
+    {
+        dialog->show();
+        if (beforeReview)
+            beforeReview(dialog);
+        ok = dialog->grab().save(folder + QStringLiteral("/review.png")) && ok;
+        dialog->hide();
+        return QDialog::Rejected;
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (app.arguments().size() != 2) {
+        std::fprintf(stderr, "usage: vorlix-screenshots <output folder>\n");
+        return 2;
+    }
+    const QString out = app.arguments().at(1);
+    QDir().mkpath(out);
+    QTemporaryDir dir;
+    const QString bin = QCoreApplication::applicationDirPath();
+    if (!CopyTree(bin + "/PracticeWavesAndCalls", dir.path() + "/PracticeWavesAndCalls") ||
+        !QFile::copy(bin + "/Vorlix_Player_ini.txt", dir.path() + "/Vorlix_Player_ini.txt")) {
+        std::fprintf(stderr, "the sample data is missing beside the program\n");
+        return 2;
+    }
+    const SessionPaths paths(dir.path());
+    paths.CreateFolderTree();
+    // A practice run of the player's own, ahead of the field's middle.
+    const QString competition = QStringLiteral("Lakemont 2012");
+    QStringList run;
+    for (int c = 1, chars = 0; c <= 60; ++c)
+        run.append(QStringLiteral("%1,%2,%3").arg(8 + c * 4).arg(c).arg(chars += 5 + c % 3));
+    TextFile::writeLines(paths.practiceTimedScores() + "/" + competition + "/TS_K1ABC-120626-1930.txt", run);
+
+    PictureDialogs dialogs;
+    dialogs.folder = out;
+    ManualClock clock;
+    WavePlayer player(clock, WavePlayer::Output::Silent);
+    ReplayEntry entry(dialogs, player, nullptr);
+    TfmReplay &replay = entry.Replay();
+    Ui::TfmReplay &u = *replay.ui();
+    PrepareReplay(paths, competition, replay.data());
+    replay.show();
+    u.cbSelect->setCurrentIndex(u.cbSelect->count() / 2);
+    replay.bnStartReplayClick();
+    replay.tmReplay().stop();
+    for (int s = 0; s < 150; ++s) {
+        clock.advanceSecs(1);
+        replay.tmReplayTimer();
+    }
+    bool ok = replay.grab().save(out + QStringLiteral("/replay.png"));
+    for (int s = 150; s < 400 && !replay.race().Finished; ++s) {
+        clock.advanceSecs(1);
+        replay.tmReplayTimer();
+    }
+    dialogs.beforeReview = [](QDialog *dialog) {
+        auto *review = static_cast<TfmReviewRates *>(dialog);
+        review->lvRatesColumnClick(8);
+    };
+    replay.bnReviewRatesClick();
+    replay.reject();
+    ok = ok && dialogs.ok;
+    std::printf("%s\n", ok ? "replay.png and review.png written" : "a picture could not be saved");
+    return ok ? 0 : 1;
+}
