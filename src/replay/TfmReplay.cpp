@@ -101,6 +101,7 @@ void TfmReplay::FormActivate()
     const QString caseName = m_data.CaseName;
     const TTimedScore *user = m_race.UserBest();
     u.ebUser->setText(user ? user->Call : QString());
+    u.ebUser->setCursorPosition(0); // a long key shows its call, the rest is in the hint
     u.ebUser->setToolTip(user ? user->Call
                               : QStringLiteral("No User Timed Scores were found for ") + caseName);
     u.ebTotUser->setText(user ? QString::number(user->CorrectChars) : QString());
