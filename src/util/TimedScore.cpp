@@ -4,6 +4,7 @@
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include <optional>
@@ -47,7 +48,10 @@ TimedScoreLine ParseTimedScoreLine(QStringView line)
 
 std::optional<QStringList> ReadTimedScoreLines(const QString &folder, const QString &fileName)
 {
-    return TextFile::tryReadLines(ResolveCase(JoinPath(folder, fileName)));
+    const QString path = ResolveCase(JoinPath(folder, fileName));
+    if (QFileInfo(path).size() > MaxTimedScoreBytes)
+        return std::nullopt;
+    return TextFile::tryReadLines(path);
 }
 
 QString TimedScoreFolder(const QString &folder)

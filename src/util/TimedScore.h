@@ -41,7 +41,9 @@ struct TimedScoreLine
 TimedScoreLine ParseTimedScoreLine(QStringView line);
 
 // The lines of folder + fileName, the name matched without letter case;
-// nothing when the file cannot be read.
+// nothing when the file cannot be read or is larger than any test could
+// write (MaxTimedScoreBytes), so a stray huge file cannot stall a replay.
+inline constexpr qint64 MaxTimedScoreBytes = 1 << 20;
 std::optional<QStringList> ReadTimedScoreLines(const QString &folder, const QString &fileName);
 
 // `folder` ending with a separator, as the records keep it.

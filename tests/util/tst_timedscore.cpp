@@ -73,7 +73,9 @@ private slots:
             {"TS_MinTop[2].txt", {"10,1,4", "358,2,9", "359,3,12"}, 3, 12, {{0, 0}, {10, 4}, {358, 9}, {359, 12}}},
             {"TS_EMPTY.txt", {}, 0, 0, {{0, 0}}},
             // A last line with two fields, or a name without a key: zero totals.
-            {"TS_SHORT.txt", {"5,1,4", "9,2"}, 0, 0, {}}, {"nokey", {"5,1,4"}, 0, 0, {}}};
+            {"TS_SHORT.txt", {"5,1,4", "9,2"}, 0, 0, {}}, {"nokey", {"5,1,4"}, 0, 0, {}},
+            // Larger than any test could write: not read at all.
+            {"TS_HUGE.txt", QStringList(150'000, "100,1,10") << "300,99,999", 0, 0, {{0, 0}}}};
         // clang-format on
         for (const auto &row : rows) {
             base.WriteLines(row.file, row.lines);
