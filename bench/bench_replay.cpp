@@ -53,17 +53,6 @@ public:
     int ShowModal(QDialog *) override { return 0; }
 };
 
-bool CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString target = to + u'/' + entry.fileName();
-        if (entry.isDir() ? !CopyTree(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
-
 // Competitors as the station writes them: one line per correct call.
 void WriteCompetitors(const QString &folder, int count)
 {
@@ -117,7 +106,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     const QString bin = QCoreApplication::applicationDirPath();
-    if (!CopyTree(bin + "/PracticeWavesAndCalls", dir.path() + "/PracticeWavesAndCalls") ||
+    if (!CopyFolderTree(bin + "/PracticeWavesAndCalls", dir.path() + "/PracticeWavesAndCalls") ||
         !QFile::copy(bin + "/Vorlix_Player_ini.txt", dir.path() + "/Vorlix_Player_ini.txt")) {
         std::fprintf(stderr, "the sample data is missing from build/bin: build the project first\n");
         return 2;

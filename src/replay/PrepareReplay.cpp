@@ -52,8 +52,7 @@ void PrepareReplay(const SessionPaths &paths, const QString &competition, Replay
     scores.reserve(names.size());
     for (const QString &name : names)
         scores.push_back(LoadTimedScore(data.CaseFolder, name));
-    std::stable_sort(scores.begin(), scores.end(),
-                     [](const auto &a, const auto &b) { return CompareTimedScores(*a, *b) < 0; });
+    SortTimedScores(scores);
     for (auto &score : scores)
         BuildSecondTable(*score);
 

@@ -29,8 +29,7 @@ bool ReplayRace::Activate()
     std::vector<std::unique_ptr<TTimedScore>> runs;
     for (const QString &name : names)
         runs.push_back(LoadTimedScore(UserFolder(), name));
-    std::stable_sort(runs.begin(), runs.end(),
-                     [](const auto &a, const auto &b) { return CompareTimedScores(*a, *b) < 0; });
+    SortTimedScores(runs);
     m_userBest.reset();
     if (!runs.empty()) {
         const TTimedScore &best = *runs.front();

@@ -168,3 +168,16 @@ void FindAllLogs(const QString &folder, QStringList &list)
     SearchTree(
         folder, [](const QString &n) { return n.endsWith(u".log", Qt::CaseInsensitive); }, list);
 }
+
+bool CopyFolderTree(const QString &from, const QString &to)
+{
+    bool copied = QDir().mkpath(to);
+    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString target = JoinPath(to, entry.fileName());
+        if (entry.isDir() && !entry.isSymLink())
+            copied = CopyFolderTree(entry.filePath(), target) && copied;
+        else if (entry.isFile() && !QFileInfo::exists(target))
+            copied = QFile::copy(entry.filePath(), target) && copied;
+    }
+    return copied;
+}

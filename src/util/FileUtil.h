@@ -54,3 +54,7 @@ void ListTextFiles(const QString &folder, QStringList &list);
 // names are compared without regard to letter case.
 void FindPlayerLogs(const QString &folder, const QString &id, QStringList &list);
 void FindAllLogs(const QString &folder, QStringList &list);
+
+// Copies the files and folders of `from` into `to` (created as needed),
+// keeping files already there; false when any could not be copied.
+bool CopyFolderTree(const QString &from, const QString &to);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -142,4 +143,10 @@ int CompareTimedScores(const TTimedScore &a, const TTimedScore &b)
     if (a.CorrectChars != b.CorrectChars)
         return a.CorrectChars > b.CorrectChars ? -1 : 1;
     return 0;
+}
+
+void SortTimedScores(std::vector<std::unique_ptr<TTimedScore>> &scores)
+{
+    std::stable_sort(scores.begin(), scores.end(),
+                     [](const auto &a, const auto &b) { return CompareTimedScores(*a, *b) < 0; });
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The longest test the readers look at; lines at or beyond it are ignored.
 inline constexpr int TimedScoreSeconds = 360;
@@ -75,3 +76,6 @@ qint32 CharsAt(const TTimedScore &score, int second);
 // The ranking order: negative when `a` ranks above `b` (more correct calls,
 // then more characters), positive when below, 0 when equal in both.
 int CompareTimedScores(const TTimedScore &a, const TTimedScore &b);
+
+// Sorts a list of timed scores into the ranking order (equal ones keep theirs).
+void SortTimedScores(std::vector<std::unique_ptr<TTimedScore>> &scores);

@@ -179,6 +179,15 @@ private slots:
         QCOMPARE(player, (QStringList{"K5XX.log", "k5xx.LOG"}));
         QCOMPARE(all, (QStringList{"K5XX.log", "other.log", "k5xx.LOG"}));
         QVERIFY(nowhere.isEmpty());
+
+        // A tree copied whole; a file already in the copy is kept; a link
+        // that leads nowhere is passed over.
+        base.Write("copy/t/a.txt", "kept");
+        QVERIFY(CopyFolderTree(base.file("t"), base.file("copy/t")));
+        QVERIFY(base.Read("copy/t/a.txt") == "kept" && base.Read("copy/t/sub/b.TXT") == "K5XX");
+        QVERIFY(CopyFolderTree(base.file("logs"), base.file("copy/logs")));
+        QVERIFY(base.Read("copy/logs/sub/deeper/note.txt") == "K5XX" &&
+                !QFileInfo::exists(base.file("copy/logs/sub/dangling.log")));
     }
 
     void sortedTextList()

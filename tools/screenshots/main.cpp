@@ -11,6 +11,7 @@
 #include "ui/Dialogs.h"
 #include "ui_TfmReplay.h"
 #include "util/Clock.h"
+#include "util/FileUtil.h"
 #include "util/SessionPaths.h"
 #include "util/TextFile.h"
 #include "util/WavePlayer.h"
@@ -24,17 +25,6 @@
 #include <functional>
 
 namespace {
-
-bool CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString target = to + u'/' + entry.fileName();
-        if (entry.isDir() ? !CopyTree(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
 
 // Saves each modal window's picture instead of waiting for a user.
 class PictureDialogs : public Dialogs
@@ -75,7 +65,7 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
     QTemporaryDir dir;
     const QString bin = QCoreApplication::applicationDirPath();
-    if (!CopyTree(bin + "/PracticeWavesAndCalls", dir.path() + "/PracticeWavesAndCalls") ||
+    if (!CopyFolderTree(bin + "/PracticeWavesAndCalls", dir.path() + "/PracticeWavesAndCalls") ||
         !QFile::copy(bin + "/Vorlix_Player_ini.txt", dir.path() + "/Vorlix_Player_ini.txt")) {
         std::fprintf(stderr, "the sample data is missing beside the program\n");
         return 2;
@@ -87,7 +77,9 @@ int main(int argc, char *argv[])
     QStringList run;
     for (int c = 1, chars = 0; c <= 60; ++c)
         run.append(QStringLiteral("%1,%2,%3").arg(8 + c * 4).arg(c).arg(chars += 5 + c % 3));
-    TextFile::writeLines(paths.practiceTimedScores() + "/" + competition + "/TS_K1ABC-120626-1930.txt", run);
+    const QString runs = paths.practiceTimedScores() + "/" + competition;
+    QDir().mkpath(runs);
+    TextFile::writeLines(runs + "/TS_K1ABC-120626-1930.txt", run);
 
     PictureDialogs dialogs;
     dialogs.folder = out;
