@@ -20,6 +20,12 @@ constexpr std::array<QStringView, HostCommandCount + 1> Keywords = {
     u"SET_WAVEFILE:",       u"VALIDATE_WAVEFILE:", u"PLAY_WELCOME:",
 };
 
+// The station's keywords with their colons, indexed by StationMessage.
+constexpr std::array<QStringView, 8> StationKeywords = {
+    QStringView(),       u"CONNECT_POSITION:",   u"REGISTER_PLAYER:", u"LOG_CALL:",
+    u"WAVEFILE_STATUS:", u"REQUEST_DISCONNECT:", u"CLIENT_ALIVE:",    u"FINALIZE_LOG:",
+};
+
 // Appends a field to an outgoing message, at most up to `limit` characters in
 // all; characters that would break the message apart at the host go out as '?'.
 void AppendField(QString &message, QStringView field, qsizetype limit, QStringView forbidden)
@@ -201,7 +207,7 @@ void MessageAssembler::Keep(QStringView tail, QStringList &messages)
     if (tail.isEmpty())
         return;
     const bool hasColon = tail.contains(u':');
-    if (hasColon && !TakesFields(MatchHostCommand(tail))) {
+    if (hasColon && !takesFields(tail)) {
         messages.append(tail.toString()); // whole: nothing after its colon counts
         return;
     }
@@ -213,6 +219,21 @@ void MessageAssembler::Keep(QStringView tail, QStringList &messages)
     }
     m_tail = tail.toString();
     m_waiting = hasColon;
+}
+
+bool MessageAssembler::takesFields(QStringView message) const
+{
+    if (m_direction == Direction::FromHost)
+        return TakesFields(MatchHostCommand(message));
+    switch (MatchStationMessage(message)) {
+    case StationMessage::ConnectPosition:
+    case StationMessage::RegisterPlayer:
+    case StationMessage::LogCall:
+    case StationMessage::WaveFileStatus:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QStringList MessageAssembler::Flush()
@@ -243,6 +264,48 @@ HostCommand MatchHostCommand(QStringView message)
             return static_cast<HostCommand>(i);
     }
     return HostCommand::None;
+}
+
+StationMessage MatchStationMessage(QStringView message)
+{
+    const qsizetype colon = message.indexOf(u':');
+    if (colon < 0)
+        return StationMessage::None;
+    const QStringView head = message.first(colon + 1);
+    for (std::size_t i = 1; i < StationKeywords.size(); ++i) {
+        if (StationKeywords[i] == head)
+            return static_cast<StationMessage>(i);
+    }
+    return StationMessage::None;
+}
+
+QStringView StationKeyword(StationMessage kind)
+{
+    const auto index = static_cast<std::size_t>(kind);
+    return index < StationKeywords.size() ? StationKeywords[index] : QStringView();
+}
+
+QString StationMessageText(QStringView message, qsizetype limit)
+{
+    const qsizetype colon = message.indexOf(u':');
+    return colon < 0 ? QString() : CopyBounded(message.sliced(colon + 1), limit);
+}
+
+Registration ReadRegistration(QStringView message)
+{
+    const QString text = StationMessageText(message, RegisterPlayerLimit);
+    const qsizetype comma = text.lastIndexOf(u',');
+    Registration registration;
+    registration.call =
+        TrimLogLine(comma < 0 ? QStringView(text) : QStringView(text).first(comma)).toString();
+    if (comma >= 0 && TrimLogLine(QStringView(text).sliced(comma + 1)) == u"PAPERLOG")
+        registration.method = LogMethod::Paper;
+    return registration;
+}
+
+QString HostMessage(HostCommand command, const QStringList &fields)
+{
+    return u';' + HostKeyword(command).toString() + fields.join(u',');
 }
 
 FieldSeparators FieldSeparatorsFor(HostCommand command)

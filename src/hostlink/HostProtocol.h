@@ -193,13 +193,62 @@ QString ExtractField(QStringView message, int fieldNumber, qsizetype limit, Fiel
 // START_DEMO, SET_WAVEFILE and VALIDATE_WAVEFILE.
 bool TakesFields(HostCommand command);
 
+// ---- Station to host, as the host reads it ---------------------------------------
+//
+// The host cuts the station's blocks by the same rules (SplitHostMessages and
+// a MessageAssembler reading FromStation). The fields of a station's message
+// are its text after the colon: LOG_CALL's call is all of it (a call typed
+// with a colon or comma stays whole), REGISTER_PLAYER's call is all of it up
+// to its last comma and the logging method what follows.
+
+enum class StationMessage
+{
+    None,
+    ConnectPosition,
+    RegisterPlayer,
+    LogCall,
+    WaveFileStatus,
+    RequestDisconnect,
+    ClientAlive,
+    FinalizeLog
+};
+
+// The station's message whose keyword and colon begin `message`; None else.
+StationMessage MatchStationMessage(QStringView message);
+// The keyword with its colon ("LOG_CALL:"); empty for None.
+QStringView StationKeyword(StationMessage kind);
+// Everything after the keyword's colon, at most `limit` characters.
+QString StationMessageText(QStringView message, qsizetype limit);
+
+struct Registration
+{
+    QString call;                           // trimmed of blanks
+    LogMethod method = LogMethod::Computer; // PAPERLOG means paper; anything else computer
+};
+Registration ReadRegistration(QStringView message);
+
+// A host command as sent: ";", the keyword and its colon, then the fields
+// joined by commas (";SCORE_TEST:57,2").
+QString HostMessage(HostCommand command, const QStringList &fields = {});
+
 // Reads the stream of blocks from one link and gives back whole messages, in
 // order, mending a message that the network cut at the end of a block (see
 // Receiving above). Plain state, no timer: whoever drives it waits the moment
 // while Waiting() and then calls Flush().
+//
+// The station reads the host's blocks (FromHost); the host reads a station's
+// (FromStation), where CONNECT_POSITION, REGISTER_PLAYER, LOG_CALL and
+// WAVEFILE_STATUS are the messages with fields that may wait for their rest.
 class MessageAssembler
 {
 public:
+    enum class Direction
+    {
+        FromHost,
+        FromStation
+    };
+    explicit MessageAssembler(Direction direction = Direction::FromHost) : m_direction(direction) {}
+
     // The longest piece kept for the next block. The host's longest message
     // is a wave-file name of WaveFileNameLimit characters with its keyword.
     static constexpr qsizetype CarryLimit = 4096;
@@ -219,6 +268,9 @@ public:
 private:
     void Keep(QStringView tail, QStringList &messages);
 
+    bool takesFields(QStringView message) const;
+
+    Direction m_direction;
     QString m_tail;
     bool m_waiting = false;
     bool m_skipping = false; // the rest of an over-long piece, up to the next ';'

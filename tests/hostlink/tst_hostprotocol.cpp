@@ -194,6 +194,37 @@ private slots:
         QVERIFY(qint64(DemoIntervalMaximum) * 1000 <= std::numeric_limits<int>::max());
     }
 
+    void stationMessagesAsTheHostReadsThem()
+    {
+        QCOMPARE(HostMessage(HostCommand::ScoreTest, {"57", "2 of 6"}), u";SCORE_TEST:57,2 of 6");
+        QCOMPARE(HostMessage(HostCommand::StartTest), u";START_TEST:");
+        QCOMPARE(MatchStationMessage(u"LOG_CALL:K5XX"), StationMessage::LogCall);
+        QCOMPARE(MatchStationMessage(u"log_call:K5XX"), StationMessage::None);
+        QCOMPARE(MatchStationMessage(u"START_TEST:"), StationMessage::None);
+        // A call keeps its colons and commas; the method follows the last comma.
+        QCOMPARE(StationMessageText(u"LOG_CALL:K5:X,X", 30), u"K5:X,X");
+        // clang-format off
+        const QList<std::tuple<QString, QString, bool>> registrations = {
+            {"REGISTER_PLAYER:DL1ABC,COMPUTERLOG", "DL1ABC", false}, {"REGISTER_PLAYER: k5xx ,PAPERLOG", "k5xx", true},
+            {"REGISTER_PLAYER:K1A,B,PAPERLOG", "K1A,B", true}, {"REGISTER_PLAYER:W1AW", "W1AW", false},
+            {"REGISTER_PLAYER:", "", false}};
+        // clang-format on
+        for (const auto &[message, call, paper] : registrations) {
+            const Registration r = ReadRegistration(message);
+            QVERIFY2(r.call == call && (r.method == LogMethod::Paper) == paper, qPrintable(message));
+        }
+
+        // A station's message with fields waits for its rest; one without
+        // does not, and a host's keyword means nothing in this direction.
+        MessageAssembler fromStation(MessageAssembler::Direction::FromStation);
+        QCOMPARE(fromStation.Feed(u";LOG_CALL:K5"), QStringList());
+        QVERIFY(fromStation.Waiting());
+        QCOMPARE(fromStation.Feed(u"XX;FINALIZE_LOG:"), (QStringList{"LOG_CALL:K5XX", "FINALIZE_LOG:"}));
+        QCOMPARE(fromStation.Feed(u";CLIENT_ALIVE:;REGISTER_PLAYER:W1"), QStringList{"CLIENT_ALIVE:"});
+        QCOMPARE(fromStation.Flush(), QStringList{"REGISTER_PLAYER:W1"});
+        QCOMPARE(fromStation.Feed(u";SCORE_TEST:1"), QStringList{"SCORE_TEST:1"});
+    }
+
     void randomizedBlocksNeverBreakTheRules()
     {
         // A fixed seed keeps failures reproducible; VORLIX_FUZZ_SEED tries others.
