@@ -33,6 +33,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QUrl>
 
 namespace {
@@ -670,9 +671,9 @@ void TfmMain::StartTest()
     m_ui->pnMessage->setText(
         computerLog() ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
                       : QStringLiteral("Make sure your call is at the top of your log sheet"));
-    // The log exists before the audio: box 2 takes calls even when the host's
-    // wave cannot be played, and each of them is on the disk at once.
-    BeginLog(m_session.logFile);
+    // The audio first, so all stations start as the command arrives; the log
+    // is on the disk before a call can be typed, even when the wave cannot play.
+    const auto logBegun = qScopeGuard([this] { BeginLog(m_session.logFile); });
     openAndPlay(m_currentWavePath, false);
 }
 
