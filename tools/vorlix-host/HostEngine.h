@@ -43,6 +43,17 @@ public:
     static constexpr int HealthCheckSeconds = 10;
     // A station silent this long is shown lost; its position and calls stay.
     static constexpr int LostAfterSeconds = 30;
+    // Connections without a position beyond this many are closed at once.
+    static constexpr int MaxWaitingStations = 6;
+    // Calls kept per player and round (and per demonstration log); a station
+    // sending more is flooding, and the rest are dropped with one report.
+    static constexpr int MaxCallsPerRound = 50000;
+    // A registered call names the player's log file: at most this long.
+    static constexpr int MaxCallLength = 20;
+    // Bytes read from one station per turn of the event loop.
+    static constexpr qint64 ReadChunkBytes = 64 * 1024;
+    // How long a message with fields at the end of a block waits for its rest.
+    static constexpr int MessageWaitMs = 100;
 
     enum class Link
     {
@@ -55,10 +66,10 @@ public:
 
     enum class Stage
     {
-        Idle,      // no wave file chosen
-        WaveSet,   // SET_WAVEFILE and VALIDATE_WAVEFILE sent
-        Demo,      // a demonstration runs
-        Running,   // the test plays
+        Idle,    // no wave file chosen
+        WaveSet, // SET_WAVEFILE and VALIDATE_WAVEFILE sent
+        Demo,    // a demonstration runs
+        Running, // the test plays
         Paused,
         Submitted, // FORCE_SUBMIT sent; waiting for FINALIZE_LOG
         Scored,    // scores sent and the results file written
@@ -66,17 +77,18 @@ public:
 
     struct Position
     {
-        QString name;             // "Position 1" .. "Position 6"
+        QString name; // "Position 1" .. "Position 6"
         Link link = Link::Free;
-        QString call;             // the registered player; empty when none
+        QString call; // the registered player; empty when none
         HostProtocol::LogMethod method = HostProtocol::LogMethod::Computer;
-        QString waveStatus;       // "FILE_OK", "FILE_ERROR", "NAME_ERROR"; empty before an answer
-        int calls = 0;            // calls logged in this round
-        bool finalized = false;   // FINALIZE_LOG received this round
-        QString logPath;          // the player's log of this round on the host's disk
+        QString waveStatus;     // "FILE_OK", "FILE_ERROR", "NAME_ERROR"; empty before an answer
+        int calls = 0;          // calls logged in this round
+        bool inTest = false;    // sent START_TEST in this round
+        bool finalized = false; // FINALIZE_LOG received this round
+        QString logPath;        // the player's log of this round on the host's disk
         QDateTime lastHeard;
-        TScore score;             // after scoring (computer logs)
-        QString rank;             // after scoring; "PAPER" for a paper log
+        TScore score; // after scoring (computer logs)
+        QString rank; // after scoring; "PAPER" for a paper log
     };
 
     HostEngine(const Clock &clock, const QString &dataFolder, QObject *parent = nullptr);
@@ -121,6 +133,8 @@ public:
     void tick();
 
     const std::array<Position, Positions> &positions() const { return m_positions; }
+    // "Position 1" .. "Position 6" for the index 0 .. 5.
+    static QString PositionName(int index);
     Stage stage() const { return m_stage; }
     // Seconds of the recording left to play in the running test; 0 otherwise.
     int remainingSeconds() const;
@@ -141,14 +155,36 @@ signals:
     void problem(const QString &text);
 
 private:
-    struct Station; // one TCP connection and what it has said
+    struct Station;    // one TCP connection and what it has said
+    struct RoundFiles; // the open logs of one position in this round
 
     void acceptStations();
     void readStation(Station *station);
+    void queueRead(Station *station);
+    void handleMessages(Station *station, const QStringList &messages);
     void handleMessage(Station *station, const QString &message);
+    void connectPosition(Station *station, const QString &message);
+    void registerPlayer(Station *station, const QString &message);
+    void logCall(Station *station, const QString &message);
+    void waveFileStatus(Station *station, const QString &message);
+    void finalizeLog(Station *station);
+    void requestDisconnect(Station *station);
+    void heard(Station *station);
     void stationGone(Station *station);
-    void send(Station *station, const QString &message);
+    void releasePosition(Station *station, Link link, const QString &what);
+    void reapStations();
+    Station *stationAt(int index) const;
+    Station *findStation(const QTcpSocket *socket) const;
+    void send(Station *station, const QString &message, bool flush = true);
     void sendToAll(const QString &message);
+    void sendWaveTo(Station *station);
+    void setStage(Stage stage);
+    bool refuse(const QString &text);
+    void report(int index, const QString &text);
+    void stray(Station *station, const QString &why);
+    bool ensureRoundFolder();
+    void newRound();
+    qint64 playedMs() const;
 
     const Clock &m_clock;
     QString m_dataFolder;
@@ -165,4 +201,7 @@ private:
     QString m_roundFolder;
     QStringList m_ranking;
     int m_sinceHealthCheck = 0;
+    bool m_waveSent = false;
+    bool m_reapQueued = false;
+    std::array<std::unique_ptr<RoundFiles>, Positions> m_files;
 };
