@@ -318,6 +318,10 @@ void TestHostEngine::roundTimingAndWaveChoice()
     QVERIFY(rig.engine.startTest());
     QVERIFY(ready->waitFor(";START_TEST:"));
     QVERIFY(rig.problems.filter(QStringLiteral("Position 2: not started")).size() == 1);
+    unready->send(";LOG_CALL:NOTSTARTED;");
+    QTRY_VERIFY(!rig.problems.filter(QStringLiteral("Position 2 logs calls with no part")).isEmpty());
+    QCOMPARE(rig.log(1), QByteArray());
+    QVERIFY(!rig.engine.reset()); // not in the middle of a test
 
     // Five seconds of recording, with a ten-second pause that does not count.
     rig.tick(3);

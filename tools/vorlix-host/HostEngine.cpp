@@ -26,22 +26,34 @@ using namespace HostProtocol;
 // and a new connection may take it over and go on: a crashed station comes
 // back and sends the calls typed meanwhile without registering again. A lost
 // station's old connection is closed when another takes its place. A station
-// holds one position; asking for another one is refused.
+// holds one position; asking for another one is refused. Stations waiting
+// without a position are limited to MaxWaitingStations, and one silent for
+// LostAfterSeconds is closed, so idle connections cannot squat.
 //
 // Players. A call is registered at one position per round (letter case
 // ignored). It names the player's log file, so it must be one plain file name
 // of at most MaxCallLength characters, without a comma (the results file is
 // comma-separated). The same call again at the same position is accepted
 // (its logging method may change); another call at a position whose player
-// has already logged calls this round is refused, so nobody's log is lost.
+// has already logged calls this round is refused, so nobody's log is lost;
+// so is the same call at another position, even one its station left: a
+// player moving seats is registered again after reset().
+//
+// The round. chooseWave and sendWave happen between rounds; startTest starts
+// every ready station (answering, registered, FILE_OK); reset() is refused
+// while a test or demonstration runs. Every registered player of the round is
+// scored, also one whose station has gone since (it is told nothing); one
+// who did not finalize is scored as received, with a report.
 //
 // Logs. <dataFolder>/HostLogs/<yyyy-MM-dd_HHmmss of the round's start>/ holds
 // one "<call>.log" per player, the demonstration logs in "Demo/<call>.log",
-// and "Results.txt" after scoring. A LOG_CALL is taken while the test runs,
-// is paused, or is submitted but that position has not finalized yet; during
-// a demonstration it goes to the demonstration log. Any other LOG_CALL (no
-// registered player, no test) is dropped and reported, once per station and
-// stage, so a flooding station cannot flood the organiser's window too.
+// and "Results.txt" after scoring. A LOG_CALL is taken from a position that
+// was started in this test, while the test runs, is paused, or is submitted
+// but that position has not finalized yet; during a demonstration it goes to
+// the demonstration log. Any other LOG_CALL (no registered player, no test,
+// no part in it) is dropped and reported, once per station and stage, so a
+// flooding station cannot flood the organiser's window too. A player's calls
+// beyond MaxCallsPerRound are dropped with one report.
 // Control characters inside a call become '?' so one call stays one line.
 //
 // Reading. A station's bytes are read ReadChunkBytes at a time; what remains
@@ -385,6 +397,10 @@ void HostEngine::logCall(Station *station, const QString &message)
                       (m_stage == Stage::Submitted && !p.finalized);
     if (!demo && !test) {
         stray(station, QStringLiteral("no test running"));
+        return;
+    }
+    if (test && !p.inTest) {
+        stray(station, QStringLiteral("no part in this test"));
         return;
     }
     int &count = demo ? files.demoCalls : p.calls;
@@ -820,6 +836,10 @@ bool HostEngine::score()
 
 bool HostEngine::reset()
 {
+    // A test or demonstration is ended first (forceSubmit, stopDemo): a
+    // station keeps playing through RESET_TEST, and its log would be lost.
+    if (m_stage == Stage::Running || m_stage == Stage::Paused || m_stage == Stage::Demo)
+        return refuse(QStringLiteral("Submit the test or stop the demonstration before a new round"));
     sendToAll(HostMessage(HostCommand::ResetTest));
     newRound();
     setStage(m_waveSent ? Stage::WaveSet : Stage::Idle);
