@@ -1,6 +1,7 @@
 #include "HostEngine.h"
 
 #include "HostPlayerLog.h"
+#include "HostResults.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
 #include "util/StationError.h"
@@ -61,11 +62,6 @@ using namespace HostProtocol;
 // others or the organiser's window. The socket's own buffer is bounded too.
 
 namespace {
-
-QString MethodText(LogMethod method)
-{
-    return method == LogMethod::Paper ? QStringLiteral("Paper") : QStringLiteral("Computer");
-}
 
 // One call as one log line: blanks and control characters around it go, and
 // those inside become '?'.
@@ -376,7 +372,9 @@ void HostEngine::registerPlayer(Station *station, const QString &message)
     p.method = registration.method;
     send(station, HostMessage(HostCommand::PlayerAccepted));
     emit event(QStringLiteral("%1: %2 registered (%3 log)")
-                   .arg(p.name, p.call, MethodText(registration.method).toLower()));
+                   .arg(p.name, p.call,
+                        registration.method == LogMethod::Paper ? QStringLiteral("paper")
+                                                                : QStringLiteral("computer")));
     emit positionChanged(index);
     if (m_waveSent)
         sendWaveTo(station);
@@ -763,54 +761,30 @@ bool HostEngine::score()
     }
     sendToAll(HostMessage(HostCommand::EnableFinalScore));
 
-    // Computer logs ranked by correct calls, then characters; equal results
-    // share the better rank (1, 2, 2, 4). Paper logs are scored by hand later
-    // and come last, ranked "PAPER".
-    std::vector<int> ranked;
-    std::vector<int> paper;
+    std::vector<HostResult> results;
     for (int i = 0; i < Positions; ++i) {
         Position &p = m_positions[i];
         if (p.call.isEmpty())
             continue;
-        p.score = TScore();
-        p.rank.clear();
         if (!p.finalized && p.inTest)
             report(i, QStringLiteral("%1 did not finalize the log; scored as received").arg(p.call));
-        if (p.method == LogMethod::Paper) {
-            p.rank = QStringLiteral("PAPER");
-            paper.push_back(i);
-            continue;
+        HostResult result{i, p.name, p.call, p.method, TScore(), QString()};
+        if (p.method == LogMethod::Computer) {
+            m_files[i]->log.sync();
+            try {
+                result.score = ScoreLog(checkList, p.logPath);
+            } catch (const StationError &e) {
+                report(i, QStringLiteral("scored 0: %1").arg(QString::fromUtf8(e.what())));
+            }
         }
-        m_files[i]->log.sync();
-        try {
-            p.score = ScoreLog(checkList, p.logPath);
-        } catch (const StationError &e) {
-            report(i, QStringLiteral("scored 0: %1").arg(QString::fromUtf8(e.what())));
-        }
-        ranked.push_back(i);
+        results.push_back(result);
     }
-    const auto better = [this](int a, int b) {
-        const TScore &x = m_positions[a].score, &y = m_positions[b].score;
-        return x.calls != y.calls ? x.calls > y.calls : x.chars > y.chars;
-    };
-    std::stable_sort(ranked.begin(), ranked.end(), better);
-    m_ranking.clear();
-    QStringList lines{QStringLiteral("Rank,Position,Call,Method,Calls,Chars")};
-    std::size_t place = 0;
-    for (std::size_t k = 0; k < ranked.size(); ++k) {
-        Position &p = m_positions[ranked[k]];
-        if (k == 0 || better(ranked[k - 1], ranked[k]))
-            place = k + 1;
-        p.rank = QStringLiteral("%1 of %2").arg(place).arg(ranked.size());
-        m_ranking.append(QStringLiteral("%1,%2,%3,%4,%5,%6")
-                             .arg(QString::number(place), p.name, p.call, MethodText(p.method),
-                                  QString::number(p.score.calls), QString::number(p.score.chars)));
+    m_ranking = RankResults(results);
+    for (const HostResult &result : results) {
+        m_positions[result.index].score = result.score;
+        m_positions[result.index].rank = result.rank;
     }
-    for (int i : paper) {
-        const Position &p = m_positions[i];
-        m_ranking.append(QStringLiteral("PAPER,%1,%2,%3,,").arg(p.name, p.call, MethodText(p.method)));
-    }
-    lines += m_ranking;
+    const QStringList lines = QStringList{ResultsHeader()} + m_ranking;
 
     for (int i = 0; i < Positions; ++i) {
         const Position &p = m_positions[i];
@@ -823,11 +797,11 @@ bool HostEngine::score()
                           : HostMessage(HostCommand::ScoreTest,
                                         {QString::number(std::min(p.score.calls, 9999)), p.rank}));
     }
-    const QString results = QDir(m_roundFolder).filePath(QStringLiteral("Results.txt"));
-    if (!ensureRoundFolder() || !TextFile::tryWriteLines(results, lines))
-        emit problem(QStringLiteral("Cannot write the results file %1").arg(results));
+    const QString resultsPath = QDir(m_roundFolder).filePath(QStringLiteral("Results.txt"));
+    if (!ensureRoundFolder() || !TextFile::tryWriteLines(resultsPath, lines))
+        emit problem(QStringLiteral("Cannot write the results file %1").arg(resultsPath));
     else
-        emit event(QStringLiteral("Scores sent; results in %1").arg(results));
+        emit event(QStringLiteral("Scores sent; results in %1").arg(resultsPath));
     setStage(Stage::Scored);
     for (int i = 0; i < Positions; ++i)
         emit positionChanged(i);
