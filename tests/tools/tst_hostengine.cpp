@@ -188,6 +188,13 @@ void TestHostEngine::positionsAndPlayers()
     QCOMPARE(rig.engine.positions()[1].call, QStringLiteral("DL1ABC"));
     QVERIFY(rig.problems.filter(QStringLiteral("cannot name a log file")).size() >= 5);
 
+    // A station that keeps asking wrong is reported a few times, not each time.
+    rig.problems.clear();
+    unplaced.got.clear();
+    unplaced.send(QByteArray(";CONNECT_POSITION:Position 9").repeated(500) + ";");
+    QTRY_COMPARE(unplaced.got.count(";POSITION_REJECTED:"), 500);
+    QVERIFY(rig.problems.size() <= 21 && rig.problems.last().contains(QStringLiteral("not shown")));
+
     // A station that leaves is told so; its place is free for another.
     third.got.clear();
     third.send(";REQUEST_DISCONNECT:");
@@ -319,7 +326,7 @@ void TestHostEngine::roundTimingAndWaveChoice()
     QVERIFY(ready->waitFor(";START_TEST:"));
     QVERIFY(rig.problems.filter(QStringLiteral("Position 2: not started")).size() == 1);
     unready->send(";LOG_CALL:NOTSTARTED;");
-    QTRY_VERIFY(!rig.problems.filter(QStringLiteral("Position 2 logs calls with no part")).isEmpty());
+    QTRY_VERIFY(!rig.problems.filter(QStringLiteral("Position 2: logs calls with no part")).isEmpty());
     QCOMPARE(rig.log(1), QByteArray());
     QVERIFY(!rig.engine.reset()); // not in the middle of a test
 

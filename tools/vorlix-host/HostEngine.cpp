@@ -88,6 +88,8 @@ struct HostEngine::Station
     bool reading = false;
     bool readQueued = false;
     int strayStage = -1; // the stage in which a stray call was last reported
+    int problems = 0;    // problems reported about this station
+    bool ending = false; // its end is being handled
 };
 
 struct HostEngine::RoundFiles
@@ -152,12 +154,14 @@ void HostEngine::acceptStations()
         if (waitingStations() >= MaxWaitingStations) {
             socket->abort();
             socket->deleteLater();
-            emit problem(
-                QStringLiteral("A station at %1 was turned away: %2 stations are already waiting for "
-                               "a position")
-                    .arg(peer, QString::number(MaxWaitingStations)));
+            if (!std::exchange(m_turnedAwayReported, true))
+                emit problem(
+                    QStringLiteral("A station at %1 was turned away: %2 stations are already waiting for "
+                                   "a position")
+                        .arg(peer, QString::number(MaxWaitingStations)));
             continue;
         }
+        m_turnedAwayReported = false;
         auto station = std::make_unique<Station>();
         Station *st = station.get();
         st->socket = socket;
@@ -298,7 +302,7 @@ void HostEngine::connectPosition(Station *station, const QString &message)
     }
     if (index < 0) {
         send(station, HostMessage(HostCommand::PositionRejected));
-        emit problem(QStringLiteral("A station asked for \"%1\", which is no position").arg(asked));
+        stationProblem(station, QStringLiteral("asked for \"%1\", which is no position").arg(asked));
         return;
     }
     Position &p = m_positions[index];
@@ -335,7 +339,7 @@ void HostEngine::registerPlayer(Station *station, const QString &message)
     const QString &call = registration.call;
     if (station->position < 0) {
         send(station, HostMessage(HostCommand::PlayerRejected));
-        emit problem(QStringLiteral("%1 tried to register without a position").arg(call));
+        stationProblem(station, QStringLiteral("%1 cannot register before it has a position").arg(call));
         return;
     }
     const int index = station->position;
@@ -353,8 +357,8 @@ void HostEngine::registerPlayer(Station *station, const QString &message)
         refusal = QStringLiteral("%1 has logged calls here this round").arg(p.call);
     if (!refusal.isEmpty()) {
         send(station, HostMessage(HostCommand::PlayerRejected));
-        report(index, QStringLiteral("%1 refused: %2")
-                          .arg(call.isEmpty() ? QStringLiteral("(no call)") : call, refusal));
+        stationProblem(station, QStringLiteral("%1 refused: %2")
+                                    .arg(call.isEmpty() ? QStringLiteral("(no call)") : call, refusal));
         return;
     }
     if (!same || !m_files[index]->log.isOpen()) {
@@ -363,7 +367,7 @@ void HostEngine::registerPlayer(Station *station, const QString &message)
         const QString path = QDir(m_roundFolder).filePath(call + QStringLiteral(".log"));
         if (!ensureRoundFolder() || !files.log.open(path)) {
             send(station, HostMessage(HostCommand::PlayerRejected));
-            report(index, QStringLiteral("%1 refused: cannot create %2").arg(call, path));
+            stationProblem(station, QStringLiteral("%1 refused: cannot create %2").arg(call, path));
             return;
         }
         p.call = call;
@@ -413,12 +417,12 @@ void HostEngine::logCall(Station *station, const QString &message)
         const QString folder = QDir(m_roundFolder).filePath(QStringLiteral("Demo"));
         if (!ensureRoundFolder() || !QDir().mkpath(folder) ||
             !files.demo.open(QDir(folder).filePath(p.call + QStringLiteral(".log")))) {
-            report(index, QStringLiteral("cannot create the demonstration log of %1").arg(p.call));
+            stationProblem(station, QStringLiteral("cannot create the demonstration log of %1").arg(p.call));
             return;
         }
     }
     if (!(demo ? files.demo : files.log).append(call)) {
-        report(index, QStringLiteral("cannot write the log of %1: %2 lost").arg(p.call, call));
+        stationProblem(station, QStringLiteral("cannot write the log of %1: %2 lost").arg(p.call, call));
         return;
     }
     ++count;
@@ -431,9 +435,21 @@ void HostEngine::stray(Station *station, const QString &why)
     if (station->strayStage == int(m_stage))
         return;
     station->strayStage = int(m_stage);
+    stationProblem(station, QStringLiteral("logs calls with %1; they are dropped").arg(why));
+}
+
+void HostEngine::stationProblem(Station *station, const QString &text)
+{
+    // A station that keeps doing wrong is told about a few times, not for
+    // every message it floods the host with.
+    constexpr int shown = 20;
     const QString who = station->position < 0 ? QStringLiteral("A station without a position")
                                               : m_positions[station->position].name;
-    emit problem(QStringLiteral("%1 logs calls with %2; they are dropped").arg(who, why));
+    if (station->problems < shown)
+        emit problem(QStringLiteral("%1: %2").arg(who, text));
+    else if (station->problems == shown)
+        emit problem(QStringLiteral("%1: further problems of this station are not shown").arg(who));
+    ++station->problems;
 }
 
 void HostEngine::waveFileStatus(Station *station, const QString &message)
@@ -446,7 +462,7 @@ void HostEngine::waveFileStatus(Station *station, const QString &message)
     if (status == WaveFileStatusText(WaveFileStatus::FileOk))
         emit event(QStringLiteral("%1: wave file ok").arg(p.name));
     else
-        report(station->position, QStringLiteral("wave file %1").arg(p.waveStatus));
+        stationProblem(station, QStringLiteral("wave file %1").arg(p.waveStatus));
     emit positionChanged(station->position);
 }
 
@@ -491,8 +507,22 @@ void HostEngine::releasePosition(Station *station, Link link, const QString &wha
 
 void HostEngine::stationGone(Station *station)
 {
-    if (station->gone)
+    // The socket may tell of its end from inside a write (a failed flush),
+    // in the middle of a loop over the stations: the end is handled when the
+    // event loop comes round.
+    if (station->gone || std::exchange(station->ending, true))
         return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, socket = QPointer<QTcpSocket>(station->socket)] {
+            if (Station *st = findStation(socket))
+                endStation(st);
+        },
+        Qt::QueuedConnection);
+}
+
+void HostEngine::endStation(Station *station)
+{
     // What the station sent before it went still counts, unless its end came
     // while its messages were being handled.
     if (!station->reading) {
@@ -508,6 +538,8 @@ void HostEngine::stationGone(Station *station)
     station->gone = true;
     if (station->position >= 0)
         releasePosition(station, Link::Dropped, QStringLiteral("dropped"));
+    station->socket->disconnect(this);
+    station->socket->abort();
     if (!m_reapQueued) {
         m_reapQueued = true;
         QMetaObject::invokeMethod(this, &HostEngine::reapStations, Qt::QueuedConnection);
@@ -869,7 +901,7 @@ void HostEngine::tick()
     }
     for (std::size_t i = 0; i < m_stations.size(); ++i) {
         Station *station = m_stations[i].get();
-        if (station->gone || station->lastHeard.secsTo(now) < LostAfterSeconds)
+        if (station->gone || station->ending || station->lastHeard.secsTo(now) < LostAfterSeconds)
             continue;
         if (station->position < 0) {
             // Silent without a position: it only holds a waiting place.

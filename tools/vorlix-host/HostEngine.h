@@ -171,6 +171,7 @@ private:
     void requestDisconnect(Station *station);
     void heard(Station *station);
     void stationGone(Station *station);
+    void endStation(Station *station);
     void releasePosition(Station *station, Link link, const QString &what);
     void reapStations();
     Station *stationAt(int index) const;
@@ -182,6 +183,7 @@ private:
     bool refuse(const QString &text);
     void report(int index, const QString &text);
     void stray(Station *station, const QString &why);
+    void stationProblem(Station *station, const QString &text);
     bool ensureRoundFolder();
     void newRound();
     qint64 playedMs() const;
@@ -203,5 +205,6 @@ private:
     int m_sinceHealthCheck = 0;
     bool m_waveSent = false;
     bool m_reapQueued = false;
+    bool m_turnedAwayReported = false;
     std::array<std::unique_ptr<RoundFiles>, Positions> m_files;
 };
