@@ -172,6 +172,7 @@ void TestHostEngine::positionsAndPlayers()
         {&third, "..\\X", false},
         {&third, "A/B", false},
         {&third, "..", false},
+        {&third, "con", false},                   // a device to Windows
         {&third, "ABCDEFGHIJKLMNOPQRSTU", false}, // 21 characters
         {&third, "   ", false},
         {&third, "W1AW", true},
@@ -186,7 +187,7 @@ void TestHostEngine::positionsAndPlayers()
     }
     QCOMPARE(rig.engine.positions()[2].call, QStringLiteral("W1AW"));
     QCOMPARE(rig.engine.positions()[1].call, QStringLiteral("DL1ABC"));
-    QVERIFY(rig.problems.filter(QStringLiteral("cannot name a log file")).size() >= 5);
+    QVERIFY(rig.problems.filter(QStringLiteral("cannot name a log file")).size() >= 6);
 
     // A station that keeps asking wrong is reported a few times, not each time.
     rig.problems.clear();

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -62,6 +63,15 @@ using namespace HostProtocol;
 // others or the organiser's window. The socket's own buffer is bounded too.
 
 namespace {
+
+// Names that Windows takes for a device whatever the extension ("CON.log"
+// is the console), should the host's folder ever be on such a machine.
+bool IsDeviceName(const QString &call)
+{
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return device.match(call).hasMatch();
+}
 
 // One call as one log line: blanks and control characters around it go, and
 // those inside become '?'.
@@ -346,7 +356,7 @@ void HostEngine::registerPlayer(Station *station, const QString &message)
     Position &p = m_positions[index];
     QString refusal;
     if (call.isEmpty() || call.size() > MaxCallLength || !UnsafeNamePart(call).isEmpty() ||
-        call.contains(u','))
+        call.contains(u',') || IsDeviceName(call))
         refusal = QStringLiteral("\"%1\" cannot name a log file").arg(call);
     for (int i = 0; i < Positions && refusal.isEmpty(); ++i) {
         if (i != index && m_positions[i].call.compare(call, Qt::CaseInsensitive) == 0)
