@@ -248,7 +248,7 @@ void TestHostEngine::callsReachTheDiskWhateverTheLink()
     a->send(";LOG_CA");
     QTest::qWait(20);
     a->send("LL:G3A;LOG_CALL:W1A");
-    QTest::qWait(20); // within the moment a call at a block's end waits for its rest
+    QTest::qWait(10); // well within the moment a call at a block's end waits for its rest
     a->send("W");
     QVERIFY(rig.waitLog(0, "DL1ABC\r\nG3A\r\nW1AW\r\n"));
 
