@@ -296,10 +296,12 @@ void TestHostEngine::roundTimingAndWaveChoice()
     // Choices refused, each with its reason.
     rig.base.Write(QStringLiteral("notwave.wav"), "RIFF....text, not a recording");
     rig.base.Write(QStringLiteral("good.wav"), MakeWave(8000, 8, 1, 1000));
+    rig.base.Write(QStringLiteral("a;b.wav"), MakeWave(8000, 8, 1, 1000));
     const QList<std::tuple<QString, QString, QString>> refused = {
         {QStringLiteral("missing.wav"), QStringLiteral("good.wav"), QStringLiteral("does not exist")},
         {QStringLiteral("notwave.wav"), QStringLiteral("good.wav"), QStringLiteral("cannot be played")},
         {QStringLiteral("good.wav"), QStringLiteral("missing.txt"), QStringLiteral("check list")},
+        {QStringLiteral("a;b.wav"), QStringLiteral("good.wav"), QStringLiteral("cannot be sent")},
     };
     for (const auto &[wave, list, reason] : refused) {
         rig.problems.clear();

@@ -620,6 +620,14 @@ bool HostEngine::chooseWave(const QString &wavePath, const QString &checkListPat
     } catch (const StationError &e) {
         return refuse(QStringLiteral("The wave file cannot be played: %1").arg(QString::fromUtf8(e.what())));
     }
+    // The name goes to the stations in SET_WAVEFILE: a ';' would end that
+    // message early, and the station keeps at most WaveFileNameLimit characters.
+    const QString name = QFileInfo(wavePath).fileName();
+    if (name.contains(u';') || name.size() > WaveFileNameLimit)
+        return refuse(
+            QStringLiteral("The wave file's name %1 cannot be sent to the stations: no ';', at most %2 "
+                           "characters")
+                .arg(name, QString::number(WaveFileNameLimit)));
     if (!QFileInfo(checkListPath).isFile())
         return refuse(QStringLiteral("The check list %1 does not exist").arg(checkListPath));
     m_wavePath = wavePath;
