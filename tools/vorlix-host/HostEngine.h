@@ -105,11 +105,14 @@ public:
     // Chooses the recording and its check list (paths on the host's disk;
     // the stations must hold a file of the same name beside their program).
     // Reads the recording's length from its WAV header. False with a clear
-    // problem when either is missing or the wave is not a playable WAV.
+    // problem when either is missing, the wave is not a playable WAV, or its
+    // name cannot travel in SET_WAVEFILE. Only between rounds (Idle, WaveSet).
     bool chooseWave(const QString &wavePath, const QString &checkListPath);
-    // SET_WAVEFILE and VALIDATE_WAVEFILE to every connected station.
+    // SET_WAVEFILE and VALIDATE_WAVEFILE to every station holding a position;
+    // a player registering later gets them after PLAYER_ACCEPTED.
     bool sendWave();
     bool playWelcome();
+    // Calls logged during a demonstration go to <round>/Demo/<call>.log.
     bool startDemo(int seconds = HostProtocol::DemoIntervalDefault);
     bool stopDemo();
     // START_TEST to every ready station (connected, registered, FILE_OK) in
@@ -125,7 +128,9 @@ public:
     // ENABLE_FINALSCORE then SCORE_TEST, and writes the results file
     // atomically.
     bool score();
-    // RESET_TEST to every station; a new round begins (players register again).
+    // RESET_TEST to every station; a new round begins in a new folder
+    // (players register again, positions stay). Refused while a test or a
+    // demonstration runs: submit or stop it first.
     bool reset();
 
     // Once a second: health checks every HealthCheckSeconds, lost stations,
@@ -138,7 +143,8 @@ public:
     Stage stage() const { return m_stage; }
     // Seconds of the recording left to play in the running test; 0 otherwise.
     int remainingSeconds() const;
-    // The ranking of the last scoring, best first: "rank,position,call,method,calls,chars".
+    // The ranking of the last scoring, best first: "rank,position,call,method,calls,chars"
+    // (the lines of the results file after its header; paper logs last, ranked PAPER).
     const QStringList &ranking() const { return m_ranking; }
     // This round's folder on the host's disk (logs and results).
     QString roundFolder() const { return m_roundFolder; }
