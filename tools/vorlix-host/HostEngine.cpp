@@ -97,9 +97,10 @@ struct HostEngine::Station
     bool gone = false;
     bool reading = false;
     bool readQueued = false;
-    int strayStage = -1; // the stage in which a stray call was last reported
-    int problems = 0;    // problems reported about this station
-    bool ending = false; // its end is being handled
+    int strayStage = -1;      // the stage in which a stray call was last reported
+    int problems = 0;         // problems reported about this station
+    bool ending = false;      // its end is being handled
+    bool endWhenRead = false; // it ended while its messages were being handled
 };
 
 struct HostEngine::RoundFiles
@@ -181,8 +182,7 @@ void HostEngine::acceptStations()
         socket->setReadBufferSize(4 * ReadChunkBytes);
         st->messageWait.setSingleShot(true);
         st->messageWait.setInterval(MessageWaitMs);
-        connect(&st->messageWait, &QTimer::timeout, this,
-                [this, st] { handleMessages(st, st->assembler.Flush()); });
+        connect(&st->messageWait, &QTimer::timeout, this, [this, st] { flushWaiting(st); });
         connect(socket, &QTcpSocket::readyRead, this, [this, st] { readStation(st); });
         connect(socket, &QTcpSocket::disconnected, this, [this, st] { stationGone(st); });
         connect(socket, &QTcpSocket::errorOccurred, this, [this, st] { stationGone(st); });
@@ -231,10 +231,10 @@ void HostEngine::readStation(Station *station)
 {
     if (station->gone)
         return;
-    if (station->reading) { // an organiser's slot ran the event loop inside a message
-        queueRead(station);
+    // Inside the handling of this station's messages (an organiser's slot
+    // ran the event loop): the handling reads on when it is done.
+    if (station->reading)
         return;
-    }
     station->reading = true;
     const QByteArray bytes = station->socket->read(ReadChunkBytes);
     const QStringList messages = station->assembler.Feed(DecodeWire(bytes));
@@ -243,8 +243,28 @@ void HostEngine::readStation(Station *station)
     else
         station->messageWait.stop();
     handleMessages(station, messages);
+    doneReading(station);
+}
+
+void HostEngine::flushWaiting(Station *station)
+{
+    if (station->gone)
+        return;
+    if (station->reading) { // messages before it are still being handled
+        station->messageWait.start();
+        return;
+    }
+    station->reading = true;
+    handleMessages(station, station->assembler.Flush());
+    doneReading(station);
+}
+
+void HostEngine::doneReading(Station *station)
+{
     station->reading = false;
-    if (!station->gone && station->socket->bytesAvailable() > 0)
+    if (std::exchange(station->endWhenRead, false))
+        endStation(station);
+    else if (!station->gone && station->socket->bytesAvailable() > 0)
         queueRead(station);
 }
 
@@ -525,8 +545,12 @@ void HostEngine::stationGone(Station *station)
     QMetaObject::invokeMethod(
         this,
         [this, socket = QPointer<QTcpSocket>(station->socket)] {
-            if (Station *st = findStation(socket))
-                endStation(st);
+            if (Station *st = findStation(socket)) {
+                if (st->reading)
+                    st->endWhenRead = true;
+                else
+                    endStation(st);
+            }
         },
         Qt::QueuedConnection);
 }

@@ -166,6 +166,8 @@ private:
 
     void acceptStations();
     void readStation(Station *station);
+    void flushWaiting(Station *station);
+    void doneReading(Station *station);
     void queueRead(Station *station);
     void handleMessages(Station *station, const QStringList &messages);
     void handleMessage(Station *station, const QString &message);
