@@ -4,6 +4,7 @@
 // timing of a round, and the scores.
 
 #include "HostEngine.h"
+#include "HostStationLink.h"
 #include "TempBase.h"
 #include "util/Clock.h"
 
@@ -257,7 +258,7 @@ void TestHostEngine::callsReachTheDiskWhateverTheLink()
     bool boxShown = false;
     const auto box = QObject::connect(&rig.engine, &HostEngine::positionChanged, [&](int index) {
         if (index == 0 && !std::exchange(boxShown, true))
-            QTest::qWait(3 * HostEngine::MessageWaitMs / 2);
+            QTest::qWait(3 * HostStationLink::MessageWaitMs / 2);
     });
     a->send(";LOG_CALL:N1;LOG_CALL:N2;LOG_CALL:N3");
     QVERIFY(rig.waitLog(0, "DL1ABC\r\nG3A\r\nW1AW\r\nN1\r\nN2\r\nN3\r\n"));

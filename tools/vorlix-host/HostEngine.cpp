@@ -2,6 +2,7 @@
 
 #include "HostPlayerLog.h"
 #include "HostResults.h"
+#include "HostStationLink.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
 #include "util/StationError.h"
@@ -13,7 +14,6 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -58,9 +58,8 @@ using namespace HostProtocol;
 // beyond MaxCallsPerRound are dropped with one report.
 // Control characters inside a call become '?' so one call stays one line.
 //
-// Reading. A station's bytes are read ReadChunkBytes at a time; what remains
-// is read in a queued call, so a station that floods cannot hold up the
-// others or the organiser's window. The socket's own buffer is bounded too.
+// Reading. HostStationLink reads each station; the engine takes its whole
+// messages one by one and hears of its end.
 
 namespace {
 
@@ -89,18 +88,12 @@ QString LogLine(QStringView received)
 
 struct HostEngine::Station
 {
-    QTcpSocket *socket = nullptr; // deleted later, once the station is reaped
-    MessageAssembler assembler{MessageAssembler::Direction::FromStation};
-    QTimer messageWait;
+    std::unique_ptr<HostStationLink> link;
     int position = -1;
     QDateTime lastHeard;
-    bool gone = false;
-    bool reading = false;
-    bool readQueued = false;
-    int strayStage = -1;      // the stage in which a stray call was last reported
-    int problems = 0;         // problems reported about this station
-    bool ending = false;      // its end is being handled
-    bool endWhenRead = false; // it ended while its messages were being handled
+    bool gone = false;   // its link has ended; it is removed soon
+    int strayStage = -1; // the stage in which a stray call was last reported
+    int problems = 0;    // problems reported about this station
 };
 
 struct HostEngine::RoundFiles
@@ -122,14 +115,7 @@ HostEngine::HostEngine(const Clock &clock, const QString &dataFolder, QObject *p
     newRound();
 }
 
-HostEngine::~HostEngine()
-{
-    for (auto &station : m_stations) {
-        station->socket->disconnect(this);
-        station->socket->abort();
-        delete station->socket;
-    }
-}
+HostEngine::~HostEngine() = default;
 
 QString HostEngine::PositionName(int index)
 {
@@ -175,31 +161,13 @@ void HostEngine::acceptStations()
         m_turnedAwayReported = false;
         auto station = std::make_unique<Station>();
         Station *st = station.get();
-        st->socket = socket;
         st->lastHeard = m_clock.now();
-        // The socket holds at most this much unread; the rest waits in the
-        // system, which slows the sender down.
-        socket->setReadBufferSize(4 * ReadChunkBytes);
-        st->messageWait.setSingleShot(true);
-        st->messageWait.setInterval(MessageWaitMs);
-        connect(&st->messageWait, &QTimer::timeout, this, [this, st] { flushWaiting(st); });
-        connect(socket, &QTcpSocket::readyRead, this, [this, st] { readStation(st); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, st] { stationGone(st); });
-        connect(socket, &QTcpSocket::errorOccurred, this, [this, st] { stationGone(st); });
+        st->link = std::make_unique<HostStationLink>(
+            socket, [this, st](const QString &message) { handleMessage(st, message); },
+            [this, st] { stationGone(st); });
         m_stations.push_back(std::move(station));
         emit event(QStringLiteral("A station connected from %1").arg(peer));
-        if (socket->bytesAvailable() > 0)
-            queueRead(st);
     }
-}
-
-HostEngine::Station *HostEngine::findStation(const QTcpSocket *socket) const
-{
-    for (const auto &station : m_stations) {
-        if (station->socket == socket && !station->gone)
-            return station.get();
-    }
-    return nullptr;
 }
 
 HostEngine::Station *HostEngine::stationAt(int index) const
@@ -209,72 +177,6 @@ HostEngine::Station *HostEngine::stationAt(int index) const
             return station.get();
     }
     return nullptr;
-}
-
-void HostEngine::queueRead(Station *station)
-{
-    if (station->readQueued)
-        return;
-    station->readQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this, socket = QPointer<QTcpSocket>(station->socket)] {
-            if (Station *st = findStation(socket)) {
-                st->readQueued = false;
-                readStation(st);
-            }
-        },
-        Qt::QueuedConnection);
-}
-
-void HostEngine::readStation(Station *station)
-{
-    if (station->gone)
-        return;
-    // Inside the handling of this station's messages (an organiser's slot
-    // ran the event loop): the handling reads on when it is done.
-    if (station->reading)
-        return;
-    station->reading = true;
-    const QByteArray bytes = station->socket->read(ReadChunkBytes);
-    const QStringList messages = station->assembler.Feed(DecodeWire(bytes));
-    if (station->assembler.Waiting())
-        station->messageWait.start();
-    else
-        station->messageWait.stop();
-    handleMessages(station, messages);
-    doneReading(station);
-}
-
-void HostEngine::flushWaiting(Station *station)
-{
-    if (station->gone)
-        return;
-    if (station->reading) { // messages before it are still being handled
-        station->messageWait.start();
-        return;
-    }
-    station->reading = true;
-    handleMessages(station, station->assembler.Flush());
-    doneReading(station);
-}
-
-void HostEngine::doneReading(Station *station)
-{
-    station->reading = false;
-    if (std::exchange(station->endWhenRead, false))
-        endStation(station);
-    else if (!station->gone && station->socket->bytesAvailable() > 0)
-        queueRead(station);
-}
-
-void HostEngine::handleMessages(Station *station, const QStringList &messages)
-{
-    for (const QString &message : messages) {
-        if (station->gone)
-            return;
-        handleMessage(station, message);
-    }
 }
 
 void HostEngine::handleMessage(Station *station, const QString &message)
@@ -350,8 +252,7 @@ void HostEngine::connectPosition(Station *station, const QString &message)
     // A lost station's place is taken: its old connection is of no more use.
     if (Station *old = stationAt(index)) {
         old->position = -1;
-        old->socket->abort();
-        stationGone(old);
+        old->link->abort();
     }
     station->position = index;
     const bool resumed = !p.call.isEmpty();
@@ -522,7 +423,7 @@ void HostEngine::requestDisconnect(Station *station)
     if (station->position >= 0)
         releasePosition(station, Link::Disconnected, QStringLiteral("left"));
     // Closed once the goodbye has gone out.
-    station->socket->disconnectFromHost();
+    station->link->closeAfterSending();
 }
 
 void HostEngine::releasePosition(Station *station, Link link, const QString &what)
@@ -537,69 +438,23 @@ void HostEngine::releasePosition(Station *station, Link link, const QString &wha
 
 void HostEngine::stationGone(Station *station)
 {
-    // The socket may tell of its end from inside a write (a failed flush),
-    // in the middle of a loop over the stations: the end is handled when the
-    // event loop comes round.
-    if (station->gone || std::exchange(station->ending, true))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, socket = QPointer<QTcpSocket>(station->socket)] {
-            if (Station *st = findStation(socket)) {
-                if (st->reading)
-                    st->endWhenRead = true;
-                else
-                    endStation(st);
-            }
-        },
-        Qt::QueuedConnection);
-}
-
-void HostEngine::endStation(Station *station)
-{
-    // What the station sent before it went still counts, unless its end came
-    // while its messages were being handled.
-    if (!station->reading) {
-        station->reading = true;
-        while (station->socket->bytesAvailable() > 0)
-            handleMessages(station,
-                           station->assembler.Feed(DecodeWire(station->socket->read(ReadChunkBytes))));
-        handleMessages(station, station->assembler.Flush());
-        station->reading = false;
-    }
-    station->assembler.Clear();
-    station->messageWait.stop();
     station->gone = true;
     if (station->position >= 0)
         releasePosition(station, Link::Dropped, QStringLiteral("dropped"));
-    station->socket->disconnect(this);
-    station->socket->abort();
-    if (!m_reapQueued) {
-        m_reapQueued = true;
+    if (!std::exchange(m_reapQueued, true))
         QMetaObject::invokeMethod(this, &HostEngine::reapStations, Qt::QueuedConnection);
-    }
 }
 
 void HostEngine::reapStations()
 {
     m_reapQueued = false;
-    std::erase_if(m_stations, [](const std::unique_ptr<Station> &station) {
-        if (!station->gone)
-            return false;
-        station->socket->disconnect();
-        station->socket->abort();
-        station->socket->deleteLater();
-        return true;
-    });
+    std::erase_if(m_stations, [](const std::unique_ptr<Station> &station) { return station->gone; });
 }
 
 void HostEngine::send(Station *station, const QString &message, bool flush)
 {
-    if (station->gone || station->socket->state() != QAbstractSocket::ConnectedState)
-        return;
-    station->socket->write(EncodeWire(message));
-    if (flush)
-        station->socket->flush();
+    if (!station->gone)
+        station->link->send(message, flush);
 }
 
 void HostEngine::sendToAll(const QString &message)
@@ -752,7 +607,7 @@ bool HostEngine::startTest()
     }
     for (Station *station : started) {
         if (!station->gone)
-            station->socket->flush();
+            station->link->flush();
     }
     if (started.empty())
         return refuse(QStringLiteral("No station is ready: the test did not start"));
@@ -943,13 +798,12 @@ void HostEngine::tick()
     }
     for (std::size_t i = 0; i < m_stations.size(); ++i) {
         Station *station = m_stations[i].get();
-        if (station->gone || station->ending || station->lastHeard.secsTo(now) < LostAfterSeconds)
+        if (station->gone || station->link->ending() || station->lastHeard.secsTo(now) < LostAfterSeconds)
             continue;
         if (station->position < 0) {
             // Silent without a position: it only holds a waiting place.
             emit event(QStringLiteral("A silent station without a position was closed"));
-            station->socket->abort();
-            stationGone(station);
+            station->link->abort();
         } else if (m_positions[station->position].link == Link::Connected) {
             m_positions[station->position].link = Link::Lost;
             emit event(QStringLiteral("%1: lost").arg(m_positions[station->position].name));

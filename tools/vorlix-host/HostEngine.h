@@ -50,10 +50,6 @@ public:
     static constexpr int MaxCallsPerRound = 50000;
     // A registered call names the player's log file: at most this long.
     static constexpr int MaxCallLength = 20;
-    // Bytes read from one station per turn of the event loop.
-    static constexpr qint64 ReadChunkBytes = 64 * 1024;
-    // How long a message with fields at the end of a block waits for its rest.
-    static constexpr int MessageWaitMs = 100;
 
     enum class Link
     {
@@ -165,11 +161,6 @@ private:
     struct RoundFiles; // the open logs of one position in this round
 
     void acceptStations();
-    void readStation(Station *station);
-    void flushWaiting(Station *station);
-    void doneReading(Station *station);
-    void queueRead(Station *station);
-    void handleMessages(Station *station, const QStringList &messages);
     void handleMessage(Station *station, const QString &message);
     void connectPosition(Station *station, const QString &message);
     void registerPlayer(Station *station, const QString &message);
@@ -179,11 +170,9 @@ private:
     void requestDisconnect(Station *station);
     void heard(Station *station);
     void stationGone(Station *station);
-    void endStation(Station *station);
     void releasePosition(Station *station, Link link, const QString &what);
     void reapStations();
     Station *stationAt(int index) const;
-    Station *findStation(const QTcpSocket *socket) const;
     void send(Station *station, const QString &message, bool flush = true);
     void sendToAll(const QString &message);
     void sendWaveTo(Station *station);
