@@ -43,6 +43,13 @@ public:
     static constexpr int HealthCheckSeconds = 10;
     // A station silent this long is shown lost; its position and calls stay.
     static constexpr int LostAfterSeconds = 30;
+    // Connections without a position beyond this many are closed at once.
+    static constexpr int MaxWaitingStations = 6;
+    // Calls kept per player and round (and per demonstration log); a station
+    // sending more is flooding, and the rest are dropped with one report.
+    static constexpr int MaxCallsPerRound = 50000;
+    // A registered call names the player's log file: at most this long.
+    static constexpr int MaxCallLength = 20;
 
     enum class Link
     {
@@ -55,10 +62,10 @@ public:
 
     enum class Stage
     {
-        Idle,      // no wave file chosen
-        WaveSet,   // SET_WAVEFILE and VALIDATE_WAVEFILE sent
-        Demo,      // a demonstration runs
-        Running,   // the test plays
+        Idle,    // no wave file chosen
+        WaveSet, // SET_WAVEFILE and VALIDATE_WAVEFILE sent
+        Demo,    // a demonstration runs
+        Running, // the test plays
         Paused,
         Submitted, // FORCE_SUBMIT sent; waiting for FINALIZE_LOG
         Scored,    // scores sent and the results file written
@@ -66,17 +73,18 @@ public:
 
     struct Position
     {
-        QString name;             // "Position 1" .. "Position 6"
+        QString name; // "Position 1" .. "Position 6"
         Link link = Link::Free;
-        QString call;             // the registered player; empty when none
+        QString call; // the registered player; empty when none
         HostProtocol::LogMethod method = HostProtocol::LogMethod::Computer;
-        QString waveStatus;       // "FILE_OK", "FILE_ERROR", "NAME_ERROR"; empty before an answer
-        int calls = 0;            // calls logged in this round
-        bool finalized = false;   // FINALIZE_LOG received this round
-        QString logPath;          // the player's log of this round on the host's disk
+        QString waveStatus;     // "FILE_OK", "FILE_ERROR", "NAME_ERROR"; empty before an answer
+        int calls = 0;          // calls logged in this round
+        bool inTest = false;    // sent START_TEST in this round
+        bool finalized = false; // FINALIZE_LOG received this round
+        QString logPath;        // the player's log of this round on the host's disk
         QDateTime lastHeard;
-        TScore score;             // after scoring (computer logs)
-        QString rank;             // after scoring; "PAPER" for a paper log
+        TScore score; // after scoring (computer logs)
+        QString rank; // after scoring; "PAPER" for a paper log
     };
 
     HostEngine(const Clock &clock, const QString &dataFolder, QObject *parent = nullptr);
@@ -93,11 +101,14 @@ public:
     // Chooses the recording and its check list (paths on the host's disk;
     // the stations must hold a file of the same name beside their program).
     // Reads the recording's length from its WAV header. False with a clear
-    // problem when either is missing or the wave is not a playable WAV.
+    // problem when either is missing, the wave is not a playable WAV, or its
+    // name cannot travel in SET_WAVEFILE. Only between rounds (Idle, WaveSet).
     bool chooseWave(const QString &wavePath, const QString &checkListPath);
-    // SET_WAVEFILE and VALIDATE_WAVEFILE to every connected station.
+    // SET_WAVEFILE and VALIDATE_WAVEFILE to every station holding a position;
+    // a player registering later gets them after PLAYER_ACCEPTED.
     bool sendWave();
     bool playWelcome();
+    // Calls logged during a demonstration go to <round>/Demo/<call>.log.
     bool startDemo(int seconds = HostProtocol::DemoIntervalDefault);
     bool stopDemo();
     // START_TEST to every ready station (connected, registered, FILE_OK) in
@@ -113,7 +124,9 @@ public:
     // ENABLE_FINALSCORE then SCORE_TEST, and writes the results file
     // atomically.
     bool score();
-    // RESET_TEST to every station; a new round begins (players register again).
+    // RESET_TEST to every station; a new round begins in a new folder
+    // (players register again, positions stay). Refused while a test or a
+    // demonstration runs: submit or stop it first.
     bool reset();
 
     // Once a second: health checks every HealthCheckSeconds, lost stations,
@@ -121,10 +134,13 @@ public:
     void tick();
 
     const std::array<Position, Positions> &positions() const { return m_positions; }
+    // "Position 1" .. "Position 6" for the index 0 .. 5.
+    static QString PositionName(int index);
     Stage stage() const { return m_stage; }
     // Seconds of the recording left to play in the running test; 0 otherwise.
     int remainingSeconds() const;
-    // The ranking of the last scoring, best first: "rank,position,call,method,calls,chars".
+    // The ranking of the last scoring, best first: "rank,position,call,method,calls,chars"
+    // (the lines of the results file after its header; paper logs last, ranked PAPER).
     const QStringList &ranking() const { return m_ranking; }
     // This round's folder on the host's disk (logs and results).
     QString roundFolder() const { return m_roundFolder; }
@@ -141,14 +157,33 @@ signals:
     void problem(const QString &text);
 
 private:
-    struct Station; // one TCP connection and what it has said
+    struct Station;    // one TCP connection and what it has said
+    struct RoundFiles; // the open logs of one position in this round
 
     void acceptStations();
-    void readStation(Station *station);
     void handleMessage(Station *station, const QString &message);
+    void connectPosition(Station *station, const QString &message);
+    void registerPlayer(Station *station, const QString &message);
+    void logCall(Station *station, const QString &message);
+    void waveFileStatus(Station *station, const QString &message);
+    void finalizeLog(Station *station);
+    void requestDisconnect(Station *station);
+    void heard(Station *station);
     void stationGone(Station *station);
-    void send(Station *station, const QString &message);
+    void releasePosition(Station *station, Link link, const QString &what);
+    void reapStations();
+    Station *stationAt(int index) const;
+    void send(Station *station, const QString &message, bool flush = true);
     void sendToAll(const QString &message);
+    void sendWaveTo(Station *station);
+    void setStage(Stage stage);
+    bool refuse(const QString &text);
+    void report(int index, const QString &text);
+    void stray(Station *station, const QString &why);
+    void stationProblem(Station *station, const QString &text);
+    bool ensureRoundFolder();
+    void newRound();
+    qint64 playedMs() const;
 
     const Clock &m_clock;
     QString m_dataFolder;
@@ -165,4 +200,8 @@ private:
     QString m_roundFolder;
     QStringList m_ranking;
     int m_sinceHealthCheck = 0;
+    bool m_waveSent = false;
+    bool m_reapQueued = false;
+    bool m_turnedAwayReported = false;
+    std::array<std::unique_ptr<RoundFiles>, Positions> m_files;
 };
