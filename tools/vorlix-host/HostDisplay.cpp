@@ -7,9 +7,9 @@ Steps StepsFor(HostEngine::Stage stage, bool waveChosen)
     using Stage = HostEngine::Stage;
     switch (stage) {
     case Stage::Idle: {
-        // The welcome and a demonstration need no wave file; a reset clears
-        // wrong registrations before the first round.
-        Steps steps = Step::ChooseWave | Step::Welcome | Step::StartDemo | Step::Reset;
+        // The welcome needs no wave file; a reset clears wrong registrations
+        // before the first round. A demonstration waits for the wave file.
+        Steps steps = Step::ChooseWave | Step::Welcome | Step::Reset;
         if (waveChosen)
             steps |= Step::SendWave;
         return steps;
@@ -24,12 +24,14 @@ Steps StepsFor(HostEngine::Stage stage, bool waveChosen)
     case Stage::Running:
         return Step::Pause | Step::Submit;
     case Stage::Paused:
-        return Step::Resume | Step::Submit | Step::Reset;
+        // A reset would leave the stations' logs unsubmitted: submit first.
+        return Step::Resume | Step::Submit;
     case Stage::Submitted:
         // Scoring does not have to wait for a station that never finalizes.
         return Step::Score | Step::Reset;
     case Stage::Scored:
-        return Step::Reset;
+        // Scoring again takes in a log finalized after the first scoring.
+        return Step::Score | Step::Reset;
     }
     return {};
 }
@@ -127,7 +129,11 @@ QStringList RankingCells(const QString &line)
 QString RankingLine(const QString &line)
 {
     const QStringList c = RankingCells(line);
-    return QStringLiteral("%1  %2  %3  %4  %5 calls  %6 chars").arg(c[0], c[1], c[2], c[3], c[4], c[5]);
+    QString text = QStringLiteral("%1  %2  %3  %4").arg(c[0], c[1], c[2], c[3]);
+    // A paper log has no numbers until it is scored by hand.
+    if (!c[4].isEmpty() || !c[5].isEmpty())
+        text += QStringLiteral("  %1 calls  %2 chars").arg(c[4], c[5]);
+    return text;
 }
 
 QString CountdownText(int seconds)

@@ -50,7 +50,8 @@ QString PositionLine(const HostEngine::Position &position);
 // empty and extra ones are dropped.
 QStringList RankingHeaders(); // Rank, Position, Call, Log, Calls, Chars
 QStringList RankingCells(const QString &line);
-// "1  Position 2  K5XX  COMPUTERLOG  45 calls  230 chars"
+// "1 of 4  Position 2  K5XX  Computer  45 calls  230 chars"; without the
+// numbers when the line has none (a paper log).
 QString RankingLine(const QString &line);
 
 // Seconds as "mm:ss" (minutes grow past 99 rather than wrap); negative
