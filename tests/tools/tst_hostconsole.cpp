@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -123,56 +124,106 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
 
     // The end of the input runs a last line without its line end, and then
     // finishes; a pending wait is served first.
-    HostConsole scripted(
-        engine, base.path(), [&out](const QString &line) { out << line; },
-        [&err](const QString &line) { err << line; });
-    scripted.tmTick.stop();
-    QSignalSpy scriptDone(&scripted, &HostConsole::finished);
-    out.clear();
-    scripted.Input("wait 1\nstatus");
-    scripted.EndOfInput();
-    QCOMPARE(scriptDone.size(), 0);
-    QCOMPARE(statuses(), 0);
-    scripted.Tick();
-    QCOMPARE(statuses(), 1);
-    QCOMPARE(scriptDone.size(), 1);
+    {
+        HostConsole scripted(
+            engine, base.path(), [&out](const QString &line) { out << line; },
+            [&err](const QString &line) { err << line; });
+        scripted.tmTick.stop();
+        QSignalSpy scriptDone(&scripted, &HostConsole::finished);
+        out.clear();
+        scripted.Input("wait 1\nstatus");
+        scripted.EndOfInput();
+        QCOMPARE(scriptDone.size(), 0);
+        QCOMPARE(statuses(), 0);
+        scripted.Tick();
+        QCOMPARE(statuses(), 1);
+        QCOMPARE(scriptDone.size(), 1);
 
-    // Read from a descriptor as the program reads standard input: lines as
-    // they come, in pieces, and the end of the pipe ends the console.
-    int pipeEnds[2];
-    QCOMPARE(::pipe(pipeEnds), 0);
-    HostConsole piped(
-        engine, base.path(), [&out](const QString &line) { out << line; },
-        [&err](const QString &line) { err << line; });
-    piped.tmTick.stop();
-    QSignalSpy pipeDone(&piped, &HostConsole::finished);
-    piped.readFrom(pipeEnds[0]);
+        // Read from a descriptor as the program reads standard input: lines as
+        // they come, in pieces, and the end of the pipe ends the console.
+        int pipeEnds[2];
+        QCOMPARE(::pipe(pipeEnds), 0);
+        HostConsole piped(
+            engine, base.path(), [&out](const QString &line) { out << line; },
+            [&err](const QString &line) { err << line; });
+        piped.tmTick.stop();
+        QSignalSpy pipeDone(&piped, &HostConsole::finished);
+        piped.readFrom(pipeEnds[0]);
+        out.clear();
+        QCOMPARE(::write(pipeEnds[1], "sta", 3), 3);
+        QCoreApplication::processEvents();
+        QCOMPARE(statuses(), 0);
+        QCOMPARE(::write(pipeEnds[1], "tus\n", 4), 4);
+        QTRY_COMPARE(statuses(), 1);
+        ::close(pipeEnds[1]);
+        QVERIFY(pipeDone.wait(2000));
+        ::close(pipeEnds[0]);
+    }
+
+    // A round driven from the console with one station: the quoted names
+    // reach the station whole, each step is taken, the ranking follows the
+    // scoring, and a step out of turn is the engine's problem, not a crash.
+    QVERIFY(engine.listen(QHostAddress::LocalHost, 0));
+    base.Write("Pile up.wav", MakeWave(8000, 16, 1, 3000));
+    base.WriteLines("Pile up calls.txt", {"DL1ABC", "K5XX"});
+    QTcpSocket station;
+    QByteArray heard;
+    connect(&station, &QTcpSocket::readyRead, [&] { heard += station.readAll(); });
+    const auto hears = [&](const QByteArray &part) {
+        return QTest::qWaitFor([&] { return heard.contains(part); }, 5000);
+    };
+    const auto say = [&](const QByteArray &bytes) {
+        station.write(bytes);
+        station.flush();
+    };
+    station.connectToHost(QHostAddress::LocalHost, engine.port());
+    QVERIFY(station.waitForConnected(5000));
+    say(";CONNECT_POSITION:Position 2;");
+    QVERIFY(hears(";POSITION_ACCEPTED:"));
+    say(";REGISTER_PLAYER:K5XX,COMPUTERLOG;");
+    QVERIFY(hears(";PLAYER_ACCEPTED:"));
+    err.clear();
+    QVERIFY(console.Execute(R"(wave "Pile up.wav" 'Pile up calls.txt')"));
+    QVERIFY(console.Execute("send"));
+    QVERIFY(hears(";VALIDATE_WAVEFILE:Pile up.wav"));
+    QVERIFY(heard.contains(";SET_WAVEFILE:Pile up.wav"));
+    say(";WAVEFILE_STATUS:FILE_OK;");
+    QTRY_COMPARE(engine.positions()[1].waveStatus, QStringLiteral("FILE_OK"));
+    QVERIFY(console.Execute("start"));
+    QVERIFY(hears(";START_TEST:"));
+    say(";LOG_CALL:DL1ABC;LOG_CALL:XX9XX;");
+    QTRY_COMPARE(engine.positions()[1].calls, 2);
+    QVERIFY(console.Execute("submit"));
+    QVERIFY(hears(";FORCE_SUBMIT:"));
+    say(";FINALIZE_LOG:;");
+    QTRY_VERIFY(engine.positions()[1].finalized);
     out.clear();
-    QCOMPARE(::write(pipeEnds[1], "sta", 3), 3);
-    QCoreApplication::processEvents();
-    QCOMPARE(statuses(), 0);
-    QCOMPARE(::write(pipeEnds[1], "tus\n", 4), 4);
-    QTRY_COMPARE(statuses(), 1);
-    ::close(pipeEnds[1]);
-    QVERIFY(pipeDone.wait(2000));
-    ::close(pipeEnds[0]);
+    QVERIFY(console.Execute("score"));
+    const qsizetype ranking = out.indexOf("Ranking:");
+    QVERIFY2(ranking >= 0 && ranking + 1 < out.size(), qPrintable(out.join('\n')));
+    QVERIFY2(out[ranking + 1].startsWith("1") && out[ranking + 1].contains("Position 2  K5XX") &&
+                 out[ranking + 1].endsWith("1 calls  6 chars"),
+             qPrintable(out[ranking + 1]));
+    QVERIFY2(err.isEmpty(), qPrintable(err.join('\n')));
+    QVERIFY(!console.Execute("pause"));
+    QCOMPARE(err.size(), 1);
+    QVERIFY2(err[0].startsWith("problem: "), qPrintable(err[0]));
 }
 
 void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
 {
-    // The steps of each stage: a round can only go forward through them, and
-    // a running test or demonstration cannot be reset under the players.
+    // The steps of each stage: a round only goes forward through them, and a
+    // test or demonstration is ended before a reset, so no log is lost.
     const QList<std::tuple<Stage, bool, HostDisplay::Steps>> expected = {
-        {Stage::Idle, false, Step::ChooseWave | Step::Welcome | Step::StartDemo | Step::Reset},
-        {Stage::Idle, true,
-         Step::ChooseWave | Step::SendWave | Step::Welcome | Step::StartDemo | Step::Reset},
+        {Stage::Idle, false, Step::ChooseWave | Step::Welcome | Step::Reset},
+        {Stage::Idle, true, Step::ChooseWave | Step::SendWave | Step::Welcome | Step::Reset},
         {Stage::WaveSet, false,
          Step::ChooseWave | Step::SendWave | Step::Welcome | Step::StartDemo | Step::StartTest | Step::Reset},
         {Stage::Demo, true, Step::StopDemo},
         {Stage::Running, true, Step::Pause | Step::Submit},
-        {Stage::Paused, true, Step::Resume | Step::Submit | Step::Reset},
+        {Stage::Paused, true, Step::Resume | Step::Submit},
         {Stage::Submitted, true, Step::Score | Step::Reset},
-        {Stage::Scored, true, Step::Reset},
+        {Stage::Scored, true, Step::Score | Step::Reset},
     };
     for (const auto &[stage, chosen, steps] : expected)
         QCOMPARE(HostDisplay::StepsFor(stage, chosen), steps);
@@ -191,6 +242,10 @@ void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
              QStringLiteral("Position 3: Lost, K5XX, Paper, FILE_OK, 12 calls"));
     QCOMPARE(HostDisplay::RankingCells("1,Position 2,K5XX"),
              (QStringList{"1", "Position 2", "K5XX", "", "", ""}));
+    QCOMPARE(HostDisplay::RankingLine("2 of 3,Position 1,K5XX,Computer,7,30"),
+             QStringLiteral("2 of 3  Position 1  K5XX  Computer  7 calls  30 chars"));
+    QCOMPARE(HostDisplay::RankingLine("PAPER,Position 4,DL1ABC,Paper,,"),
+             QStringLiteral("PAPER  Position 4  DL1ABC  Paper"));
     QCOMPARE(HostDisplay::CountdownText(0), QStringLiteral("00:00"));
     QCOMPARE(HostDisplay::CountdownText(305), QStringLiteral("05:05"));
     QCOMPARE(HostDisplay::CountdownText(6000), QStringLiteral("100:00"));
@@ -276,6 +331,11 @@ void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
     ui->bnChooseWave->click();
     QVERIFY2(ui->bnSendWave->isEnabled(), qPrintable(ui->moEvents->toPlainText()));
     QCOMPARE(ui->lbWave->text(), QStringLiteral("Pileup.wav with PileupCalls.txt"));
+    ui->bnSendWave->click();
+    QCOMPARE(engine.stage(), Stage::WaveSet);
+    QCOMPARE(enabledSteps(), HostDisplay::StepsFor(Stage::WaveSet, true));
+    QTest::keyClick(&window, Qt::Key_F5);
+    QCOMPARE(startClicks.size(), 1);
 
     // Events come with the clock's time; problems are marked and red.
     emit engine.event("Position 2: K5XX registered");
