@@ -337,6 +337,25 @@ void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
     QTest::keyClick(&window, Qt::Key_F5);
     QCOMPARE(startClicks.size(), 1);
 
+    // Closing in the middle of a round asks first; between rounds it does not.
+    QStringList questions;
+    bool quit = false;
+    window.setConfirmer([&](QWidget *, const QString &question) {
+        questions << question;
+        return quit;
+    });
+    QVERIFY(window.close());
+    QVERIFY(questions.isEmpty());
+    window.show();
+    ui->bnStartDemo->click();
+    QCOMPARE(engine.stage(), Stage::Demo);
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    QCOMPARE(questions.size(), 1);
+    QVERIFY2(questions[0].contains("demonstration"), qPrintable(questions[0]));
+    quit = true;
+    QVERIFY(window.close());
+
     // Events come with the clock's time; problems are marked and red.
     emit engine.event("Position 2: K5XX registered");
     emit engine.problem("Position 4 is not ready");

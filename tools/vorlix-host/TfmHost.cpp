@@ -4,9 +4,11 @@
 
 #include "util/Clock.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QShortcut>
 
 using HostDisplay::Step;
@@ -171,6 +173,27 @@ std::optional<TfmHost::WaveChoice> TfmHost::ChooseWithDialogs(QWidget *parent, c
     if (choice.checkListPath.isEmpty())
         return std::nullopt;
     return choice;
+}
+
+bool TfmHost::ConfirmWithBox(QWidget *parent, const QString &question)
+{
+    return QMessageBox::question(parent, QStringLiteral("Vorlix host"), question,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfmHost::closeEvent(QCloseEvent *event)
+{
+    using Stage = HostEngine::Stage;
+    const Stage stage = m_engine.stage();
+    const bool underWay = stage == Stage::Demo || stage == Stage::Running || stage == Stage::Paused ||
+                          stage == Stage::Submitted;
+    if (underWay &&
+        !m_confirm(this, QStringLiteral("The round is %1 and not yet scored. Quit the host anyway?")
+                             .arg(HostDisplay::StageName(stage).toLower()))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 void TfmHost::bnChooseWaveClick()

@@ -46,6 +46,11 @@ public:
     void setWaveChooser(WaveChooser chooser) { m_chooseWave = std::move(chooser); }
     static std::optional<WaveChoice> ChooseWithDialogs(QWidget *parent, const QString &folder);
 
+    // Asks the organiser to confirm `question`; a message box in real runs.
+    using Confirmer = std::function<bool(QWidget *parent, const QString &question)>;
+    void setConfirmer(Confirmer confirm) { m_confirm = std::move(confirm); }
+    static bool ConfirmWithBox(QWidget *parent, const QString &question);
+
     // The button of a step, and the key that presses it besides its
     // underlined letter.
     QPushButton *buttonOf(HostDisplay::Step step) const;
@@ -54,6 +59,10 @@ public:
     // Once a second: the engine's tick and the countdown.
     QTimer tmTick;
     void tmTickTimer();
+
+protected:
+    // Closing while a demonstration or test is under way asks first.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void showPosition(int index);
@@ -68,5 +77,6 @@ private:
     const Clock &m_clock;
     QString m_dataFolder;
     WaveChooser m_chooseWave = &TfmHost::ChooseWithDialogs;
+    Confirmer m_confirm = &TfmHost::ConfirmWithBox;
     bool m_waveChosen = false;
 };
