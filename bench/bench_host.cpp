@@ -1,0 +1,387 @@
+// The competition host under load, with the station's own code at the other end.
+//
+//   build/bin/bench_host spread [rounds]   START_TEST to the first audio frame at six stations
+//   build/bin/bench_host flood [calls]     six stations logging calls at full speed
+//
+// spread: six stations, each a process of its own as on six machines (this
+// program again, in station mode: the station's windows offscreen on the
+// silent backend), on six positions of the host over 127.0.0.1. Each round
+// the host starts the test; the time from startTest() to the first audio
+// frame handed to each station's wave player is taken (on the machine's
+// monotonic clock, which all processes share), then the round is submitted
+// and reset, and the players sign in again. Reported: p50 and p99 of the spread (last station
+// minus first) and of every station's latency over 100 rounds. Target: p99
+// of the spread at most 10 ms.
+//
+// flood: six stations, as plain sockets in a thread of their own, register,
+// answer the wave check and, once the test starts, each writes 10,000 (or
+// the number given) LOG_CALL messages as fast as the socket takes them. A
+// 1 ms timer on the host's thread measures the longest time its event loop
+// was kept from running. Target: every call in the host's logs, none lost,
+// and no block longer than 5 ms.
+
+#include "HostEngine.h"
+#include "hostlink/TfmConnect.h"
+#include "logentry/TfmLogQuery.h"
+#include "session/TfmMain.h"
+#include "ui/Dialogs.h"
+#include "ui_TfmLogQuery.h"
+#include "ui_TfmMain.h"
+#include "util/Clock.h"
+#include "util/TextFile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+double Percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(std::ceil(p * double(v.size()))) - 1)];
+}
+
+bool WaitFor(const std::function<bool()> &done, int ms = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+QByteArray Wave(int seconds)
+{
+    // 8 kHz, 8-bit mono silence.
+    const int bytes = 8000 * seconds;
+    QByteArray out("RIFF");
+    auto u32 = [&](quint32 v) { out.append(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [&](quint16 v) { out.append(reinterpret_cast<const char *>(&v), 2); };
+    u32(36 + bytes);
+    out.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(8000);
+    u32(8000);
+    u16(1);
+    u16(8);
+    out.append("data");
+    u32(bytes);
+    out.append(QByteArray(bytes, char(128)));
+    return out;
+}
+
+// The logging question answered "computer"; every other box passed over.
+class BenchDialogs : public Dialogs
+{
+public:
+    int Message(QWidget *, const QString &, const QString &, Icon, int) override { return Ok; }
+    int ShowModal(QDialog *dialog) override
+    {
+        if (auto *query = qobject_cast<TfmLogQuery *>(dialog))
+            query->ui()->bnLogOnComputer->click();
+        return dialog->result();
+    }
+};
+
+struct Station
+{
+    Station(quint16 port, int position, const QByteArray &wave)
+    {
+        TextFile::writeLines(base.path() + "/Vorlix_Player_ini.txt",
+                             {"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
+        TextFile::writeLines(base.path() + "/Vorlix_PRestart.txt",
+                             {"HOST_ADDRESS=127.0.0.1", "HOST_PORT_NUMBER=" + QString::number(port),
+                              "PLAYER_POSITION=Position " + QString::number(position)});
+        QFile file(base.path() + "/Round.wav");
+        file.open(QIODevice::WriteOnly);
+        file.write(wave);
+        file.close();
+        main = std::make_unique<TfmMain>(SessionPaths(base.path()), base.path() + "/vorlix-player", dialogs,
+                                         clock, WavePlayer::Output::Silent);
+        connect = std::make_unique<TfmConnect>(dialogs, clock, main.get());
+        main->SetConnectWindow(connect.get());
+    }
+    bool join(const QString &call)
+    {
+        if (!main->FormActivate())
+            return false;
+        // Shown only when asked: six windows painting on one machine's two
+        // cores delay each other, which six machines would not.
+        if (qEnvironmentVariableIsSet("BENCH_SHOW_STATIONS"))
+            main->show();
+        connect->setSettingsFileName(base.path() + "/Vorlix_PRestart.txt");
+        connect->FormActivate();
+        connect->bnConnectClick();
+        if (!WaitFor([&] { return connect->Connected(); }))
+            return false;
+        connect->bnContinueClick();
+        if (!WaitFor([&] { return connect->PositionAssigned(); }))
+            return false;
+        return signIn(call);
+    }
+    bool signIn(const QString &call)
+    {
+        main->ui()->ebCallSign->setText(call);
+        main->FormKeyPress(main->ui()->ebCallSign);
+        return WaitFor(
+            [&] { return main->ui()->pnMessage->text() == "Callsign ok -- please wait for start"; });
+    }
+
+    QTemporaryDir base;
+    BenchDialogs dialogs;
+    SystemClock clock;
+    std::unique_ptr<TfmMain> main;
+    std::unique_ptr<TfmConnect> connect;
+};
+
+qint64 MonotonicNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Station mode: joins, reports every first audio frame as "FRAME <ns>",
+// and signs in again after each reset, until its input closes.
+int RunStation(quint16 port, int position)
+{
+    Station station(port, position, Wave(3));
+    station.main->MediaPlayer1().setFirstFrameObserver([] {
+        std::printf("FRAME %lld\n", static_cast<long long>(MonotonicNs()));
+        std::fflush(stdout);
+    });
+    const QString call = "BENCH" + QString::number(position);
+    if (!station.join(call))
+        return 2;
+    QTimer again;
+    QObject::connect(&again, &QTimer::timeout, [&] {
+        QLineEdit *box = station.main->ui()->ebCallSign;
+        if (box->isEnabled() && !box->isReadOnly() && box->text().isEmpty())
+            station.signIn(call);
+    });
+    again.start(50);
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [] {
+        char buffer[64];
+        if (::read(0, buffer, sizeof buffer) <= 0)
+            QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
+}
+
+int Spread(HostEngine &host, const QString &folder, int rounds)
+{
+    std::vector<std::unique_ptr<QProcess>> stations;
+    std::vector<qint64> first(HostEngine::Positions, -1);
+    qint64 started = 0;
+    for (int p = 1; p <= HostEngine::Positions; ++p) {
+        auto process = std::make_unique<QProcess>();
+        QObject::connect(process.get(), &QProcess::readyReadStandardOutput, [&, p, proc = process.get()] {
+            while (proc->canReadLine()) {
+                const QByteArray line = proc->readLine().trimmed();
+                if (line.startsWith("FRAME ") && first[std::size_t(p - 1)] < 0)
+                    first[std::size_t(p - 1)] = line.mid(6).toLongLong() - started;
+            }
+        });
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QCoreApplication::applicationFilePath(),
+                       {"station", QString::number(host.port()), QString::number(p)});
+        stations.push_back(std::move(process));
+    }
+    const auto all = [&](const std::function<bool(const HostEngine::Position &)> &test) {
+        return std::all_of(host.positions().begin(), host.positions().end(), test);
+    };
+    std::vector<double> spread, latency;
+    for (int round = 0; round < rounds; ++round) {
+        if (!WaitFor([&] { return all([](const HostEngine::Position &p) { return !p.call.isEmpty(); }); },
+                     30000) ||
+            !host.chooseWave(folder + "/Round.wav", folder + "/RoundCalls.txt") || !host.sendWave() ||
+            !WaitFor([&] {
+                return all([](const HostEngine::Position &p) { return p.waveStatus == "FILE_OK"; });
+            })) {
+            std::fprintf(stderr, "round %d: the stations did not get ready\n", round);
+            return 2;
+        }
+        std::fill(first.begin(), first.end(), -1);
+        started = MonotonicNs();
+        host.startTest();
+        if (!WaitFor(
+                [&] { return std::all_of(first.begin(), first.end(), [](qint64 t) { return t >= 0; }); })) {
+            std::fprintf(stderr, "round %d: a station did not start\n", round);
+            return 2;
+        }
+        if (qEnvironmentVariableIsSet("BENCH_TRACE")) {
+            for (qint64 t : first)
+                std::printf(" %.2f", double(t) / 1e6);
+            std::printf("\n");
+        }
+        const auto [lo, hi] = std::minmax_element(first.begin(), first.end());
+        spread.push_back(double(*hi - *lo) / 1e6);
+        for (qint64 t : first)
+            latency.push_back(double(t) / 1e6);
+        host.forceSubmit();
+        WaitFor([&] { return all([](const HostEngine::Position &p) { return p.finalized; }); });
+        host.reset();
+    }
+    for (auto &process : stations) {
+        process->closeWriteChannel();
+        if (!process->waitForFinished(5000)) {
+            process->kill();
+            process->waitForFinished(1000);
+        }
+    }
+    std::printf("%d rounds, six station processes, silent backend:\n", rounds);
+    std::printf("  spread (last - first station): p50 %.2f ms, p99 %.2f ms, max %.2f ms (target p99 10 ms)\n",
+                Percentile(spread, 0.5), Percentile(spread, 0.99), Percentile(spread, 1.0));
+    std::printf("  startTest() -> first frame:    p50 %.2f ms, p99 %.2f ms\n", Percentile(latency, 0.5),
+                Percentile(latency, 0.99));
+    return Percentile(spread, 0.99) <= 10 ? 0 : 1;
+}
+
+// Six stations as plain sockets, on a thread of their own.
+class Flooders : public QObject
+{
+public:
+    Flooders(quint16 port, int calls) : m_port(port), m_calls(calls) {}
+    void begin()
+    {
+        for (int p = 1; p <= HostEngine::Positions; ++p) {
+            auto *socket = new QTcpSocket(this);
+            m_sockets.push_back(socket);
+            QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket, p] { read(socket, p); });
+            socket->connectToHost(QHostAddress::LocalHost, m_port);
+            socket->waitForConnected(5000);
+            socket->write(QStringLiteral(";CONNECT_POSITION:Position %1;REGISTER_PLAYER:FLOOD%1,COMPUTERLOG")
+                              .arg(p)
+                              .toLatin1());
+        }
+    }
+
+private:
+    void read(QTcpSocket *socket, int p)
+    {
+        const QByteArray bytes = socket->readAll();
+        if (bytes.contains("HEALTH_CHECK:"))
+            socket->write(";CLIENT_ALIVE:");
+        if (bytes.contains("VALIDATE_WAVEFILE:"))
+            socket->write(";WAVEFILE_STATUS:FILE_OK");
+        if (bytes.contains("START_TEST:")) {
+            QByteArray all;
+            for (int i = 0; i < m_calls; ++i)
+                all += QStringLiteral(";LOG_CALL:F%1C%2").arg(p).arg(i).toLatin1();
+            socket->write(all);
+        }
+    }
+
+    quint16 m_port;
+    int m_calls;
+    std::vector<QTcpSocket *> m_sockets;
+};
+
+int Flood(HostEngine &host, const QString &folder, int calls)
+{
+    QThread thread;
+    Flooders flooders(host.port(), calls);
+    flooders.moveToThread(&thread);
+    thread.start();
+    QMetaObject::invokeMethod(&flooders, [&] { flooders.begin(); });
+    const auto all = [&](const std::function<bool(const HostEngine::Position &)> &test) {
+        return std::all_of(host.positions().begin(), host.positions().end(), test);
+    };
+    int status = 0;
+    if (!WaitFor([&] { return all([](const HostEngine::Position &p) { return !p.call.isEmpty(); }); }) ||
+        !host.chooseWave(folder + "/Round.wav", folder + "/RoundCalls.txt") || !host.sendWave() ||
+        !WaitFor(
+            [&] { return all([](const HostEngine::Position &p) { return p.waveStatus == "FILE_OK"; }); })) {
+        std::fprintf(stderr, "the six stations did not get ready\n");
+        status = 2;
+    } else {
+        QTimer watchdog;
+        watchdog.setTimerType(Qt::PreciseTimer);
+        watchdog.setInterval(1);
+        QElapsedTimer beat;
+        qint64 longest = 0;
+        QObject::connect(&watchdog, &QTimer::timeout, [&] {
+            longest = std::max(longest, beat.nsecsElapsed());
+            beat.restart();
+        });
+        QElapsedTimer took;
+        took.start();
+        host.startTest();
+        beat.start();
+        watchdog.start();
+        const bool done = WaitFor(
+            [&] { return all([&](const HostEngine::Position &p) { return p.calls >= calls; }); }, 120000);
+        watchdog.stop();
+        qint64 onDisk = 0;
+        for (const HostEngine::Position &p : host.positions())
+            onDisk += TextFile::readLines(p.logPath).size();
+        std::printf(
+            "6 x %d LOG_CALL: %s in %.0f ms; %lld calls in the logs on disk; longest event-loop block "
+            "%.2f ms (target 5 ms)\n",
+            calls, done ? "all received" : "NOT all received", double(took.elapsed()), onDisk,
+            double(longest) / 1e6 - 1);
+        status = done && onDisk == qint64(calls) * 6 && longest <= 6'000'000 ? 0 : 1;
+    }
+    QMetaObject::invokeMethod(
+        &flooders, [&] { qDeleteAll(flooders.findChildren<QTcpSocket *>()); }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QStringLiteral("station"))
+        return RunStation(quint16(args.value(1).toUInt()), args.value(2).toInt());
+    const bool flood = args.value(0) == QStringLiteral("flood");
+    if (args.isEmpty() || (!flood && args.value(0) != QStringLiteral("spread"))) {
+        std::fprintf(stderr, "usage: bench_host spread [rounds] | flood [calls]\n");
+        return 2;
+    }
+    const int number = args.value(1).toInt() > 0 ? args.value(1).toInt() : (flood ? 10000 : 100);
+
+    QTemporaryDir folder;
+    QFile wave(folder.path() + "/Round.wav");
+    wave.open(QIODevice::WriteOnly);
+    wave.write(Wave(3));
+    wave.close();
+    TextFile::writeLines(folder.path() + "/RoundCalls.txt", {"K1AA", "K2BB"});
+    SystemClock clock;
+    HostEngine host(clock, folder.path());
+    QString error;
+    if (!host.listen(QHostAddress::LocalHost, 0, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    return flood ? Flood(host, folder.path(), number) : Spread(host, folder.path(), number);
+}
