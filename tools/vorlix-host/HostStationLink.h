@@ -24,7 +24,10 @@ class QTcpSocket;
 class HostStationLink : public QObject
 {
 public:
-    static constexpr qint64 ReadChunkBytes = 64 * 1024;
+    // About seventy calls a turn: each is written through to its log at once,
+    // and a turn of the event loop stays near a millisecond however hard
+    // six stations send (bench_host flood).
+    static constexpr qint64 ReadChunkBytes = 1024;
     static constexpr int MessageWaitMs = 100;
 
     // Takes `socket` over. `onMessage` gets each whole message in order;
