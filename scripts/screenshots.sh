@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the README's pictures of the replay and the rate review again from
+# Draws the README's pictures of the replay, the rate review and the host again from
 # the real windows on the sample data (offscreen; no display needed).
 # Run after a build (bash scripts/run-station.sh or run-tests.sh).
 set -euo pipefail

@@ -144,6 +144,9 @@ public:
     const QStringList &ranking() const { return m_ranking; }
     // This round's folder on the host's disk (logs and results).
     QString roundFolder() const { return m_roundFolder; }
+    // The recording and check list chosen; empty before the first choice.
+    const QString &wavePath() const { return m_wavePath; }
+    const QString &checkListPath() const { return m_checkListPath; }
     // Stations connected that have no position yet.
     int waitingStations() const;
 

@@ -199,13 +199,8 @@ void TfmHost::closeEvent(QCloseEvent *event)
 void TfmHost::bnChooseWaveClick()
 {
     const std::optional<WaveChoice> choice = m_chooseWave(this, m_dataFolder);
-    if (!choice || !m_engine.chooseWave(choice->wavePath, choice->checkListPath))
-        return;
-    m_waveChosen = true;
-    m_ui->lbWave->setText(
-        QStringLiteral("%1 with %2")
-            .arg(QFileInfo(choice->wavePath).fileName(), QFileInfo(choice->checkListPath).fileName()));
-    showStage(m_engine.stage());
+    if (choice && m_engine.chooseWave(choice->wavePath, choice->checkListPath))
+        showStage(m_engine.stage());
 }
 
 void TfmHost::tmTickTimer()
@@ -223,7 +218,11 @@ void TfmHost::showPosition(int index)
 
 void TfmHost::showStage(HostEngine::Stage stage)
 {
-    const HostDisplay::Steps steps = HostDisplay::StepsFor(stage, m_waveChosen);
+    const bool waveChosen = !m_engine.wavePath().isEmpty();
+    if (waveChosen)
+        m_ui->lbWave->setText(QStringLiteral("%1 with %2").arg(QFileInfo(m_engine.wavePath()).fileName(),
+                                                               QFileInfo(m_engine.checkListPath()).fileName()));
+    const HostDisplay::Steps steps = HostDisplay::StepsFor(stage, waveChosen);
     for (const Step step : kSteps)
         buttonOf(step)->setEnabled(steps.testFlag(step));
     m_ui->sbDemoSeconds->setEnabled(steps.testFlag(Step::StartDemo));

@@ -78,5 +78,4 @@ private:
     QString m_dataFolder;
     WaveChooser m_chooseWave = &TfmHost::ChooseWithDialogs;
     Confirmer m_confirm = &TfmHost::ConfirmWithBox;
-    bool m_waveChosen = false;
 };
