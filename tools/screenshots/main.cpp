@@ -8,13 +8,19 @@
 
 #include "HostEngine.h"
 #include "TfmHost.h"
+#include "hostlink/TfmConnect.h"
+#include "logentry/TfmLogQuery.h"
 #include "replay/ReplayEntry.h"
 #include "replay/TfmReplay.h"
 #include "replay/TfmReviewRates.h"
+#include "session/TfmMain.h"
 #include "ui/Dialogs.h"
+#include "ui_TfmLogQuery.h"
+#include "ui_TfmMain.h"
 #include "ui_TfmReplay.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
+#include "util/LogScoring.h"
 #include "util/SessionPaths.h"
 #include "util/TextFile.h"
 #include "util/WavePlayer.h"
@@ -28,28 +34,43 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 
 namespace {
 
-// Saves each modal window's picture instead of waiting for a user.
+// Saves each modal window's picture instead of waiting for a user: a window
+// of a kind named in `files` is drawn once shown (after its `before` step);
+// the logging question is answered "computer", a Yes/No question Yes.
 class PictureDialogs : public Dialogs
 {
 public:
     QString folder;
-    std::function<void(QDialog *)> beforeReview;
+    std::map<QString, QString> files; // class name -> picture file
+    std::map<QString, std::function<void(QDialog *)>> before;
     bool ok = true;
 
-    int Message(QWidget *, const QString &text, const QString &, Icon, int) override
+    int Message(QWidget *, const QString &text, const QString &, Icon, int buttons) override
     {
+        if (buttons & Yes)
+            return Yes;
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return Ok;
     }
     int ShowModal(QDialog *dialog) override
     {
+        const QString kind = QString::fromLatin1(dialog->metaObject()->className());
+        if (auto *query = qobject_cast<TfmLogQuery *>(dialog)) {
+            query->ui()->bnLogOnComputer->click();
+            return query->result();
+        }
+        const auto file = files.find(kind);
+        if (file == files.end())
+            return QDialog::Rejected;
         dialog->show();
-        if (beforeReview)
-            beforeReview(dialog);
-        ok = dialog->grab().save(folder + QStringLiteral("/review.png")) && ok;
+        if (const auto step = before.find(kind); step != before.end())
+            step->second(dialog);
+        QCoreApplication::processEvents();
+        ok = dialog->grab().save(folder + u'/' + file->second) && ok;
         dialog->hide();
         return QDialog::Rejected;
     }
@@ -123,6 +144,64 @@ bool HostPicture(const QString &base, const QString &out)
     return window.grab().save(out + QStringLiteral("/host.png"));
 }
 
+// The station as a player meets it: the main window a minute into a
+// standalone test, the connection window, the ranking at the end of the
+// test, and the practice scores of all cases.
+bool StationPictures(const QString &base, const QString &bin, const QString &out, PictureDialogs &dialogs)
+{
+    for (const QFileInfo &file : QDir(bin).entryInfoList({"*.txt", "*.wav"}, QDir::Files))
+        QFile::copy(file.filePath(), base + u'/' + file.fileName());
+    const SessionPaths paths(base);
+    // Earlier players of the standalone test, and the player's practice runs.
+    const QStringList calls = TextFile::readLines(base + "/StandAloneCalls.txt");
+    const QStringList others{"W1AW", "DL1ABC", "OH2BH", "JA1XYZ", "VK2DEF", "G3GHI"};
+    QDir().mkpath(paths.standAloneLogs());
+    for (int i = 0; i < others.size(); ++i)
+        TextFile::writeLines(paths.standAloneLogs() + u'/' + others[i] + ".log",
+                             calls.mid(i * 2, 30 - 4 * i) + QStringList{"XX1XX"});
+    QStringList history{QString::fromLatin1(SessionPaths::kHistoryHeader)};
+    const QDateTime first(QDate(2026, 11, 2), QTime(19, 30));
+    for (int run = 0; run < 8; ++run) {
+        const QDateTime when = first.addDays(run * 3);
+        const QString log = paths.practiceLogs() + "/K1ABC" + when.toString("-MMddyy-hhmm") + ".log";
+        history.append(PracticeHistoryLine(when, log, run % 4 == 3 ? "Paper" : "Computer",
+                                           run % 2 ? "Lakemont 2013" : "Lakemont 2012",
+                                           TScore{30 + run * 4 + run % 3, 160 + run * 23}));
+    }
+    TextFile::writeLines(paths.practiceHistory(), history);
+
+    ManualClock clock;
+    TfmMain main(paths, bin + "/vorlix-player", dialogs, clock, WavePlayer::Output::Silent);
+    TfmConnect connect(dialogs, clock, &main);
+    main.SetConnectWindow(&connect);
+    if (!main.FormActivate())
+        return false;
+    main.show();
+    connect.show();
+    bool ok = connect.grab().save(out + "/connect.png");
+    connect.hide();
+
+    Ui::TfmMain &u = *main.ui();
+    u.rbStandAlone->click();
+    u.ebCallSign->setText("K1ABC");
+    main.FormKeyPress(u.ebCallSign);
+    for (int c = 0; c < 14; ++c) {
+        clock.advanceSecs(4);
+        u.ebCallEntry->setText(c % 5 == 4 ? "K5XQ" : calls.value(c * 3));
+        main.FormKeyPress(u.ebCallEntry);
+    }
+    main.tmPCCompleteTimer();
+    QCoreApplication::processEvents();
+    ok = main.grab().save(out + "/main.png") && ok;
+
+    dialogs.files["TfmShowScores"] = "ranking.png";
+    clock.advanceSecs(400);
+    main.tmPCCompleteTimer();
+    dialogs.files["TfmPracticeScores"] = "practice.png";
+    main.bnShowPrevPracticeClick();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -175,13 +254,13 @@ int main(int argc, char *argv[])
         clock.advanceSecs(1);
         replay.tmReplayTimer();
     }
-    dialogs.beforeReview = [](QDialog *dialog) {
-        auto *review = static_cast<TfmReviewRates *>(dialog);
-        review->lvRatesColumnClick(8);
+    dialogs.files["TfmReviewRates"] = "review.png";
+    dialogs.before["TfmReviewRates"] = [](QDialog *dialog) {
+        static_cast<TfmReviewRates *>(dialog)->lvRatesColumnClick(8);
     };
     replay.bnReviewRatesClick();
     replay.reject();
-    ok = ok && dialogs.ok && HostPicture(dir.path(), out);
-    std::printf("%s\n", ok ? "replay.png, review.png and host.png written" : "a picture could not be saved");
+    ok = ok && dialogs.ok && HostPicture(dir.path(), out) && StationPictures(dir.path(), bin, out, dialogs);
+    std::printf("%s\n", ok ? "the pictures are written" : "a picture could not be saved");
     return ok ? 0 : 1;
 }
