@@ -4,6 +4,7 @@
 
 #include "ConnectionSettings.h"
 #include "HostCommandHandler.h"
+#include "ui/Announce.h"
 #include "ui/Dialogs.h"
 #include "ui/KeyAccess.h"
 #include "util/Clock.h"
@@ -110,7 +111,7 @@ void TfmConnect::SetPanel(QLabel *panel, const QString &text, const QColor &back
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, background);
     panel->setPalette(palette);
-    panel->setText(text);
+    Announce::Text(panel, text);
 }
 
 // ---- Sending -----------------------------------------------------------------

@@ -75,7 +75,9 @@ class TestWindowAccess : public QObject
         const QString digits = QStringLiteral("9999");
         if (window == u"TfmMain")
             return {{"ebNetStatus", "Connected-Position 6"},
-                    {"lblStandAloneStatus", "StandAlone test underway for " + kCall},
+                    {"lblStandAloneStatus", "Practice test logged as /home/player/vorlix/" +
+                                                QString(180, u'p') + "/PracticeLogs/" + kCall +
+                                                "-120726-0404.log"},
                     {"ebCallSign", kCall},
                     {"ebCallEntry", kCall + " Paper log - score posted later"},
                     {"pnMessage", "The earlier log " + kCall + ".log is kept; this test is logged as " +

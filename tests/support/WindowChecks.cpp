@@ -1,5 +1,6 @@
 #include "WindowChecks.h"
 
+#include "ui/PathLabel.h"
 #include "ui/TextFit.h"
 
 #include <QAbstractButton>
@@ -49,7 +50,11 @@ QString OutsideProblem(const QWidget *widget)
 
 QString LabelProblem(const QLabel *label)
 {
-    const QString text = label->text();
+    // A status line with a path is drawn shortened, its file name whole.
+    const auto *pathLabel = qobject_cast<const PathLabel *>(label);
+    const QString text = pathLabel ? pathLabel->shownText() : label->text();
+    if (pathLabel && !text.endsWith(label->text().section(u'/', -1)))
+        return QStringLiteral("shows \"%1\", without the file name of \"%2\"").arg(text, label->text());
     if (text.isEmpty() || Qt::mightBeRichText(text))
         return {};
     if (const QString outside = OutsideProblem(label); !outside.isEmpty())
