@@ -120,8 +120,6 @@ bool TakesFocus(const QWidget *widget)
            !qobject_cast<const QAbstractItemView *>(parent ? parent->parentWidget() : nullptr);
 }
 
-} // namespace
-
 // The controls of `window` itself, not of the dialogs it owns.
 template <typename Control> QList<Control *> Own(QWidget *window)
 {
@@ -131,6 +129,8 @@ template <typename Control> QList<Control *> Own(QWidget *window)
             own.append(control);
     return own;
 }
+
+} // namespace
 
 namespace WindowChecks {
 
