@@ -4,7 +4,9 @@
 
 #include "ConnectionSettings.h"
 #include "HostCommandHandler.h"
+#include "ui/Announce.h"
 #include "ui/Dialogs.h"
+#include "ui/KeyAccess.h"
 #include "util/Clock.h"
 
 #include <QCoreApplication>
@@ -46,6 +48,10 @@ TfmConnect::TfmConnect(Dialogs &dialogs, Clock &clock, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfmConnect>()), m_dialogs(dialogs), m_clock(clock)
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind({{m_ui->bnConnect, Qt::Key_C},
+                     {m_ui->bnContinue, Qt::Key_R},
+                     {m_ui->bnDisconnect, Qt::Key_D},
+                     {m_ui->bnCancel, Qt::Key_L}});
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     m_ui->ebHostPort->setText(QString::number(ConnectionSettings::DefaultPort));
     m_ui->cbPosition->setCurrentIndex(0);
@@ -105,7 +111,7 @@ void TfmConnect::SetPanel(QLabel *panel, const QString &text, const QColor &back
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, background);
     panel->setPalette(palette);
-    panel->setText(text);
+    Announce::Text(panel, text);
 }
 
 // ---- Sending -----------------------------------------------------------------

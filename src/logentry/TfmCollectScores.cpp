@@ -2,12 +2,14 @@
 
 #include "ui_TfmCollectScores.h"
 
+#include "ui/KeyAccess.h"
 #include "util/TextUtil.h"
 
 TfmCollectScores::TfmCollectScores(QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfmCollectScores>())
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind({{m_ui->bnSubmit, Qt::Key_S}});
     setFixedSize(size());
     connect(m_ui->bnSubmit, &QPushButton::clicked, this, &TfmCollectScores::bnSubmitClick);
 }

@@ -2,11 +2,13 @@
 
 #include "ui_TfmLogQuery.h"
 
+#include "ui/KeyAccess.h"
 #include "ui/Looks.h"
 
 TfmLogQuery::TfmLogQuery(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfmLogQuery>())
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind({{m_ui->bnLogOnComputer, Qt::Key_C}, {m_ui->bnLogOnPaper, Qt::Key_P}});
     Looks::SetFieldColour(m_ui->Memo1, Looks::Yellow());
     Looks::SetBold(m_ui->Memo1);
     setFixedSize(size());

@@ -3,6 +3,7 @@
 #include "ui_TfmPaperLogEntry.h"
 
 #include "ui/Dialogs.h"
+#include "ui/KeyAccess.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
 #include "util/StationError.h"
@@ -14,6 +15,7 @@ TfmPaperLogEntry::TfmPaperLogEntry(Dialogs &dialogs, Clock &clock, QWidget *pare
     : QDialog(parent), m_ui(std::make_unique<Ui::TfmPaperLogEntry>()), m_dialogs(dialogs), m_clock(clock)
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind({{m_ui->bnSavePaper, Qt::Key_S}, {m_ui->bnCancel, Qt::Key_C}});
     // Key preview: Escape closes from anywhere, Enter acts in the call box.
     for (QWidget *child : findChildren<QWidget *>())
         child->installEventFilter(this);

@@ -2,6 +2,8 @@
 
 #include "ui_TfmScoreLogs.h"
 
+#include "ui/KeyAccess.h"
+#include "ui/TextFit.h"
 #include "util/TextUtil.h"
 
 #include <QFileDialog>
@@ -13,6 +15,8 @@ TfmScoreLogs::TfmScoreLogs(QWidget *parent)
       })
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind(
+        {{m_ui->bnBrowse, Qt::Key_B}, {m_ui->bnScoreLogs, Qt::Key_S}, {m_ui->bnCancel, Qt::Key_C}});
     setFixedSize(size());
     connect(m_ui->bnBrowse, &QPushButton::clicked, this, &TfmScoreLogs::bnBrowseClick);
     connect(m_ui->bnScoreLogs, &QPushButton::clicked, this, &TfmScoreLogs::bnScoreLogsClick);
@@ -34,7 +38,7 @@ void TfmScoreLogs::setFileChooser(FileChooser chooser)
 
 QString TfmScoreLogs::destinationFile() const
 {
-    return m_ui->ebDestinationFile->text();
+    return m_destination;
 }
 
 void TfmScoreLogs::showEvent(QShowEvent *event)
@@ -51,8 +55,11 @@ void TfmScoreLogs::FormActivate()
 void TfmScoreLogs::bnBrowseClick()
 {
     const QString chosen = m_chooseFile(this, m_baseFolder);
-    if (!chosen.isEmpty())
-        m_ui->ebDestinationFile->setText(chosen);
+    if (chosen.isEmpty())
+        return;
+    // A deep path shows shortened, its file name whole.
+    m_destination = chosen;
+    TextFit::ShowPath(m_ui->ebDestinationFile, chosen);
 }
 
 void TfmScoreLogs::bnScoreLogsClick()

@@ -48,6 +48,7 @@ protected:
 private:
     std::unique_ptr<Ui::TfmScoreLogs> m_ui;
     FileChooser m_chooseFile;
+    QString m_destination;
     QString m_baseFolder;
     bool m_scoreRequested = false;
 };

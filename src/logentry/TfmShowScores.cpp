@@ -2,6 +2,8 @@
 
 #include "ui_TfmShowScores.h"
 
+#include "ui/KeyAccess.h"
+#include "ui/TextFit.h"
 #include "util/TextUtil.h"
 
 #include <QHeaderView>
@@ -30,6 +32,10 @@ QTableWidgetItem *MakeItem(const QString &text, Qt::Alignment alignment)
 TfmShowScores::TfmShowScores(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfmShowScores>())
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind({{m_ui->Button1, Qt::Key_C}});
+    // The player's box shows what box 2 showed at the end of the test.
+    TextFit::ReserveWidth(m_ui->ebPlayer, {QStringLiteral("Use Enter Paper Log button to enter your log"),
+                                           QStringLiteral("Correct calls/chars=9999/99999")});
     QHeaderView *header = m_ui->lvScores->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setSectionResizeMode(Player, QHeaderView::Stretch);

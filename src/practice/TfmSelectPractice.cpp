@@ -5,11 +5,15 @@
 #include "TfmWinners.h"
 #include "Winners.h"
 #include "ui/Dialogs.h"
+#include "ui/KeyAccess.h"
 
 TfmSelectPractice::TfmSelectPractice(Dialogs &dialogs, TfmWinners &winners, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfmSelectPractice>()), m_dialogs(dialogs), m_winners(winners)
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind({{m_ui->bnViewWinScores, Qt::Key_V},
+                     {m_ui->bnSelectPracticeCase, Qt::Key_S},
+                     {m_ui->bnCancel, Qt::Key_C}});
     connect(m_ui->bnViewWinScores, &QPushButton::clicked, this, &TfmSelectPractice::bnViewWinScoresClick);
     connect(m_ui->bnSelectPracticeCase, &QPushButton::clicked, this,
             &TfmSelectPractice::bnSelectPracticeCaseClick);

@@ -6,6 +6,7 @@
 #include "RateReview.h"
 #include "TfmReviewRates.h"
 #include "ui/Dialogs.h"
+#include "ui/KeyAccess.h"
 #include "util/WavePlayer.h"
 
 #include <QShowEvent>
@@ -23,6 +24,8 @@ TfmReplay::TfmReplay(Dialogs &dialogs, WavePlayer &player, TfmReviewRates &revie
       m_review(review)
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind(
+        {{m_ui->bnStartReplay, Qt::Key_S}, {m_ui->bnReset, Qt::Key_R}, {m_ui->bnReviewRates, Qt::Key_V}});
     setFixedSize(size());
     const QColor colours[] = {Qt::green, Qt::red,   Qt::yellow,          Qt::blue,
                               Qt::cyan,  Qt::black, QColor(128, 0, 128), Qt::gray};

@@ -1,5 +1,6 @@
 #include "TfmSelectReplay.h"
 
+#include "ui/KeyAccess.h"
 #include "ui_TfmSelectReplay.h"
 
 #include <QShowEvent>
@@ -8,6 +9,7 @@ TfmSelectReplay::TfmSelectReplay(QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfmSelectReplay>())
 {
     m_ui->setupUi(this);
+    KeyAccess::Bind({{m_ui->bnReplaySelection, Qt::Key_R}, {m_ui->bnCancel, Qt::Key_C}});
     setFixedSize(size());
     connect(m_ui->bnReplaySelection, &QPushButton::clicked, this, &TfmSelectReplay::bnReplaySelectionClick);
     connect(m_ui->bnCancel, &QPushButton::clicked, this, &TfmSelectReplay::bnCancelClick);

@@ -2,6 +2,7 @@
 
 #include "TfmMain.h"
 #include "practice/TfmSelectPractice.h"
+#include "ui/Announce.h"
 #include "ui/Dialogs.h"
 #include "ui_TfmMain.h"
 #include "util/Clock.h"
@@ -153,5 +154,5 @@ void LocalTestStart::startLocalTest(bool practice)
                                       callSign);
     ui().lblStandAloneStatus->setVisible(true);
     if (!m_main.computerLog())
-        ui().ebCallEntry->setText(QStringLiteral("Logging on paper"));
+        Announce::Text(ui().ebCallEntry, QStringLiteral("Logging on paper"));
 }

@@ -2,6 +2,7 @@
 
 #include "TfmMain.h"
 #include "hostlink/TfmConnect.h"
+#include "ui/Announce.h"
 #include "ui/Dialogs.h"
 #include "ui/Looks.h"
 #include "ui_TfmMain.h"
@@ -29,7 +30,7 @@ void MainHostCommands::Handle(HostCommand command, const QString &message)
         resetTest();
         break;
     case HostCommand::EnableFinalScore:
-        ui.pnMessage->setText(QStringLiteral("Results will appear in a few seconds"));
+        Announce::Text(ui.pnMessage, QStringLiteral("Results will appear in a few seconds"));
         break;
     case HostCommand::ForceSubmit:
         if (!m_main.session().demoRunning)
@@ -108,7 +109,7 @@ void MainHostCommands::resetTest()
     ui.ebCallEntry->clear();
     ui.ebCallEntry->setReadOnly(true);
     Looks::SetFieldColour(ui.ebCallEntry, QColor());
-    ui.pnMessage->setText(QStringLiteral("Type your call in box 1 and press the Enter key"));
+    Announce::Text(ui.pnMessage, QStringLiteral("Type your call in box 1 and press the Enter key"));
     ui.pnDemo->setText(QStringLiteral("Demo reset"));
     ui.rgLogType->setEnabled(true);
     ui.gbConnection->setEnabled(true);
@@ -120,7 +121,7 @@ void MainHostCommands::performDisconnect()
 {
     // The connection window has already reset the link and its own panels.
     Ui::TfmMain &ui = *m_main.ui();
-    ui.ebNetStatus->setText(QStringLiteral("Disconnected"));
+    Announce::Text(ui.ebNetStatus, QStringLiteral("Disconnected"));
     ui.bnConnect->setText(QStringLiteral("Connect"));
 }
 
@@ -130,10 +131,10 @@ void MainHostCommands::scoreTest(const QString &message)
     const QString call = m_main.connectWindow() ? m_main.connectWindow()->RegisteredCall() : QString();
     const HostProtocol::ScoreResult result = HostProtocol::ReadScoreResult(message);
     if (result.paperLog)
-        ui.ebCallEntry->setText(call + QStringLiteral(" Paper log - score posted later"));
+        Announce::Text(ui.ebCallEntry, call + QStringLiteral(" Paper log - score posted later"));
     else
-        ui.ebCallEntry->setText(call + QStringLiteral(" Score=") + result.score + QStringLiteral(" Rank=") +
-                                result.rank);
+        Announce::Text(ui.ebCallEntry, call + QStringLiteral(" Score=") + result.score +
+                                           QStringLiteral(" Rank=") + result.rank);
     ui.ebCallEntry->setEnabled(false);
 }
 
@@ -141,9 +142,9 @@ void MainHostCommands::playerAccepted()
 {
     Ui::TfmMain &ui = *m_main.ui();
     const bool computer = m_main.logTypeIndex() == 0;
-    ui.pnMessage->setText(QStringLiteral("Callsign ok -- please wait for start"));
+    Announce::Text(ui.pnMessage, QStringLiteral("Callsign ok -- please wait for start"));
     ui.ebCallEntry->setEnabled(computer);
-    ui.ebCallEntry->setText(QStringLiteral("Please wait for the audio to start"));
+    Announce::Text(ui.ebCallEntry, QStringLiteral("Please wait for the audio to start"));
     if (computer)
         ui.ebCallEntry->setFocus();
     ui.ebCallEntry->setReadOnly(true);
@@ -153,7 +154,7 @@ void MainHostCommands::playerAccepted()
 void MainHostCommands::playerRejected()
 {
     Ui::TfmMain &ui = *m_main.ui();
-    ui.pnMessage->setText(QStringLiteral("Callsign already in use -- try another"));
+    Announce::Text(ui.pnMessage, QStringLiteral("Callsign already in use -- try another"));
     ui.ebCallSign->clear();
     ui.ebCallSign->setReadOnly(false);
     ui.ebCallSign->setFocus();
@@ -170,7 +171,7 @@ void MainHostCommands::startDemo(const QString &message)
         return;
     }
     m_main.demoCalls().Seed(quint32(m_main.clock().now().toMSecsSinceEpoch()));
-    ui.ebCallEntry->setText(QStringLiteral("Demo underway"));
+    Announce::Text(ui.ebCallEntry, QStringLiteral("Demo underway"));
     ui.ebCallEntry->setReadOnly(true);
     // The interval is held to a sane range, so no value can flood the host.
     m_main.tmDemoTimer().start(HostProtocol::DemoIntervalSeconds(message) * 1000);
@@ -197,7 +198,7 @@ void MainHostCommands::stopDemo()
     if (!session.demoRunning)
         return;
     Ui::TfmMain &ui = *m_main.ui();
-    ui.ebCallEntry->setText(QStringLiteral("Demo over"));
+    Announce::Text(ui.ebCallEntry, QStringLiteral("Demo over"));
     ui.ebCallEntry->setReadOnly(true);
     m_main.tmDemoTimer().stop();
     ui.pnDemo->setText(QStringLiteral("Demo over"));
@@ -240,13 +241,14 @@ void MainHostCommands::playWelcome()
 void MainHostCommands::LinkDropped()
 {
     Ui::TfmMain &ui = *m_main.ui();
-    ui.ebNetStatus->setText(QStringLiteral("Disconnected"));
+    Announce::Text(ui.ebNetStatus, QStringLiteral("Disconnected"));
     ui.bnConnect->setText(QStringLiteral("Connect"));
     ui.bnConnect->setEnabled(true);
     ui.gbConnection->setEnabled(true);
     if (m_main.session().logPending && m_main.session().hostTest)
-        ui.pnMessage->setText(QStringLiteral("The link to the host is lost: your calls stay in the local "
-                                             "log. Press Connect to join again."));
+        Announce::Text(ui.pnMessage,
+                       QStringLiteral("The link to the host is lost: your calls stay in the local "
+                                      "log. Press Connect to join again."));
 }
 
 void MainHostCommands::SendUnsentCalls()
@@ -258,13 +260,14 @@ void MainHostCommands::SendUnsentCalls()
     session.unsentCalls.clear();
     Ui::TfmMain &ui = *m_main.ui();
     ui.moCallsLogged->setPlainText(session.calls().join(u'\n'));
-    ui.pnMessage->setText(QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
+    Announce::Text(ui.pnMessage,
+                   QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
 }
 
 void MainHostCommands::ShowHostBox(const QString &text, bool error)
 {
     if (m_hostBoxOpen) {
-        m_main.ui()->pnMessage->setText(text);
+        Announce::Text(m_main.ui()->pnMessage, text);
         return;
     }
     m_hostBoxOpen = true;

@@ -8,6 +8,7 @@
 #include "logentry/TfmScoreLogs.h"
 #include "logentry/TfmShowScores.h"
 #include "practice/TfmSelectPractice.h"
+#include "ui/Announce.h"
 #include "ui/Dialogs.h"
 #include "ui/Looks.h"
 #include "ui_TfmMain.h"
@@ -88,7 +89,7 @@ void TestCompletion::CloseLog()
     ui().ebCallSign->setText(QStringLiteral("Wait for reset"));
     // Until the host's reset: Enter here must not register "Wait for reset".
     ui().ebCallSign->setReadOnly(true);
-    ui().pnMessage->setText(QStringLiteral("Your session has completed -- thanks for playing."));
+    Announce::Text(ui().pnMessage, QStringLiteral("Your session has completed -- thanks for playing."));
     finishEnding();
 }
 
@@ -109,10 +110,10 @@ void TestCompletion::completeStandAlone()
     const bool saved = writeLog();
     readyForNextPlayer();
     if (!saved || !m_main.config().standAloneCallsPresent() || !m_main.session().testComputerLog) {
-        ui().ebCallEntry->setText(QStringLiteral("Your score will be available later"));
+        Announce::Text(ui().ebCallEntry, QStringLiteral("Your score will be available later"));
     } else {
         const TScore score = ScoreLog(m_main.config().standAloneCallsPath(), m_main.session().logFile);
-        ui().ebCallEntry->setText(ScoreText(score));
+        Announce::Text(ui().ebCallEntry, ScoreText(score));
         // The ranking names the player who has just finished. A results file
         // that cannot be written is told at the end, like every problem.
         try {
@@ -126,7 +127,7 @@ void TestCompletion::completeStandAlone()
     ui().lblStandAloneStatus->setText(
         m_savedNowhere ? notSaved() : QStringLiteral("StandAlone test logged for ") + m_savedTo);
     ui().moCallsLogged->clear();
-    ui().pnMessage->setText(QStringLiteral("Click here to see other scores"));
+    Announce::Text(ui().pnMessage, QStringLiteral("Click here to see other scores"));
     m_main.setLogTypeIndex(0);
 }
 
@@ -154,7 +155,7 @@ void TestCompletion::completePractice()
                                  QStringLiteral("To ensure accurate scoring of your paper log ") +
                                      QStringLiteral("you should enter it NOW"),
                                  QStringLiteral("Enter paper log now!"), Dialogs::Icon::Warning, Dialogs::Ok);
-        ui().ebCallEntry->setText(QStringLiteral("Use Enter Paper Log button to enter your log"));
+        Announce::Text(ui().ebCallEntry, QStringLiteral("Use Enter Paper Log button to enter your log"));
         m_main.setLogTypeIndex(1);
     } else {
         const TScore score = ScoreLog(m_main.session().checkListPath, m_main.session().logFile);
@@ -164,9 +165,9 @@ void TestCompletion::completePractice()
         if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line)) {
             m_problems.append(StationError::cannotCreate(m_main.paths().practiceHistory()).text());
         } else {
-            ui().ebCallEntry->setText(ScoreText(score));
-            ui().pnMessage->setText(
-                QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
+            Announce::Text(ui().ebCallEntry, ScoreText(score));
+            Announce::Text(ui().pnMessage,
+                           QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
             ui().lblStandAloneStatus->setText(QStringLiteral("Practice test logged as ") +
                                               m_main.session().logFile);
             // The window stays responsive during the pause.
@@ -254,8 +255,9 @@ void TestCompletion::EnterPaperLog()
         PracticeHistoryLine(m_main.clock().now(), log, QStringLiteral("Paper"), caseName, score);
     if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line))
         throw StationError::cannotCreate(m_main.paths().practiceHistory());
-    ui().ebCallEntry->setText(ScoreText(score));
-    ui().pnMessage->setText(QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
+    Announce::Text(ui().ebCallEntry, ScoreText(score));
+    Announce::Text(ui().pnMessage,
+                   QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
     ui().lblStandAloneStatus->setText(QStringLiteral("Practice test logged for ") + log);
     m_main.setLogTypeIndex(1);
 }

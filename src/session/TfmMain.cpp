@@ -3,6 +3,7 @@
 #include "ui_TfmMain.h"
 
 #include "LogSaver.h"
+#include "MainWindowLooks.h"
 #include "SignInRules.h"
 #include "hostlink/TfmConnect.h"
 #include "logentry/StandAloneScoring.h"
@@ -17,9 +18,9 @@
 #include "practice/TfmSelectPractice.h"
 #include "practice/TfmWinners.h"
 #include "replay/ReplayEntry.h"
+#include "ui/Announce.h"
 #include "ui/Dialogs.h"
 #include "ui/Looks.h"
-#include "ui/TypingLimit.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
 #include "util/Instructions.h"
@@ -39,7 +40,6 @@
 namespace {
 
 constexpr qsizetype kStartupMessageMax = 310;
-constexpr int kEntryMax = 20; // characters a player can type into box 1 or box 2
 constexpr qint64 kDemoCallDelayMs = 90 * 1000;
 
 } // namespace
@@ -50,16 +50,7 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
       m_executablePath(executablePath), m_dialogs(dialogs), m_clock(clock), m_audio(audio)
 {
     m_ui->setupUi(this);
-    Looks::SetBold(m_ui->ebCallSign, 16);
-    Looks::SetBold(m_ui->ebCallEntry, 16);
-    Looks::SetBold(m_ui->moCallsLogged, 12);
-    Looks::KeepTextReadable(m_ui->moInstruct);
-    for (QWidget *label : {m_ui->Label1, m_ui->Label2, m_ui->Label4, m_ui->Label5, m_ui->pnMessage})
-        Looks::SetBold(label);
-    Looks::SetBackground(m_ui->lblStandAloneStatus, Looks::Yellow());
-    Looks::SetBackground(m_ui->pnDemo, Looks::Yellow());
-    new TypingLimit(m_ui->ebCallSign, kEntryMax);
-    new TypingLimit(m_ui->ebCallEntry, kEntryMax);
+    MainWindowLooks::Dress(*m_ui);
     m_logTypeGroup.addButton(m_ui->rbLogComputer, 0);
     m_logTypeGroup.addButton(m_ui->rbLogPaper, 1);
     m_tmPCComplete.setInterval(5000);
@@ -363,8 +354,8 @@ void TfmMain::promptForCallSign()
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setReadOnly(false);
         m_ui->ebCallSign->setFocus();
-        m_ui->pnMessage->setText(
-            QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
+        Announce::Text(m_ui->pnMessage,
+                       QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
     }
 }
 
@@ -397,7 +388,7 @@ void TfmMain::bnConnectClick()
         ShowCentred(m_connect);
         if (!m_connect->Connected())
             return;
-        m_ui->ebNetStatus->setText(QStringLiteral("Connected-") + m_connect->positionText());
+        Announce::Text(m_ui->ebNetStatus, QStringLiteral("Connected-") + m_connect->positionText());
         m_ui->bnConnect->setText(QStringLiteral("Disconnect"));
         m_ui->bnConnect->setEnabled(false);
         if (m_session.logPending && m_session.hostTest) {
@@ -413,7 +404,7 @@ void TfmMain::bnConnectClick()
         m_ui->ebCallSign->setReadOnly(false);
         m_ui->ebCallSign->setFocus();
         m_ui->bnConnect->setEnabled(false);
-        m_ui->pnMessage->setText(QStringLiteral("Type your call in box 1 and press the Enter key"));
+        Announce::Text(m_ui->pnMessage, QStringLiteral("Type your call in box 1 and press the Enter key"));
         return;
     }
     // The caption is set back even when the request could not be sent.
@@ -668,9 +659,10 @@ void TfmMain::StartTest()
     m_session.hostTest = isConnected();
     m_ui->rgLogType->setEnabled(false);
     m_ui->gbConnection->setEnabled(false);
-    m_ui->pnMessage->setText(
-        computerLog() ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
-                      : QStringLiteral("Make sure your call is at the top of your log sheet"));
+    Announce::Text(m_ui->pnMessage,
+                   computerLog()
+                       ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
+                       : QStringLiteral("Make sure your call is at the top of your log sheet"));
     // The audio first, so all stations start as the command arrives; the log
     // is on the disk before a call can be typed, even when the wave cannot play.
     const auto logBegun = qScopeGuard([this] { BeginLog(m_session.logFile); });
@@ -754,9 +746,9 @@ void TfmMain::BeginLog(const QString &named)
     m_session.logFile = FreshLogFile(path, m_clock.now());
     m_session.logOpen = TextFile::tryWriteLines(m_session.logFile, {});
     if (m_session.logFile != path)
-        m_ui->pnMessage->setText(
-            QStringLiteral("The earlier log %1 is kept; this test is logged as %2")
-                .arg(QFileInfo(path).fileName(), QFileInfo(m_session.logFile).fileName()));
+        Announce::Text(m_ui->pnMessage,
+                       QStringLiteral("The earlier log %1 is kept; this test is logged as %2")
+                           .arg(QFileInfo(path).fileName(), QFileInfo(m_session.logFile).fileName()));
 }
 
 void TfmMain::OpenAndPlayCurrentWave()
@@ -766,7 +758,7 @@ void TfmMain::OpenAndPlayCurrentWave()
 
 void TfmMain::tmPracticePromptTimer()
 {
-    m_ui->pnMessage->setText(QStringLiteral("Click here to see previous practice scores"));
+    Announce::Text(m_ui->pnMessage, QStringLiteral("Click here to see previous practice scores"));
 }
 
 void TfmMain::pnMessageClick()

@@ -1,0 +1,46 @@
+#include "MainWindowLooks.h"
+
+#include "ui/KeyAccess.h"
+#include "ui/Looks.h"
+#include "ui/TextFit.h"
+#include "ui/TypingLimit.h"
+#include "ui_TfmMain.h"
+
+namespace MainWindowLooks {
+
+void Dress(Ui::TfmMain &ui)
+{
+    Looks::SetBold(ui.ebCallSign, 16);
+    Looks::SetBold(ui.ebCallEntry, 16);
+    Looks::SetBold(ui.moCallsLogged, 12);
+    Looks::KeepTextReadable(ui.moInstruct);
+    for (QWidget *label : {ui.Label1, ui.Label2, ui.Label4, ui.Label5, ui.pnMessage})
+        Looks::SetBold(label);
+    Looks::SetBackground(ui.lblStandAloneStatus, Looks::Yellow());
+    Looks::SetBackground(ui.pnDemo, Looks::Yellow());
+    new TypingLimit(ui.ebCallSign, kEntryMax);
+    new TypingLimit(ui.ebCallEntry, kEntryMax);
+
+    // Box 2 shows the results too: a score with a rank after a call of 20
+    // characters is its longest text.
+    const QString call(kEntryMax, u'X');
+    TextFit::ReserveWidth(ui.ebCallEntry, {call + QStringLiteral(" Paper log - score posted later"),
+                                           call + QStringLiteral(" Score=9999 Rank=99999999999"),
+                                           QStringLiteral("Use Enter Paper Log button to enter your log"),
+                                           QStringLiteral("Correct calls/chars=9999/99999")});
+    TextFit::ReserveWidth(ui.ebCallSign, {call, QStringLiteral("Enter your call here")});
+    TextFit::ReserveWidth(ui.ebNetStatus, {QStringLiteral("Connected-Position 6")});
+
+    KeyAccess::Bind({{ui.bnConnect, Qt::Key_C},
+                     {ui.bnCollectScores, Qt::Key_L},
+                     {ui.bnEnterPaper, Qt::Key_E},
+                     {ui.rbPractice, Qt::Key_P},
+                     {ui.rbStandAlone, Qt::Key_S},
+                     {ui.rbNetworked, Qt::Key_N},
+                     {ui.rbLogComputer, Qt::Key_O},
+                     {ui.rbLogPaper, Qt::Key_A},
+                     {ui.bnShowPrevPractice, Qt::Key_H},
+                     {ui.bnReplay, Qt::Key_R}});
+}
+
+} // namespace MainWindowLooks

@@ -1,0 +1,241 @@
+// Every window of the station read, typed and heard: each text shows whole at
+// the longest value it can take (run again at 150 % scaling), every button has
+// an Alt key and no window gives one key twice, the dialogs tab in reading
+// order, every control has a name for screen readers, and the texts that
+// change under a player's ears are announced.
+
+#include "ScreenReaderProbe.h"
+#include "TestStation.h"
+#include "WindowChecks.h"
+#include "logentry/TfmPaperLogEntry.h"
+#include "practice/TfmGradedCalls.h"
+#include "practice/TfmPracticeScores.h"
+#include "practice/TfmWinners.h"
+#include "replay/TfmReplay.h"
+#include "replay/TfmReviewRates.h"
+#include "replay/TfmSelectReplay.h"
+#include "ui/Announce.h"
+
+#include "ui_TfmConnect.h"
+#include "ui_TfmLogQuery.h"
+#include "ui_TfmMain.h"
+#include "ui_TfmPaperLogEntry.h"
+#include "ui_TfmReplay.h"
+#include "ui_TfmScoreLogs.h"
+#include "ui_TfmSelectPractice.h"
+
+#include <QAccessible>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QString kCall = QStringLiteral("K5XXXXXXXXXXXXXXXXXX"); // a call of 20 characters
+const QString kCase = QStringLiteral("Lakemont Practice 2013");
+
+} // namespace
+
+class TestWindowAccess : public QObject
+{
+    Q_OBJECT
+
+    // All the station's windows, made as the station makes them.
+    struct Windows
+    {
+        TestStation st{{"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"}};
+        WavePlayer player{st.clock, WavePlayer::Output::Silent};
+        TfmGradedCalls graded;
+        TfmReviewRates review{st.dialogs, player};
+        TfmReplay replay{st.dialogs, player, review};
+        TfmSelectReplay selectReplay;
+
+        QList<QWidget *> all()
+        {
+            TfmMain &m = *st.main;
+            return {&m,
+                    st.fmConnect.get(),
+                    &m.LogQuery(),
+                    &m.CollectScores(),
+                    &m.ScoreLogs(),
+                    &m.ShowScores(),
+                    &m.PaperLogEntry(),
+                    &m.SelectPractice(),
+                    &m.PracticeScores(),
+                    &m.Winners(),
+                    &graded,
+                    &replay,
+                    &review,
+                    &selectReplay};
+        }
+    };
+
+    // The longest text each control can show, by window.
+    static QHash<QString, QString> longest(const QString &window)
+    {
+        const QString digits = QStringLiteral("9999");
+        if (window == u"TfmMain")
+            return {{"ebNetStatus", "Connected-Position 6"},
+                    {"lblStandAloneStatus", "Practice test logged as /home/player/vorlix/" +
+                                                QString(180, u'p') + "/PracticeLogs/" + kCall +
+                                                "-120726-0404.log"},
+                    {"ebCallSign", kCall},
+                    {"ebCallEntry", kCall + " Paper log - score posted later"},
+                    {"pnMessage", "The earlier log " + kCall + ".log is kept; this test is logged as " +
+                                      kCall + "-20261207-040404.log"},
+                    {"pnDemo", "Demo Time Remaining=99:59"},
+                    {"Label4", "Instructions for Paper Logging in Non-Networked System"}};
+        if (window == u"TfmConnect")
+            return {{"pnPositionStatus", "Position already in use "}};
+        if (window == u"TfmShowScores")
+            return {{"ebPlayer", "Use Enter Paper Log button to enter your log"}};
+        if (window == u"TfmGradedCalls")
+            return {{"ebLog", kCall + "-120726-0404.log"},
+                    {"ebCase", kCase},
+                    {"ebWinScore", digits + '/' + digits},
+                    {"ebAvgScore", digits + '/' + digits},
+                    {"ebEntries", digits},
+                    {"ebGood", digits}};
+        if (window == u"TfmSelectPractice")
+            return {{"cbPracticeCases", kCase}};
+        if (window == u"TfmSelectReplay")
+            return {{"cbSelectReplay", kCase}};
+        if (window == u"TfmReplay") {
+            QHash<QString, QString> texts{
+                {"cbSelect", kCall},     {"ebUser", kCall},       {"ebRemTime", "99:59"},
+                {"ebNowSelect", digits}, {"ebTotSelect", digits}, {"ebNowAvg", digits},
+                {"ebTotAvg", digits},    {"ebNowUser", digits},   {"ebTotUser", digits}};
+            for (int i = 0; i < 5; ++i) {
+                texts.insert(QStringLiteral("ebTopCall%1").arg(i), kCall);
+                texts.insert(QStringLiteral("ebNowChar%1").arg(i), digits);
+                texts.insert(QStringLiteral("ebTotChar%1").arg(i), digits);
+            }
+            return texts;
+        }
+        return {};
+    }
+
+private slots:
+    void textsShowWholeAtTheirLongest()
+    {
+        Windows w;
+        QVERIFY(w.st.start());
+        // A results file deep in the folders: the box shows its name.
+        TfmScoreLogs &scoreLogs = w.st.main->ScoreLogs();
+        const QString deep = "/srv/" + QString(200, u'd') + "/Lakemont results of 2013.txt";
+        scoreLogs.setFileChooser([&](QWidget *, const QString &) { return deep.left(260); });
+        scoreLogs.show();
+        scoreLogs.bnBrowseClick();
+        QVERIFY(scoreLogs.ui()->ebDestinationFile->text().endsWith("/Lakemont results of 2013.txt"));
+        QCOMPARE(scoreLogs.destinationFile(), deep.left(260));
+
+        QStringList problems;
+        for (QWidget *window : w.all()) {
+            problems += WindowChecks::Clipped(window, longest(window->objectName()));
+            window->hide();
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    void everyButtonHasItsOwnKey()
+    {
+        Windows w;
+        QStringList problems;
+        for (QWidget *window : w.all())
+            problems += WindowChecks::KeyProblems(window);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+
+        // Alt and the key click the button, as a mnemonic would.
+        TfmLogQuery &query = w.st.main->LogQuery();
+        query.show();
+        query.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&query));
+        QTest::keyClick(&query, Qt::Key_P, Qt::AltModifier);
+        QVERIFY(!query.isVisible());
+        QVERIFY(!query.computerLog());
+    }
+
+    void dialogsTabInReadingOrder()
+    {
+        Windows w;
+        auto order = [](QWidget *window, QWidget *first) {
+            window->show();
+            return WindowChecks::TabOrder(first);
+        };
+        TfmConnect &connect = *w.st.fmConnect;
+        QCOMPARE(order(&connect, connect.ui()->ebHostAddress),
+                 QStringList({"ebHostAddress", "ebHostPort", "bnConnect", "cbPosition", "bnContinue",
+                              "bnDisconnect", "bnCancel"}));
+        TfmPaperLogEntry &paper = w.st.main->PaperLogEntry();
+        QCOMPARE(order(&paper, paper.ui()->ebCallSignPaper),
+                 QStringList({"ebCallSignPaper", "moPaperLog", "moExistLogs", "bnSavePaper", "bnCancel"}));
+        TfmSelectPractice &select = w.st.main->SelectPractice();
+        QCOMPARE(order(&select, select.ui()->bnViewWinScores),
+                 QStringList({"bnViewWinScores", "cbPracticeCases", "bnSelectPracticeCase", "bnCancel"}));
+        TfmScoreLogs &scoreLogs = w.st.main->ScoreLogs();
+        QCOMPARE(order(&scoreLogs, scoreLogs.ui()->ebDestinationFile),
+                 QStringList({"ebDestinationFile", "bnBrowse", "bnScoreLogs", "bnCancel"}));
+        // The race row by row, then its buttons and the time left.
+        QStringList race;
+        for (int place = 0; place < 5; ++place)
+            race << QStringLiteral("ebTopCall%1").arg(place) << QStringLiteral("ebNowChar%1").arg(place)
+                 << QStringLiteral("ebTotChar%1").arg(place);
+        race << "cbSelect"
+             << "ebNowSelect"
+             << "ebTotSelect"
+             << "ebAvg"
+             << "ebNowAvg"
+             << "ebTotAvg"
+             << "ebUser"
+             << "ebNowUser"
+             << "ebTotUser"
+             << "bnStartReplay"
+             << "bnReset"
+             << "bnReviewRates"
+             << "ebRemTime";
+        QCOMPARE(order(&w.replay, w.replay.ui()->ebTopCall0), race);
+    }
+
+    void everyControlIsNamedForScreenReaders()
+    {
+        Windows w;
+        QVERIFY(w.st.start());
+        QStringList problems;
+        for (QWidget *window : w.all())
+            problems += WindowChecks::Unnamed(window);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    void changingTextsAreAnnounced()
+    {
+        TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "STANDALONE_WAVEFILE=sa.wav",
+                        "STANDALONE_CALLSFILE=sa.txt"});
+        st.base.Write("sa.wav", MakeWave(8000, 8, 1, 30000));
+        st.base.WriteLines("sa.txt", {"K5XX", "W1AW"});
+        QVERIFY(st.start());
+        Ui::TfmMain &ui = st.ui();
+        ScreenReaderProbe reader;
+        auto heard = [&](QObject *widget, QAccessible::Event type) { return reader.heard(widget, type); };
+        // The prompt of the standalone mode, then the score of its test.
+        reader.clear();
+        st.standalone();
+        QVERIFY(heard(ui.pnMessage, QAccessible::NameChanged) && heard(ui.pnMessage, QAccessible::Alert));
+        st.signIn("ALPHA");
+        st.typeCall("K5XX");
+        reader.clear();
+        st.tickAt(35);
+        QVERIFY(ui.ebCallEntry->text().startsWith("Correct calls/chars=1/4"));
+        QVERIFY(heard(ui.ebCallEntry, QAccessible::ValueChanged) &&
+                heard(ui.ebCallEntry, QAccessible::Alert));
+        QVERIFY(heard(ui.pnMessage, QAccessible::Alert));
+        // Emptying the panel says nothing; the connection status is told.
+        reader.clear();
+        Announce::Text(ui.pnMessage, {});
+        QVERIFY(!heard(ui.pnMessage, QAccessible::Alert));
+        Announce::Text(ui.ebNetStatus, "Connected-Position 2");
+        QVERIFY(heard(ui.ebNetStatus, QAccessible::ValueChanged) &&
+                heard(ui.ebNetStatus, QAccessible::Alert));
+    }
+};
+
+QTEST_MAIN(TestWindowAccess)
+#include "tst_windowaccess.moc"

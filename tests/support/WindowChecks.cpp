@@ -1,0 +1,245 @@
+#include "WindowChecks.h"
+
+#include "ui/PathLabel.h"
+#include "ui/TextFit.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTest>
+#include <QTextDocument>
+
+namespace {
+
+QString Where(const QWidget *widget, const QString &what)
+{
+    return widget->window()->objectName() + u'.' + widget->objectName() + QStringLiteral(": ") + what;
+}
+
+void Fill(QWidget *widget, const QString &text)
+{
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        label->setText(text);
+    } else if (auto *box = qobject_cast<QLineEdit *>(widget)) {
+        box->setText(text);
+        box->setCursorPosition(0);
+    } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+        combo->addItem(text);
+        combo->setCurrentIndex(combo->count() - 1);
+    }
+    widget->setVisible(true);
+}
+
+// A control that reaches out of the control holding it is cut off there.
+QString OutsideProblem(const QWidget *widget)
+{
+    for (const QWidget *w = widget; w->parentWidget() && !w->isWindow(); w = w->parentWidget())
+        if (!w->parentWidget()->rect().contains(w->geometry()))
+            return QStringLiteral("reaches out of ") + w->parentWidget()->objectName();
+    return {};
+}
+
+QString LabelProblem(const QLabel *label)
+{
+    // A status line with a path is drawn shortened, its file name whole.
+    const auto *pathLabel = qobject_cast<const PathLabel *>(label);
+    const QString text = pathLabel ? pathLabel->shownText() : label->text();
+    if (pathLabel && !text.endsWith(label->text().section(u'/', -1)))
+        return QStringLiteral("shows \"%1\", without the file name of \"%2\"").arg(text, label->text());
+    if (text.isEmpty() || Qt::mightBeRichText(text))
+        return {};
+    if (const QString outside = OutsideProblem(label); !outside.isEmpty())
+        return outside;
+    QRect room = label->contentsRect();
+    const int margin = label->margin();
+    room.adjust(margin, margin, -margin, -margin);
+    const QFontMetrics metrics(label->font());
+    const int flags = Qt::TextShowMnemonic | (label->wordWrap() ? int(Qt::TextWordWrap) : 0);
+    const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), flags, text);
+    if (needed.width() <= room.width() && needed.height() <= room.height())
+        return {};
+    return QStringLiteral("needs %1x%2, has %3x%4 for \"%5\"")
+        .arg(needed.width())
+        .arg(needed.height())
+        .arg(room.width())
+        .arg(room.height())
+        .arg(text);
+}
+
+QString BoxProblem(const QLineEdit *box)
+{
+    if (const QString outside = OutsideProblem(box); !outside.isEmpty())
+        return outside;
+    const int needed = QFontMetrics(box->font()).horizontalAdvance(box->text());
+    const int room = TextFit::TextAreaWidth(box);
+    if (needed <= room)
+        return {};
+    return QStringLiteral("needs %1, has %2 for \"%3\"").arg(needed).arg(room).arg(box->text());
+}
+
+QString ComboProblem(const QComboBox *combo)
+{
+    if (const QString outside = OutsideProblem(combo); !outside.isEmpty())
+        return outside;
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = combo->isEditable();
+    option.frame = combo->hasFrame();
+    option.subControls = QStyle::SC_All;
+    const int room = combo->style()
+                         ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+                         .width();
+    const QFontMetrics metrics(combo->font());
+    for (int i = 0; i < combo->count(); ++i) {
+        const int needed = metrics.horizontalAdvance(combo->itemText(i));
+        if (needed > room)
+            return QStringLiteral("needs %1, has %2 for \"%3\"")
+                .arg(needed)
+                .arg(room)
+                .arg(combo->itemText(i));
+    }
+    return {};
+}
+
+bool TakesFocus(const QWidget *widget)
+{
+    if (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy())
+        return false;
+    // The inner parts of compound controls are named by the control.
+    const QWidget *parent = widget->parentWidget();
+    return !qobject_cast<const QAbstractSpinBox *>(parent) && !qobject_cast<const QComboBox *>(parent) &&
+           !qobject_cast<const QAbstractItemView *>(parent ? parent->parentWidget() : nullptr);
+}
+
+// The controls of `window` itself, not of the dialogs it owns.
+template <typename Control> QList<Control *> Own(QWidget *window)
+{
+    QList<Control *> own;
+    for (Control *control : window->findChildren<Control *>())
+        if (control->window() == window)
+            own.append(control);
+    return own;
+}
+
+} // namespace
+
+namespace WindowChecks {
+
+QStringList Clipped(QWidget *window, const QHash<QString, QString> &longest)
+{
+    QStringList problems;
+    QList<QWidget *> named;
+    for (auto it = longest.cbegin(); it != longest.cend(); ++it) {
+        auto *widget = window->findChild<QWidget *>(it.key());
+        if (!widget) {
+            problems.append(window->objectName() + QStringLiteral(": no control ") + it.key());
+            continue;
+        }
+        Fill(widget, it.value());
+        named.append(widget);
+    }
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        problems.append(window->objectName() + QStringLiteral(": not shown"));
+    // Each round of layout requests may start one for the layouts inside.
+    for (int round = 0; round < 4; ++round) {
+        if (window->layout())
+            window->layout()->activate();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+    for (QLabel *label : Own<QLabel>(window)) {
+        if (label->isVisibleTo(window))
+            if (const QString problem = LabelProblem(label); !problem.isEmpty())
+                problems.append(Where(label, problem));
+    }
+    for (QLineEdit *box : Own<QLineEdit>(window)) {
+        if (box->isVisibleTo(window) && (box->isReadOnly() || named.contains(box)) &&
+            !qobject_cast<QComboBox *>(box->parentWidget()))
+            if (const QString problem = BoxProblem(box); !problem.isEmpty())
+                problems.append(Where(box, problem));
+    }
+    for (QComboBox *combo : Own<QComboBox>(window)) {
+        if (combo->isVisibleTo(window))
+            if (const QString problem = ComboProblem(combo); !problem.isEmpty())
+                problems.append(Where(combo, problem));
+    }
+    return problems;
+}
+
+QStringList Unnamed(QWidget *window)
+{
+    QStringList problems;
+    for (QWidget *widget : Own<QWidget>(window)) {
+        if (!TakesFocus(widget))
+            continue;
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+        if (!face || face->text(QAccessible::Name).trimmed().isEmpty())
+            problems.append(Where(widget, QStringLiteral("no accessible name")));
+    }
+    for (QAbstractItemView *view : Own<QAbstractItemView>(window)) {
+        const QAbstractItemModel *model = view->model();
+        for (int column = 0; model && column < model->columnCount(); ++column)
+            if (model->headerData(column, Qt::Horizontal).toString().trimmed().isEmpty())
+                problems.append(Where(view, QStringLiteral("column %1 has no heading").arg(column)));
+    }
+    return problems;
+}
+
+QStringList KeyProblems(QWidget *window)
+{
+    QStringList problems;
+    QHash<QKeySequence, QString> owners;
+    auto claim = [&](const QKeySequence &key, const QWidget *owner) {
+        const QString name = owner->objectName();
+        const QString earlier = owners.value(key);
+        if (!earlier.isEmpty() && earlier != name)
+            problems.append(Where(owner, key.toString() + QStringLiteral(" is also the key of ") + earlier));
+        owners.insert(key, name);
+    };
+    for (QAbstractButton *button : Own<QAbstractButton>(window)) {
+        if (qobject_cast<QAbstractItemView *>(button->parentWidget()))
+            continue; // a table's corner button
+        const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
+        const auto bound = button->findChildren<QShortcut *>(Qt::FindDirectChildrenOnly);
+        if (mnemonic.isEmpty() && bound.isEmpty())
+            problems.append(Where(button, QStringLiteral("no key")));
+        if (!mnemonic.isEmpty())
+            claim(mnemonic, button);
+        for (const QShortcut *shortcut : bound)
+            claim(shortcut->key(), button);
+    }
+    for (QLabel *label : Own<QLabel>(window)) {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(label->text());
+        if (label->buddy() && !mnemonic.isEmpty())
+            claim(mnemonic, label);
+    }
+    for (QShortcut *shortcut : window->findChildren<QShortcut *>()) {
+        if (!qobject_cast<QAbstractButton *>(shortcut->parent()))
+            claim(shortcut->key(), qobject_cast<QWidget *>(shortcut->parent()));
+    }
+    return problems;
+}
+
+QStringList TabOrder(QWidget *first)
+{
+    QStringList order;
+    QWidget *widget = first;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->window() == first->window() &&
+            widget->isVisibleTo(first->window()) && TakesFocus(widget))
+            order.append(widget->objectName());
+        widget = widget->nextInFocusChain();
+    } while (widget && widget != first);
+    return order;
+}
+
+} // namespace WindowChecks
