@@ -8,6 +8,11 @@
 
 namespace MainWindowLooks {
 
+namespace {
+// The smallest size of box 2's font, for its longest results.
+constexpr int kResultPointSize = 10;
+} // namespace
+
 void Dress(Ui::TfmMain &ui)
 {
     Looks::SetBold(ui.ebCallSign, 16);
@@ -21,13 +26,18 @@ void Dress(Ui::TfmMain &ui)
     new TypingLimit(ui.ebCallSign, kEntryMax);
     new TypingLimit(ui.ebCallEntry, kEntryMax);
 
-    // Box 2 shows the results too: a score with a rank after a call of 20
-    // characters is its longest text.
+    // Box 2 shows the results too; a result longer than a typed call (the
+    // longest: a score with a rank after a call of 20 characters) is shown in
+    // a smaller font, so the window stays the width of a laptop's screen.
     const QString call(kEntryMax, u'X');
-    TextFit::ReserveWidth(ui.ebCallEntry, {call + QStringLiteral(" Paper log - score posted later"),
-                                           call + QStringLiteral(" Score=9999 Rank=99999999999"),
-                                           QStringLiteral("Use Enter Paper Log button to enter your log"),
-                                           QStringLiteral("Correct calls/chars=9999/99999")});
+    TextFit::ReserveWidth(ui.ebCallEntry, {call});
+    TextFit::ReserveWidth(ui.ebCallEntry,
+                          {call + QStringLiteral(" Paper log - score posted later"),
+                           call + QStringLiteral(" Score=9999 Rank=99999999999"),
+                           QStringLiteral("Use Enter Paper Log button to enter your log"),
+                           QStringLiteral("Correct calls/chars=9999/99999")},
+                          kResultPointSize);
+    TextFit::ShrinkToFit(ui.ebCallEntry, kResultPointSize);
     TextFit::ReserveWidth(ui.ebCallSign, {call, QStringLiteral("Enter your call here")});
     TextFit::ReserveWidth(ui.ebNetStatus, {QStringLiteral("Connected-Position 6")});
 

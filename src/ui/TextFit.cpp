@@ -40,15 +40,35 @@ int TextAreaWidth(const QLineEdit *box)
     return contents.width() - margins.left() - margins.right() - 2 * kInnerMargin - 1;
 }
 
-void ReserveWidth(QLineEdit *box, const QStringList &texts)
+void ReserveWidth(QLineEdit *box, const QStringList &texts, int pointSize)
 {
-    const QFontMetrics metrics(box->font());
+    QFont font = box->font();
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    const QFontMetrics metrics(font);
     int widest = 0;
     for (const QString &text : texts)
         widest = std::max(widest, metrics.horizontalAdvance(text));
     // The frame and margins are what the box's width has beyond its text area.
     const int around = box->width() - TextAreaWidth(box);
     box->setMinimumWidth(std::max(box->minimumWidth(), widest + around));
+}
+
+void ShrinkToFit(QLineEdit *box, int smallestPointSize)
+{
+    const QFont own = box->font();
+    const auto fit = [box, own, smallestPointSize] {
+        QFont font = own;
+        const int room = TextAreaWidth(box);
+        while (font.pointSize() > smallestPointSize &&
+               QFontMetrics(font).horizontalAdvance(box->text()) > room)
+            font.setPointSize(font.pointSize() - 1);
+        if (font != box->font()) {
+            box->setFont(font);
+            box->setCursorPosition(0);
+        }
+    };
+    QObject::connect(box, &QLineEdit::textChanged, box, fit);
 }
 
 QString ElidedPath(const QString &path, const QFontMetrics &metrics, int width)

@@ -12,8 +12,13 @@ namespace TextFit {
 
 // The width of the text area of `box` (inside its frame and margins).
 int TextAreaWidth(const QLineEdit *box);
-// Gives `box` at least the width in which each of `texts` shows whole.
-void ReserveWidth(QLineEdit *box, const QStringList &texts);
+// Gives `box` at least the width in which each of `texts` shows whole, in
+// its font or, when `pointSize` is given, in its font at that size.
+void ReserveWidth(QLineEdit *box, const QStringList &texts, int pointSize = 0);
+// From now on `box` shows every text whole: a text too wide for the box in
+// its own font is shown in a smaller one, down to `smallestPointSize` (give
+// the box room for its longest text at that size with ReserveWidth).
+void ShrinkToFit(QLineEdit *box, int smallestPointSize);
 // `path` shortened to `width` pixels: the folders elided in the middle, the
 // file name kept (itself shortened from the left only when alone it is too wide).
 QString ElidedPath(const QString &path, const QFontMetrics &metrics, int width);
