@@ -5,6 +5,7 @@
 #include "HostConsole.h"
 #include "HostEngine.h"
 #include "TfmHost.h"
+#include "VorlixVersion.h"
 #include "util/Clock.h"
 
 #include <QApplication>
