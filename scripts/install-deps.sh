@@ -10,6 +10,10 @@ packages=(
   # Qt Multimedia (in the sound-device module) starts its GStreamer backend;
   # without these two it cannot be created.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # The Debian package (cpack -G DEB) and its test: dpkg-shlibdeps and
+  # file work out the libraries it depends on; appstreamcli and
+  # desktop-file-validate check its metadata and menu entries.
+  dpkg-dev file appstream desktop-file-utils
   # The fuzz build: clang with libFuzzer and the sanitizer runtimes, and
   # llvm-symbolizer so that its reports name functions and lines.
   clang libclang-rt-14-dev llvm

@@ -12,15 +12,25 @@ namespace {
 
 using CreateBackend = AudioBackend *(*)();
 
-// The sound device's backend, from the module beside the executable; null
-// for silent playing, or when there is no module, no device or no sound
-// server.
+// The sound device's module: beside the executable in the build folder,
+// in lib/vorlix of an installed station.
+QString modulePath()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/vorlix-audio-sink");
+    if (QLibrary(beside).load())
+        return beside;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/vorlix/vorlix-audio-sink");
+}
+
+// The sound device's backend, from the module; null for silent playing, or
+// when there is no module, no device or no sound server.
 std::unique_ptr<AudioBackend> loadDeviceBackend(WavePlayer::Output output)
 {
-    if (output == WavePlayer::Output::Silent || qEnvironmentVariable("VORLIX_SILENT_AUDIO") == QLatin1String("1"))
+    if (output == WavePlayer::Output::Silent ||
+        qEnvironmentVariable("VORLIX_SILENT_AUDIO") == QLatin1String("1"))
         return nullptr;
     // Loaded once and kept: backends made by it live as long as the program.
-    static QLibrary module(QCoreApplication::applicationDirPath() + QStringLiteral("/vorlix-audio-sink"));
+    static QLibrary module(modulePath());
     if (!module.isLoaded() && !module.load())
         return nullptr;
     const auto create = reinterpret_cast<CreateBackend>(module.resolve("vorlix_create_sink_backend"));

@@ -1,6 +1,7 @@
 // pileup-synth: synthesizes a Morse pileup (WAV, check list and timeline),
 // or the station's whole synthetic sample data tree.
 
+#include "VorlixVersion.h"
 #include "pileup-synth/AtomicFileSet.h"
 #include "pileup-synth/PileupPlanner.h"
 #include "pileup-synth/PileupRenderer.h"
@@ -111,6 +112,7 @@ int Run(QCoreApplication &app)
         "(call, pitch, WPM, start and end of every transmission).\n"
         "With --sample-tree, writes the station's synthetic sample data into a base folder instead.");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOption({"wave", "The WAV file to write.", "file"});
     parser.addOption({"checklist", "The check list to write (default: <wave>Calls.txt).", "file"});
     parser.addOption({"timeline", "The timeline to write (default: <wave>Timeline.csv).", "file"});
@@ -127,6 +129,8 @@ int Run(QCoreApplication &app)
         throw SynthError(parser.errorText());
     if (parser.isSet("help"))
         parser.showHelp(0);
+    if (parser.isSet("version"))
+        parser.showVersion();
     if (!parser.positionalArguments().isEmpty())
         throw SynthError(QStringLiteral("Unexpected argument %1").arg(parser.positionalArguments().first()));
 
@@ -190,6 +194,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("pileup-synth");
+    QCoreApplication::setApplicationVersion(VORLIX_VERSION);
     try {
         return Run(app);
     } catch (const SynthError &e) {

@@ -5,6 +5,8 @@
 #include "HostConsole.h"
 #include "HostEngine.h"
 #include "TfmHost.h"
+#include "VorlixVersion.h"
+#include "util/BaseFolder.h"
 #include "util/Clock.h"
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextStream>
 
@@ -56,6 +59,8 @@ int main(int argc, char *argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
+    // An installed host keeps its data in ~/.local/share/vorlix/vorlix-host.
+    QCoreApplication::setOrganizationName(QStringLiteral("vorlix"));
     QCoreApplication::setApplicationName(QStringLiteral("vorlix-host"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORLIX_VERSION));
 
@@ -77,7 +82,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption folderOption(
         QStringLiteral("folder"),
         QStringLiteral(
-            "Data folder: wave files, check lists, players' logs (default: the program's folder)."),
+            "Data folder: wave files, check lists, players' logs (default: the program's folder, or "
+            "the user's data folder when installed)."),
         QStringLiteral("DIR"));
     parser.addOptions({headlessOption, addressOption, portOption, folderOption});
     parser.process(*app);
@@ -99,7 +105,16 @@ int main(int argc, char *argv[])
     if (!portOk || port > 65535)
         return fail(QStringLiteral("%1 is not a TCP port").arg(parser.value(portOption)));
     QString folder = parser.value(folderOption);
-    folder = folder.isEmpty() ? QCoreApplication::applicationDirPath() : QDir(folder).absolutePath();
+    if (folder.isEmpty()) {
+        // Where the station would keep its files, filled with the same sample recordings.
+        const BaseFolderChoice choice =
+            ChooseBaseFolder(QString(), QCoreApplication::applicationFilePath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        QDir().mkpath(choice.folder);
+        SeedBaseFolder(choice);
+        folder = choice.folder;
+    }
+    folder = QDir(folder).absolutePath();
     if (!QFileInfo(folder).isDir())
         return fail(QStringLiteral("the data folder %1 does not exist").arg(folder));
 
