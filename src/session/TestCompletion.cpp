@@ -21,6 +21,7 @@
 #include <QDialog>
 
 #include <algorithm>
+#include <utility>
 
 #include "LogSaver.h"
 
@@ -80,8 +81,12 @@ void TestCompletion::CloseLog()
 {
     beginEnding();
     ui().moCallsLogged->clear();
-    if (m_main.isConnected())
+    if (m_main.isConnected()) {
+        // Calls typed while the link was down go first: the host's log is whole.
+        for (const QString &call : std::exchange(m_main.session().unsentCalls, {}))
+            m_main.connectWindow()->SendToHost(HostProtocol::LogCallMessage(call));
         m_main.connectWindow()->SendToHost(HostProtocol::FinalizeLogMessage());
+    }
     ui().ebCallEntry->setEnabled(false);
     Looks::SetFieldColour(ui().ebCallEntry, Looks::Yellow());
     writeLog();

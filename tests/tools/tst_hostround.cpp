@@ -136,18 +136,30 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return hostLog(2).contains("W1AW"); }));
         QCOMPARE(host.positions()[2].calls, 4);
 
-        // The recording has played: the host submits, the stations finalize.
+        // The fourth station's link breaks too, and stays down past the end.
+        Player &fourth = *players[3];
+        fourth.fmConnect->HaldenClientSocket.abort();
+        QVERIFY(QTest::qWaitFor([&] { return host.positions()[3].link == HostEngine::Link::Dropped; }));
+        fourth.typeCall("K4DD");
+
+        // The recording has played: the host submits, the stations finalize;
+        // the fourth when it is back, with the call typed meanwhile first.
         clock.advanceSecs(21);
         host.tick();
-        QVERIFY(QTest::qWaitFor([&] {
-            return std::all_of(host.positions().begin(), host.positions().end(),
-                               [](const HostEngine::Position &p) { return p.finalized; });
-        }));
+        const auto finalized = [&](int count) {
+            return QTest::qWaitFor([&] {
+                return std::count_if(host.positions().begin(), host.positions().end(),
+                                     [](const HostEngine::Position &p) { return p.finalized; }) == count;
+            });
+        };
+        QVERIFY(finalized(5) && !host.positions()[3].finalized);
+        QVERIFY(fourth.connect());
+        QVERIFY(finalized(6) && hostLog(3).contains("K4DD"));
 
         // Scores and ranks as each station shows them.
         QVERIFY(host.score());
-        const QStringList shown{"W1XYZ Score=3 Rank=2 of 5", "DL2ZZZ Score=2 Rank=3 of 5",
-                                "OH2BH Score=4 Rank=1 of 5", "JA1AA Score=1 Rank=4 of 5",
+        const QStringList shown{"W1XYZ Score=3 Rank=2 of 5", "DL2ZZZ Score=2 Rank=4 of 5",
+                                "OH2BH Score=4 Rank=1 of 5", "JA1AA Score=2 Rank=3 of 5",
                                 "VK2CC Score=0 Rank=5 of 5", "G3PAP Paper log - score posted later"};
         for (int p = 0; p < 6; ++p)
             QVERIFY2(QTest::qWaitFor([&] { return players[std::size_t(p)]->box2() == shown[p]; }),

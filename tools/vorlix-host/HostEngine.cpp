@@ -51,11 +51,12 @@ using namespace HostProtocol;
 // one "<call>.log" per player, the demonstration logs in "Demo/<call>.log",
 // and "Results.txt" after scoring. A LOG_CALL is taken from a position that
 // was started in this test, while the test runs, is paused, or is submitted
-// but that position has not finalized yet; during a demonstration it goes to
-// the demonstration log. Any other LOG_CALL (no registered player, no test,
-// no part in it) is dropped and reported, once per station and stage, so a
-// flooding station cannot flood the organiser's window too. A player's calls
-// beyond MaxCallsPerRound are dropped with one report.
+// or scored (a station back late) but that position has not finalized yet;
+// during a demonstration it goes to the demonstration log. Any other LOG_CALL
+// (no registered player, no test, no part in it) is dropped and reported,
+// once per station and stage, so a flooding station cannot flood the
+// organiser's window too. A player's calls beyond MaxCallsPerRound are
+// dropped with one report.
 // Control characters inside a call become '?' so one call stays one line.
 //
 // Reading. HostStationLink reads each station; the engine takes its whole
@@ -261,6 +262,10 @@ void HostEngine::connectPosition(Station *station, const QString &message)
     send(station, HostMessage(HostCommand::PositionAccepted));
     emit event(resumed ? QStringLiteral("%1: taken over by a new connection (%2 goes on)").arg(p.name, p.call)
                        : QStringLiteral("%1: connected").arg(p.name));
+    // Back after the submit it missed: it is asked for its log now (the
+    // station sends the calls typed meanwhile before it finalizes).
+    if (resumed && p.inTest && !p.finalized && (m_stage == Stage::Submitted || m_stage == Stage::Scored))
+        send(station, HostMessage(HostCommand::ForceSubmit));
     emit positionChanged(index);
 }
 
@@ -327,7 +332,7 @@ void HostEngine::logCall(Station *station, const QString &message)
     RoundFiles &files = *m_files[index];
     const bool demo = m_stage == Stage::Demo;
     const bool test = m_stage == Stage::Running || m_stage == Stage::Paused ||
-                      (m_stage == Stage::Submitted && !p.finalized);
+                      ((m_stage == Stage::Submitted || m_stage == Stage::Scored) && !p.finalized);
     if (!demo && !test) {
         stray(station, QStringLiteral("no test running"));
         return;
