@@ -400,6 +400,10 @@ void TfmMain::bnConnectClick()
                 m_ui->ebCallEntry->setFocus();
             return;
         }
+        // The host took the log while the link came back: box 1 waits for its reset.
+        if (m_session.hostTest && m_ui->ebCallSign->isReadOnly() &&
+            m_ui->ebCallSign->text() == u"Wait for reset")
+            return;
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setReadOnly(false);
         m_ui->ebCallSign->setFocus();

@@ -155,6 +155,7 @@ private slots:
         QVERIFY(finalized(5) && !host.positions()[3].finalized);
         QVERIFY(fourth.connect());
         QVERIFY(finalized(6) && hostLog(3).contains("K4DD"));
+        QVERIFY(fourth.ui().ebCallSign->text() == "Wait for reset" && fourth.ui().ebCallSign->isReadOnly());
 
         // Scores and ranks as each station shows them.
         QVERIFY(host.score());
