@@ -20,6 +20,7 @@
 // was kept from running. Target: every call in the host's logs, none lost,
 // and no block longer than 5 ms.
 
+#include "BenchStats.h"
 #include "HostEngine.h"
 #include "hostlink/TfmConnect.h"
 #include "logentry/TfmLogQuery.h"
@@ -52,12 +53,6 @@
 #include <unistd.h>
 
 namespace {
-
-double Percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(std::ceil(p * double(v.size()))) - 1)];
-}
 
 bool WaitFor(const std::function<bool()> &done, int ms = 10000)
 {

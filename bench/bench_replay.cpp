@@ -18,6 +18,7 @@
 // race (300 s by default) the race second and the audio position differ by
 // at most 1 s.
 
+#include "BenchStats.h"
 #include "RandomCall.h"
 #include "replay/ReplayEntry.h"
 #include "replay/TfmReplay.h"
@@ -69,12 +70,6 @@ void WriteCompetitors(const QString &folder, int count)
         TextFile::writeLines(
             folder + QStringLiteral("/TS_") + RandomCall(random) + QString::number(i) + ".txt", lines);
     }
-}
-
-double Percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(std::ceil(p * double(v.size()))) - 1)];
 }
 
 double PrepareMs(TfmReplay &replay, const SessionPaths &paths, const QString &competition)
