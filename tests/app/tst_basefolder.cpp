@@ -36,15 +36,15 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString root = tmp.path();
-        const QString user = root + QStringLiteral("/home/.local/share/vorlix/Vorlix Player");
+        const QString user = root + "/home/.local/share/vorlix/Vorlix Player";
         const auto writable = [](const QString &) { return true; };
         const auto readOnly = [](const QString &) { return false; };
 
         // A copy in a writable folder keeps its files beside it, whoever runs it.
-        const QString copy = root + QStringLiteral("/build/bin/vorlix-player");
-        QDir().mkpath(root + QStringLiteral("/build/bin"));
+        const QString copy = root + "/build/bin/vorlix-player";
+        QDir().mkpath(root + "/build/bin");
         BaseFolderChoice c = ChooseBaseFolder(QString(), copy, user, writable);
-        QCOMPARE(c.folder, root + QStringLiteral("/build/bin"));
+        QCOMPARE(c.folder, root + "/build/bin");
         QVERIFY(c.seedFrom.isEmpty());
         QCOMPARE(ChooseBaseFolder(QString(), copy, user).folder, c.folder);
 
@@ -55,18 +55,18 @@ private slots:
 
         // Installed beside its shared data: the user's folder even where the
         // executable's folder is writable (root), filled from share/vorlix.
-        const QString installed = root + QStringLiteral("/usr/bin/vorlix-player");
-        Write(root + QStringLiteral("/usr/share/vorlix/Vorlix_Player_ini.txt"), "config");
-        QCOMPARE(InstalledDataFolder(installed), root + QStringLiteral("/usr/share/vorlix"));
+        const QString installed = root + "/usr/bin/vorlix-player";
+        Write(root + "/usr/share/vorlix/Vorlix_Player_ini.txt", "config");
+        QCOMPARE(InstalledDataFolder(installed), root + "/usr/share/vorlix");
         for (const auto &canWrite : {std::function<bool(const QString &)>(writable), {readOnly}}) {
             c = ChooseBaseFolder(QString(), installed, user, canWrite);
             QCOMPARE(c.folder, user);
-            QCOMPARE(c.seedFrom, root + QStringLiteral("/usr/share/vorlix"));
+            QCOMPARE(c.seedFrom, root + "/usr/share/vorlix");
         }
 
         // A named folder always wins, made absolute.
-        c = ChooseBaseFolder(QStringLiteral("relative/base"), installed, user, readOnly);
-        QCOMPARE(c.folder, QDir::current().absoluteFilePath(QStringLiteral("relative/base")));
+        c = ChooseBaseFolder("relative/base", installed, user, readOnly);
+        QCOMPARE(c.folder, QDir::current().absoluteFilePath("relative/base"));
         QVERIFY(c.seedFrom.isEmpty());
     }
 
@@ -75,45 +75,42 @@ private slots:
         QTemporaryDir tmp;
         QVERIFY(CanWriteFolder(tmp.path()));
         // Below a regular file nothing can be created, even by root.
-        Write(tmp.filePath(QStringLiteral("file")), "x");
-        QVERIFY(!CanWriteFolder(tmp.filePath(QStringLiteral("file"))));
-        QVERIFY(!CanWriteFolder(tmp.filePath(QStringLiteral("file/below"))));
-        QVERIFY(!CanWriteFolder(tmp.filePath(QStringLiteral("missing"))));
+        Write(tmp.filePath("file"), "x");
+        for (const char *folder : {"file", "file/below", "missing"})
+            QVERIFY2(!CanWriteFolder(tmp.filePath(folder)), folder);
     }
 
     void seedingAtTheFirstStartOnly()
     {
         QTemporaryDir tmp;
-        const QString shared = tmp.filePath(QStringLiteral("usr/share/vorlix"));
-        Write(shared + QStringLiteral("/Vorlix_Player_ini.txt"), "shipped config");
-        Write(shared + QStringLiteral("/Welcome.wav"), "RIFF");
-        Write(shared + QStringLiteral("/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt"), "1,1,4");
-        const BaseFolderChoice choice{tmp.filePath(QStringLiteral("home/data")), shared};
+        const QString shared = tmp.filePath("usr/share/vorlix");
+        Write(shared + "/Vorlix_Player_ini.txt", "shipped config");
+        Write(shared + "/Welcome.wav", "RIFF");
+        Write(shared + "/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt", "1,1,4");
+        const BaseFolderChoice choice{tmp.filePath("home/data"), shared};
 
         QVERIFY(SeedBaseFolder(choice));
-        QCOMPARE(Read(choice.folder + QStringLiteral("/Vorlix_Player_ini.txt")),
-                 QByteArray("shipped config"));
-        QCOMPARE(Read(choice.folder +
-                      QStringLiteral("/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt")),
+        QCOMPARE(Read(choice.folder + "/Vorlix_Player_ini.txt"), QByteArray("shipped config"));
+        QCOMPARE(Read(choice.folder + "/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt"),
                  QByteArray("1,1,4"));
 
         // Later starts leave the user's files alone: nothing is restored or replaced.
-        Write(choice.folder + QStringLiteral("/Vorlix_Player_ini.txt"), "edited config");
-        QVERIFY(QFile::remove(choice.folder + QStringLiteral("/Welcome.wav")));
+        Write(choice.folder + "/Vorlix_Player_ini.txt", "edited config");
+        QVERIFY(QFile::remove(choice.folder + "/Welcome.wav"));
         QVERIFY(SeedBaseFolder(choice));
-        QCOMPARE(Read(choice.folder + QStringLiteral("/Vorlix_Player_ini.txt")), QByteArray("edited config"));
-        QVERIFY(!QFile::exists(choice.folder + QStringLiteral("/Welcome.wav")));
+        QCOMPARE(Read(choice.folder + "/Vorlix_Player_ini.txt"), QByteArray("edited config"));
+        QVERIFY(!QFile::exists(choice.folder + "/Welcome.wav"));
 
         // Without the configuration it is a first start again; kept files stay.
-        QVERIFY(QFile::remove(choice.folder + QStringLiteral("/Vorlix_Player_ini.txt")));
-        Write(choice.folder + QStringLiteral("/PracticeHistory.csv"), "history");
+        QVERIFY(QFile::remove(choice.folder + "/Vorlix_Player_ini.txt"));
+        Write(choice.folder + "/PracticeHistory.csv", "history");
         QVERIFY(SeedBaseFolder(choice));
-        QVERIFY(QFile::exists(choice.folder + QStringLiteral("/Welcome.wav")));
-        QCOMPARE(Read(choice.folder + QStringLiteral("/PracticeHistory.csv")), QByteArray("history"));
+        QVERIFY(QFile::exists(choice.folder + "/Welcome.wav"));
+        QCOMPARE(Read(choice.folder + "/PracticeHistory.csv"), QByteArray("history"));
 
         // Nothing to fill from: nothing done.
-        QVERIFY(SeedBaseFolder({tmp.filePath(QStringLiteral("other")), QString()}));
-        QVERIFY(!QFileInfo::exists(tmp.filePath(QStringLiteral("other"))));
+        QVERIFY(SeedBaseFolder({tmp.filePath("other"), QString()}));
+        QVERIFY(!QFileInfo::exists(tmp.filePath("other")));
     }
 };
 

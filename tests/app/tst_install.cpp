@@ -48,7 +48,7 @@ QStringList Snapshot(const QString &root)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
-        entries << QStringLiteral("%1 %2 %3")
+        entries << QString("%1 %2 %3")
                        .arg(info.filePath())
                        .arg(info.isDir() ? 0 : info.size())
                        .arg(info.lastModified().toMSecsSinceEpoch());
@@ -68,7 +68,7 @@ class TestInstall : public QObject
     QString m_root;
     QProcessEnvironment m_env; // a user of his own: HOME and the XDG folders in the scratch folder
 
-    QString installed(const QString &relative) const { return m_root + QStringLiteral("/usr/") + relative; }
+    QString installed(const QString &relative) const { return m_root + "/usr/" + relative; }
 
 private slots:
     void initTestCase()
@@ -77,82 +77,75 @@ private slots:
         QSKIP("Packages are made from the normal build; this build is instrumented for the sanitizers");
 #endif
         QVERIFY(m_tmp.isValid());
-        const QString packages = m_tmp.filePath(QStringLiteral("packages"));
-        const Run cpack = RunProgram(QStringLiteral(VORLIX_CPACK),
-                                     {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                                      QStringLiteral(VORLIX_BUILD_DIR "/CPackConfig.cmake"),
-                                      QStringLiteral("-B"), packages},
-                                     QProcessEnvironment::systemEnvironment(), {}, 100000);
+        const QString packages = m_tmp.filePath("packages");
+        const Run cpack = RunProgram(
+            VORLIX_CPACK, {"-G", "DEB", "--config", VORLIX_BUILD_DIR "/CPackConfig.cmake", "-B", packages},
+            QProcessEnvironment::systemEnvironment(), {}, 100000);
         QVERIFY2(cpack.exitCode == 0, qPrintable(cpack.out + cpack.err));
-        const QStringList debs = QDir(packages).entryList({QStringLiteral("*.deb")}, QDir::Files);
+        const QStringList debs = QDir(packages).entryList({"*.deb"}, QDir::Files);
         QCOMPARE(debs.size(), 1);
         m_deb = QDir(packages).filePath(debs.first());
-        m_root = m_tmp.filePath(QStringLiteral("root"));
-        const Run unpack = RunProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_deb, m_root},
-                                      QProcessEnvironment::systemEnvironment());
+        m_root = m_tmp.filePath("root");
+        const Run unpack =
+            RunProgram("dpkg-deb", {"-x", m_deb, m_root}, QProcessEnvironment::systemEnvironment());
         QVERIFY2(unpack.exitCode == 0, qPrintable(unpack.err));
 
-        const QString home = m_tmp.filePath(QStringLiteral("home"));
-        QVERIFY(QDir().mkpath(home + QStringLiteral("/runtime")));
-        QFile::setPermissions(home + QStringLiteral("/runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString home = m_tmp.filePath("home");
+        QVERIFY(QDir().mkpath(home + "/runtime"));
+        QFile::setPermissions(home + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"VORLIX_BASE_FOLDER", "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             m_env.remove(QString::fromLatin1(name));
-        m_env.insert(QStringLiteral("HOME"), home);
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
+        m_env.insert("HOME", home);
+        m_env.insert("XDG_DATA_HOME", home + "/data");
+        m_env.insert("XDG_CONFIG_HOME", home + "/config");
+        m_env.insert("XDG_CACHE_HOME", home + "/cache");
+        m_env.insert("XDG_RUNTIME_DIR", home + "/runtime");
     }
 
+    // The programs and the configuration are run and compared below; here the rest of the layout.
     void packageFieldsAndLayout()
     {
-        const Run fields =
-            RunProgram(QStringLiteral("dpkg-deb"),
-                       {QStringLiteral("-f"), m_deb, QStringLiteral("Package"), QStringLiteral("Version"),
-                        QStringLiteral("Section"), QStringLiteral("Depends")},
-                       QProcessEnvironment::systemEnvironment());
+        const Run fields = RunProgram("dpkg-deb", {"-f", m_deb, "Package", "Version", "Section", "Depends"},
+                                      QProcessEnvironment::systemEnvironment());
         QCOMPARE(fields.exitCode, 0);
-        QVERIFY2(fields.out.contains(QStringLiteral("Package: vorlix-player\n")), qPrintable(fields.out));
-        QVERIFY(fields.out.contains(QStringLiteral("Version: " VORLIX_VERSION "\n")));
-        QVERIFY(fields.out.contains(QStringLiteral("Section: hamradio\n")));
+        QVERIFY2(fields.out.contains("Package: vorlix-player\n"), qPrintable(fields.out));
+        QVERIFY(fields.out.contains("Version: " VORLIX_VERSION "\n"));
+        QVERIFY(fields.out.contains("Section: hamradio\n"));
         // Found by dpkg-shlibdeps, and the GStreamer plugins that it cannot see.
         for (const char *dependency : {"libqt6widgets6", "libqt6network6", "libqt6multimedia6",
                                        "gstreamer1.0-plugins-base", "gstreamer1.0-plugins-good"})
             QVERIFY2(fields.out.contains(QLatin1String(dependency)), dependency);
 
         for (const char *file :
-             {"bin/vorlix-player", "bin/vorlix-host", "bin/pileup-synth", "lib/vorlix/vorlix-audio-sink.so",
-              "share/vorlix/Vorlix_Player_ini.txt", "share/vorlix/DemoCalls.txt",
-              "share/vorlix/PracticeComputerLogInstruct.txt", "share/vorlix/Welcome.wav",
-              "share/applications/org.vorlix.Player.desktop", "share/applications/org.vorlix.Host.desktop",
-              "share/metainfo/org.vorlix.Player.metainfo.xml",
+             {"lib/vorlix/vorlix-audio-sink.so", "share/vorlix/DemoCalls.txt",
+              "share/vorlix/PracticeComputerLogInstruct.txt", "share/applications/org.vorlix.Player.desktop",
+              "share/applications/org.vorlix.Host.desktop", "share/metainfo/org.vorlix.Player.metainfo.xml",
               "share/icons/hicolor/scalable/apps/org.vorlix.Player.svg",
               "share/icons/hicolor/scalable/apps/org.vorlix.Host.svg"})
             QVERIFY2(QFileInfo(installed(QLatin1String(file))).isFile(), file);
-        QVERIFY(!QDir(installed(QStringLiteral("share/vorlix/PracticeWavesAndCalls")))
-                     .entryList({QStringLiteral("*.wav")}, QDir::Files)
+        QVERIFY(!QDir(installed("share/vorlix/PracticeWavesAndCalls"))
+                     .entryList({"*.wav"}, QDir::Files)
                      .isEmpty());
     }
 
     // Without any display: the texts alone, no window system needed.
     void helpAndVersion()
     {
-        const QList<QPair<QString, QString>> checks = {{QStringLiteral("vorlix-player"), "--base-folder"},
-                                                       {QStringLiteral("vorlix-host"), "--headless"},
-                                                       {QStringLiteral("pileup-synth"), "--sample-tree"}};
+        const QList<QPair<QString, QString>> checks = {{"vorlix-player", "--base-folder"},
+                                                       {"vorlix-host", "--headless"},
+                                                       {"pileup-synth", "--sample-tree"}};
         for (const auto &[program, option] : checks) {
-            const QString path = installed(QStringLiteral("bin/") + program);
-            const Run help = RunProgram(path, {QStringLiteral("--help")}, m_env);
+            const QString path = installed("bin/" + program);
+            const Run help = RunProgram(path, {"--help"}, m_env);
             QCOMPARE(help.exitCode, 0);
-            QVERIFY2(help.out.contains(QStringLiteral("Usage: ") + path) && help.out.contains(option),
+            QVERIFY2(help.out.contains("Usage: " + path) && help.out.contains(option),
                      qPrintable(help.out + help.err));
-            QVERIFY(help.out.contains(QStringLiteral("--version")));
-            const Run version = RunProgram(path, {QStringLiteral("--version")}, m_env);
+            QVERIFY(help.out.contains("--version"));
+            const Run version = RunProgram(path, {"--version"}, m_env);
             QCOMPARE(version.exitCode, 0);
-            const QString name = program == u"vorlix-player" ? QStringLiteral("Vorlix Player") : program;
-            QCOMPARE(version.out, name + QStringLiteral(" " VORLIX_VERSION "\n"));
+            const QString name = program == u"vorlix-player" ? QString("Vorlix Player") : program;
+            QCOMPARE(version.out, name + " " VORLIX_VERSION "\n");
         }
     }
 
@@ -160,60 +153,51 @@ private slots:
     {
         const QStringList before = Snapshot(m_root);
         QProcessEnvironment env = m_env;
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("VORLIX_SILENT_AUDIO"), QStringLiteral("1"));
-        const Run station = RunProgram(installed(QStringLiteral("bin/vorlix-player")),
-                                       {QStringLiteral("--quit-when-shown")}, env);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VORLIX_SILENT_AUDIO", "1");
+        const Run station = RunProgram(installed("bin/vorlix-player"), {"--quit-when-shown"}, env);
         QVERIFY2(station.exitCode == 0, qPrintable(station.err));
 
-        const QString data =
-            m_env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/vorlix/Vorlix Player");
-        QFile shipped(installed(QStringLiteral("share/vorlix/Vorlix_Player_ini.txt")));
-        QFile copied(data + QStringLiteral("/Vorlix_Player_ini.txt"));
+        const QString data = m_env.value("XDG_DATA_HOME") + "/vorlix/Vorlix Player";
+        QFile shipped(installed("share/vorlix/Vorlix_Player_ini.txt"));
+        QFile copied(data + "/Vorlix_Player_ini.txt");
         QVERIFY(shipped.open(QIODevice::ReadOnly) && copied.open(QIODevice::ReadOnly));
         QCOMPARE(copied.readAll(), shipped.readAll());
         // The sample data came along, and the station made its folders and history there.
-        QCOMPARE(QDir(data + QStringLiteral("/PracticeWavesAndCalls")).entryList({"*.wav"}, QDir::Files),
-                 QDir(installed(QStringLiteral("share/vorlix/PracticeWavesAndCalls")))
-                     .entryList({"*.wav"}, QDir::Files));
-        QVERIFY(QFileInfo(data + QStringLiteral("/PracticeLogs/PracticeTimedScores")).isDir());
-        QVERIFY(QFileInfo(data + QStringLiteral("/PracticeHistory.csv")).isFile());
+        QCOMPARE(QDir(data + "/PracticeWavesAndCalls").entryList({"*.wav"}, QDir::Files),
+                 QDir(installed("share/vorlix/PracticeWavesAndCalls")).entryList({"*.wav"}, QDir::Files));
+        QVERIFY(QFileInfo(data + "/PracticeLogs/PracticeTimedScores").isDir());
+        QVERIFY(QFileInfo(data + "/PracticeHistory.csv").isFile());
 
         // The host keeps its folder beside it, filled with the same recordings.
-        const Run host =
-            RunProgram(installed(QStringLiteral("bin/vorlix-host")),
-                       {QStringLiteral("--headless"), QStringLiteral("--address"),
-                        QStringLiteral("localhost"), QStringLiteral("--port"), QStringLiteral("0")},
-                       m_env, "quit\n");
+        const Run host = RunProgram(installed("bin/vorlix-host"),
+                                    {"--headless", "--address", "localhost", "--port", "0"}, m_env, "quit\n");
         QVERIFY2(host.exitCode == 0, qPrintable(host.out + host.err));
-        const QString hostData =
-            m_env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/vorlix/vorlix-host");
-        QVERIFY2(host.out.contains(QStringLiteral("data folder ") + hostData), qPrintable(host.out));
-        QVERIFY(QFileInfo(hostData + QStringLiteral("/Welcome.wav")).isFile());
+        const QString hostData = m_env.value("XDG_DATA_HOME") + "/vorlix/vorlix-host";
+        QVERIFY2(host.out.contains("data folder " + hostData), qPrintable(host.out));
+        QVERIFY(QFileInfo(hostData + "/Welcome.wav").isFile());
 
         QCOMPARE(Snapshot(m_root), before);
     }
 
     void desktopFilesAndMetainfoValidate()
     {
-        const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+        const QString appstream = QStandardPaths::findExecutable("appstreamcli");
         if (appstream.isEmpty())
             QSKIP("appstreamcli is not installed (package appstream; scripts/install-deps.sh installs it)");
-        const Run metainfo =
-            RunProgram(appstream,
-                       {QStringLiteral("validate"), QStringLiteral("--no-net"),
-                        installed(QStringLiteral("share/metainfo/org.vorlix.Player.metainfo.xml"))},
-                       m_env);
+        const Run metainfo = RunProgram(
+            appstream, {"validate", "--no-net", installed("share/metainfo/org.vorlix.Player.metainfo.xml")},
+            m_env);
         QVERIFY2(metainfo.exitCode == 0, qPrintable(metainfo.out + metainfo.err));
-        QFile file(installed(QStringLiteral("share/metainfo/org.vorlix.Player.metainfo.xml")));
+        QFile file(installed("share/metainfo/org.vorlix.Player.metainfo.xml"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("<release version=\"" VORLIX_VERSION "\""));
-        const QString desktop = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        const QString desktop = QStandardPaths::findExecutable("desktop-file-validate");
         if (desktop.isEmpty())
             QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
         for (const char *file : {"org.vorlix.Player.desktop", "org.vorlix.Host.desktop"}) {
-            const Run check = RunProgram(
-                desktop, {installed(QStringLiteral("share/applications/") + QLatin1String(file))}, m_env);
+            const Run check =
+                RunProgram(desktop, {installed("share/applications/" + QLatin1String(file))}, m_env);
             QVERIFY2(check.exitCode == 0 && check.out.isEmpty(), qPrintable(check.out + check.err));
         }
     }

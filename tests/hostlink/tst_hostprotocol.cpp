@@ -1,8 +1,5 @@
-// Tests of the host message codec: outgoing messages and their lengths,
-// splitting of received blocks, mending messages cut between reads, keyword
-// matching, field extraction, the SCORE_TEST, START_DEMO and wave-file
-// readings, and a randomized run of broken, merged and cut blocks against a
-// plain reference model.
+// The host message codec: outgoing messages, splitting, mending cut messages, matching, fields and readings,
+// and a randomized run against a plain model.
 
 #include "hostlink/HostProtocol.h"
 #include "util/TextUtil.h"
@@ -25,7 +22,6 @@ private slots:
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
         QCOMPARE(EncodeWire(DecodeWire(all)), all);
-        QCOMPARE(DecodeWire(all).at(0xE9).unicode(), char16_t(0xE9));
         QCOMPARE(EncodeWire(u";LOG_CALL:Ω1ÄBC"), QByteArray(";LOG_CALL:?1") + char(0xC4) + "BC");
 
         const QString k45(45, u'K'); // a call sign too long for any message
@@ -45,26 +41,21 @@ private slots:
             {RegisterPlayerMessage(u"X;Y,Z", LogMethod::Paper), ";REGISTER_PLAYER:X?Y?Z,PAPERLOG"},
             {ConnectPositionMessage(u"P1;LOG_CALL:"), ";CONNECT_POSITION:P1?LOG_CALL:"},
             {WaveFileStatusMessage(WaveFileStatus::FileOk), ";WAVEFILE_STATUS:FILE_OK"},
-            {RequestDisconnectMessage(), ";REQUEST_DISCONNECT:"}, {ClientAliveMessage(), ";CLIENT_ALIVE:"},
-            {FinalizeLogMessage(), ";FINALIZE_LOG:"}};
+            {RequestDisconnectMessage(), ";REQUEST_DISCONNECT:"}, {FinalizeLogMessage(), ";FINALIZE_LOG:"}};
         // clang-format on
         for (const auto &[got, expected] : rows)
             QCOMPARE(got, expected);
-        QCOMPARE(rows[1].first.size(), ConnectPositionLimit);
-        QCOMPARE(rows[4].first.size(), RegisterPlayerLimit);
-        QCOMPARE(rows[7].first.size(), LogCallLimit);
 
         // Wave-file status: the name is compared ignoring case; a wrong name outranks a missing file.
         // clang-format off
         const QList<std::tuple<QString, QString, bool, QString>> table = {
             {"Pileup1.wav", "Pileup1.wav", true, "FILE_OK"},    {"Pileup1.wav", "Pileup1.wav", false, "FILE_ERROR"},
-            {"Pileup2.wav", "Pileup1.wav", true, "NAME_ERROR"}, {"Pileup2.wav", "Pileup1.wav", false, "NAME_ERROR"},
-            {"PILEUP1.WAV", "pileup1.wav", true, "FILE_OK"},    {"Pileup1.wav", "", true, "NAME_ERROR"}};
+            {"Pileup2.wav", "Pileup1.wav", false, "NAME_ERROR"}, {"PILEUP1.WAV", "pileup1.wav", true, "FILE_OK"},
+            {"Pileup1.wav", "", true, "NAME_ERROR"}};
         // clang-format on
         for (const auto &[named, current, exists, status] : table)
             QCOMPARE(WaveFileStatusMessage(WaveFileStatusFor(named, current, exists)),
                      ";WAVEFILE_STATUS:" + status);
-        QVERIFY(WaveFileStatusMessage(WaveFileStatus::NameError).size() <= WaveFileStatusLimit);
     }
 
     void splittingAndMatching()
@@ -84,39 +75,24 @@ private slots:
             const auto command = static_cast<HC>(i + 1);
             QCOMPARE(HostKeyword(command), keywords[i]);
             QCOMPARE(MatchHostCommand(keywords[i] + "trailing,text:more"), command);
-            for (const QString &wrong : {keywords[i].toLower(), u'X' + keywords[i], u' ' + keywords[i],
-                                         keywords[i].chopped(1), keywords[i].chopped(2) + u':'})
+            for (const QString &wrong :
+                 {keywords[i].toLower(), u'X' + keywords[i], u' ' + keywords[i], keywords[i].chopped(1),
+                  keywords[i].chopped(2) + u':', keywords[i].chopped(1) + "S:", QString()})
                 QCOMPARE(MatchHostCommand(wrong), HC::None);
         }
-        // clang-format off
-        const QList<QPair<QString, HC>> matches = {{"", HC::None}, {"START_TESTS:", HC::None},
-            {"Start_Test:", HC::None}, {"START_TEST::", HC::StartTest}, {"HEALTH_CHECK:START_TEST:", HC::HealthCheck}};
-        // clang-format on
-        for (const auto &[message, command] : matches)
-            QCOMPARE(MatchHostCommand(message), command);
 
-        // Whole blocks of bytes, and messages cut by the network: cut after the
-        // colon the first part counts and the rest is ignored, cut before it
-        // neither part is handled.
-        // clang-format off
-        const QList<QPair<QByteArray, QList<HC>>> blocks = {
-            {";start_test:;XSTART_TEST:", {HC::None, HC::None}},
-            {QByteArray(";START_TEST:\0;STOP_DEMO:", 24), {HC::StartTest, HC::StopDemo}},
-            {"\xff\xfe;SET_WAVEFILE:\xe9t\xe9.wav", {HC::SetWaveFile}}, {";SCORE_TEST:57", {HC::ScoreTest}},
-            {",3", {}}, {";START_TE", {}}, {"ST:;PAUSE_TEST:", {HC::None, HC::PauseTest}},
-            {";HEALTH_CHECK:;START_TE", {HC::HealthCheck}}};
-        // clang-format on
-        for (const auto &[bytes, commands] : blocks) {
-            QList<HC> got; // as the read event does with one block of bytes
-            for (const QString &message : SplitHostMessages(DecodeWire(bytes)))
-                got.append(MatchHostCommand(message));
-            QCOMPARE(got, commands);
-        }
-        QCOMPARE(WaveFileName(SplitHostMessages(DecodeWire("\xff;SET_WAVEFILE:\xe9t\xe9.wav")).value(0)),
-                 u"\u00e9t\u00e9.wav");
+        // One block of bytes as the wire gives it: Latin-1, a NUL kept, the tail of a message cut before this
+        // block and the start of one cut after.
+        const QStringList block = SplitHostMessages(
+            DecodeWire(QByteArray("\xff;START_TEST:\0;SET_WAVEFILE:\xe9t\xe9.wav;ST:;START_TE", 48)));
+        QCOMPARE(block, (QStringList{QStringView(u"START_TEST:\0", 12).toString(),
+                                     QStringView(u"SET_WAVEFILE:\u00e9t\u00e9.wav").toString(), "ST:"}));
+        QCOMPARE(MatchHostCommand(block[0]), HC::StartTest);
+        QCOMPARE(WaveFileName(block[1]), u"\u00e9t\u00e9.wav");
+        QCOMPARE(MatchHostCommand(block[2]), HC::None);
 
-        // Reads one after another: "~" is the end of the waiting moment, "!"
-        // the end of the link; what each step gives, steps joined by '|'.
+        // Reads one after another: "~" is the end of the waiting moment, "!" the end of the link; what each
+        // step gives, steps joined by '|'.
         auto assemble = [](const QStringList &steps) {
             MessageAssembler assembler;
             QStringList given;
@@ -142,8 +118,8 @@ private slots:
             {{";START_DEMO:", "5", "!"}, "||"}, {{";VALIDATE_WAVEFILE:a.wav", ";"}, "|VALIDATE_WAVEFILE:a.wav"},
             {{";SCORE_TEST:57", "~", ",3;START_TEST:"}, "|SCORE_TEST:57|START_TEST:"},
             {{";START_TEST:", "abc:1;"}, "START_TEST:|abc:1"}, {{";bogus:", "x"}, "bogus:|"},
-            // Too long to keep: a piece without a colon is dropped, a message
-            // handled as it stands, and either's rest skipped up to the next ';'.
+            // Too long to keep: a piece without a colon is dropped, a message handled as it stands, and
+            // either's rest skipped up to the next ';'.
             {{";SCORE_TE" + nines, "ST:1;HEALTH_CHECK:"}, "|HEALTH_CHECK:"},
             {{";SCORE_TEST:" + nines, "99", ":1;HEALTH_CHECK:"}, "SCORE_TEST:" + nines + "||HEALTH_CHECK:"}};
         // clang-format on
@@ -151,7 +127,7 @@ private slots:
             QCOMPARE(assemble(steps), given);
     }
 
-    void fieldsScoresAndDemoInterval()
+    void fieldsAndReadings()
     {
         // clang-format off
         const QList<std::tuple<QString, int, int, QString>> fields = {
@@ -181,8 +157,7 @@ private slots:
             QCOMPARE((r.paperLog ? "PAPER" : "") + r.score + '|' + r.rank, expected);
         }
 
-        // No digits: the default; numbers that would flood the host or
-        // overflow the timer are clamped.
+        // No digits: the default; numbers that would flood the host or overflow the timer are clamped.
         // clang-format off
         const QList<QPair<QString, int>> demos = {
             {"", 10}, {":::,", 10}, {"5", 5}, {",,5", 5}, {" 7", 7}, {"12s", 12}, {"5,99", 5}, {"3600", 3600},
@@ -191,11 +166,8 @@ private slots:
         // clang-format on
         for (const auto &[argument, seconds] : demos)
             QVERIFY2(DemoIntervalSeconds("START_DEMO:" + argument) == seconds, qPrintable(argument));
-        QVERIFY(qint64(DemoIntervalMaximum) * 1000 <= std::numeric_limits<int>::max());
-    }
 
-    void stationMessagesAsTheHostReadsThem()
-    {
+        // The other direction: the host's own messages, and the station's as the host reads them.
         QCOMPARE(HostMessage(HostCommand::ScoreTest, {"57", "2 of 6"}), u";SCORE_TEST:57,2 of 6");
         QCOMPARE(HostMessage(HostCommand::StartTest), u";START_TEST:");
         QCOMPARE(MatchStationMessage(u"LOG_CALL:K5XX"), StationMessage::LogCall);
@@ -214,8 +186,8 @@ private slots:
             QVERIFY2(r.call == call && (r.method == LogMethod::Paper) == paper, qPrintable(message));
         }
 
-        // A station's message with fields waits for its rest; one without
-        // does not, and a host's keyword means nothing in this direction.
+        // A station's message with fields waits for its rest; one without does not, and a host's keyword
+        // means nothing in this direction.
         MessageAssembler fromStation(MessageAssembler::Direction::FromStation);
         QCOMPARE(fromStation.Feed(u";LOG_CALL:K5"), QStringList());
         QVERIFY(fromStation.Waiting());
@@ -271,8 +243,8 @@ private slots:
             return block;
         };
 
-        // Each message is a ';'-free piece holding a colon; it matches the first
-        // keyword it starts with, and every reading stays within its limits.
+        // Each message is a ';'-free piece holding a colon; it matches the first keyword it starts with, and
+        // every reading stays within its limits.
         qint64 messageTotal = 0;
         auto check = [&](const QString &block) {
             QStringList expected;
@@ -304,8 +276,7 @@ private slots:
             return true;
         };
 
-        // A stream of whole messages cut anywhere into reads gives exactly the
-        // messages of the uncut stream.
+        // A stream of whole messages cut anywhere into reads gives exactly the messages of the uncut stream.
         auto cutStream = [&] {
             QString stream;
             for (int m = rng.bounded(1, 6); m > 0; --m) {
@@ -323,8 +294,8 @@ private slots:
             return got + assembler.Flush() == SplitHostMessages(stream) ? QString() : stream;
         };
 
-        // An exception escaping fails the run too. One assembler reads every
-        // block and never keeps more than its limit.
+        // An exception escaping fails the run too. One assembler reads every block and never keeps more than
+        // its limit.
         MessageAssembler all;
         for (int i = 0; i < 100000; ++i) {
             const int kind = rng.bounded(4);

@@ -31,14 +31,9 @@ QByteArray Line(const QByteArray &logPath, const QByteArray &method, const QByte
 // A record as one text: the seven fields joined by '|'.
 QString Flat(const TPracticeScore &s)
 {
-    return QStringList{s.date,
-                       s.time,
-                       s.logFile,
-                       s.loggingMethod,
-                       s.testCase,
-                       QString::number(s.calls),
-                       QString::number(s.chars)}
-        .join(u'|');
+    return QString("%1|%2|%3|%4|%5|%6|%7")
+        .arg(s.date, s.time, s.logFile, s.loggingMethod, s.testCase, QString::number(s.calls),
+             QString::number(s.chars));
 }
 
 QStringList FlatAll(const std::optional<TPracticeScoreList> &scores)
@@ -129,16 +124,16 @@ private slots:
         QCOMPARE(FlatAll(PracticeHistory::Read(path, QString("lakemont 2012"))), all.mid(0, 2));
         QVERIFY(PracticeHistory::Read(path, QString("Test Case"))->empty());
 
-        // Lone CR line ends; the header alone is no score.
-        base.Write("PracticeHistory.csv", kHeader + "\r" + Line("a.log", "Paper", "Otter", 1, 4) + "\r");
-        QCOMPARE(FlatAll(PracticeHistory::Read(path)),
-                 QStringList{"05-Dec-2026| 08:15|a.log|Paper|Otter|1|4"});
-        base.Write("PracticeHistory.csv", kHeader + "\r\n");
-        QVERIFY(PracticeHistory::Read(path)->empty());
-        // A header that is not line 1 is read like any line.
-        base.Write("PracticeHistory.csv", "\r\n" + kHeader);
-        QCOMPARE(FlatAll(PracticeHistory::Read(path)),
-                 QStringList{"Date|Time|LogFile|Logging |Test Case|0|0"});
+        // Lone CR line ends; the header alone is no score; a header that is not line 1 is read like any line.
+        const QList<QPair<QByteArray, QStringList>> files = {
+            {kHeader + "\r" + Line("a.log", "Paper", "Otter", 1, 4) + "\r",
+             {"05-Dec-2026| 08:15|a.log|Paper|Otter|1|4"}},
+            {kHeader + "\r\n", {}},
+            {"\r\n" + kHeader, {"Date|Time|LogFile|Logging |Test Case|0|0"}}};
+        for (const auto &[bytes, rows] : files) {
+            base.Write("PracticeHistory.csv", bytes);
+            QCOMPARE(FlatAll(PracticeHistory::Read(path)), rows);
+        }
         // A history beyond all reason is not read in.
         {
             QFile huge(path);
@@ -155,18 +150,17 @@ private slots:
     void sortOrder()
     {
         TPracticeScoreList scores;
-        auto add = [&](const char *testCase, int calls, const char *log) {
-            TPracticeScore s;
-            s.testCase = testCase;
-            s.calls = calls;
-            s.logFile = log;
-            scores.push_back(s);
-        };
-        add("Lakemont 2012", 12, "a");
-        add("lakemont 2010", 3, "b");
-        add("Lakemont 2012", 15, "c");
-        add("LAKEMONT 2012", 12, "d");
-        add("Bravo", 1, "e");
+        const std::tuple<const char *, int, const char *> rows[] = {{"Lakemont 2012", 12, "a"},
+                                                                    {"lakemont 2010", 3, "b"},
+                                                                    {"Lakemont 2012", 15, "c"},
+                                                                    {"LAKEMONT 2012", 12, "d"},
+                                                                    {"Bravo", 1, "e"}};
+        for (const auto &[testCase, calls, log] : rows) {
+            scores.emplace_back();
+            scores.back().testCase = testCase;
+            scores.back().calls = calls;
+            scores.back().logFile = log;
+        }
         PracticeHistory::Sort(scores);
         QString order;
         for (const TPracticeScore &s : scores)

@@ -80,7 +80,6 @@ private slots:
         QVERIFY(st.exchange(";PLAY_WELCOME:;HEALTH_CHECK:", ";CLIENT_ALIVE:"));
         st.sent += ";CLIENT_ALIVE:";
         QVERIFY(st.opened.isEmpty());
-        QCOMPARE(st.host.received(), st.sent);
 
         // A demonstration: its automatic calls start after 90 s and go to the
         // host; FORCE_SUBMIT is ignored; its log is saved under DemoLogs.
@@ -105,7 +104,6 @@ private slots:
         QVERIFY(st.exchange(";FORCE_SUBMIT:", ";FINALIZE_LOG:"));
         st.sent += ";FINALIZE_LOG:";
         QVERIFY(!QFileInfo::exists(st.base.file("NetworkedLogs/K1ABC.log")));
-        QCOMPARE(st.host.received(), st.sent);
 
         // The test: every call on the disk as soon as it is logged.
         QVERIFY(st.command(";SET_WAVEFILE:Test.wav;START_TEST:",

@@ -127,14 +127,12 @@ private slots:
         const QByteArray history = "Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\n"
                                    "05-Mar-2024, 14:08,/b/K1.log,Computer,X,2,10\r\n";
         base.Write("PracticeHistory.csv", history);
-        base.Write("NetworkedLogs/P1.log", "W1AW\r\nK5XX\r\n");
         base.Write("Recovered-P1-20240305-140800.log", "W1AW\r\nK5XX\r\n");
         base.Write("notes.txt", "Bring your own headphones\r\nAsk first\r\n");
         base.Write("PracticeWavesAndCalls/sorted-not.txt", "W1AW\r\nK5XX\r\n");
         const QStringList lines = {"VORLIX_WAVESOURCE_PRACTICE=p.wav,../PracticeHistory.csv,History",
                                    "VORLIX_WAVESOURCE_PRACTICE=p.wav,sorted-not.txt,Fine",
                                    "VORLIX_WAVESOURCE_DEMO=d.wav,Vorlix_Player_ini.txt,Config",
-                                   "VORLIX_WAVESOURCE_DEMO=d.wav,NetworkedLogs/P1.log,Log",
                                    "VORLIX_WAVESOURCE_DEMO=d.wav,Recovered-P1-20240305-140800.log,Recovered",
                                    "VORLIX_WAVESOURCE_DEMO=d.wav,notes.txt,Notes"};
         base.WriteLines("Vorlix_Player_ini.txt", lines);
@@ -147,12 +145,11 @@ private slots:
         QCOMPARE(base.Read("PracticeWavesAndCalls/sorted-not.txt"), QByteArray("K5XX\r\nW1AW\r\n"));
         QCOMPARE(base.Read("PracticeHistory.csv"), history);
         QCOMPARE(base.Read("Vorlix_Player_ini.txt"), configBytes);
-        QCOMPARE(base.Read("NetworkedLogs/P1.log"), QByteArray("W1AW\r\nK5XX\r\n"));
         QCOMPARE(base.Read("Recovered-P1-20240305-140800.log"), QByteArray("W1AW\r\nK5XX\r\n"));
         QCOMPARE(base.Read("notes.txt"), QByteArray("Bring your own headphones\r\nAsk first\r\n"));
         QVERIFY(config.practiceSources().at(0).available());
-        QCOMPARE(config.demoSources().size(), size_t(4));
-        QCOMPARE(config.problems().size(), 5);
+        QCOMPARE(config.demoSources().size(), size_t(3));
+        QCOMPARE(config.problems().size(), 4);
         QCOMPARE(config.problems().at(0), base.file("PracticeWavesAndCalls/../PracticeHistory.csv") +
                                               " is not a calls file of this station: it was left as it is");
 

@@ -120,28 +120,22 @@ private slots:
         QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Please enter your call sign in the Player's Call Sign window"));
 
-        // Hidden practice mode wins over starting in it.
-        TestStation hidden({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "START_IN_PRACTICE_MODE=YES",
-                            "HIDE_PRACTICE_MODE=YES", "STANDALONE_CALLSFILE=c.txt"});
-        hidden.base.Write("c.txt", "K5XX\r\n");
-        QVERIFY(hidden.main->FormActivate());
-        QVERIFY(hidden.ui().rbPractice->isHidden() && hidden.ui().rbNetworked->isChecked());
-        QVERIFY(hidden.ui().bnReplay->isHidden());
-        QVERIFY(!hidden.ui().bnCollectScores->isHidden());
-
         // A missing instruction file is reported, and every later step of
-        // the start-up still runs: practice mode hidden, or chosen.
-        for (const char *key : {"HIDE_PRACTICE_MODE=YES", "START_IN_PRACTICE_MODE=YES"}) {
-            TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", key});
+        // the start-up still runs: practice mode chosen, or hidden (which wins
+        // over starting in it).
+        for (const bool hide : {false, true}) {
+            TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "START_IN_PRACTICE_MODE=YES",
+                            hide ? "HIDE_PRACTICE_MODE=YES" : "", "STANDALONE_CALLSFILE=c.txt"});
+            st.base.Write("c.txt", "K5XX\r\n");
             QFile::remove(st.base.file("ComputerLogInstruct.txt"));
             QVERIFY(st.main->FormActivate());
             QCOMPARE(st.dialogs.texts(),
                      QStringList{"Cannot open file " + st.base.file("ComputerLogInstruct.txt")});
-            const bool hide = QByteArray(key).startsWith("HIDE");
             QCOMPARE(st.ui().rbPractice->isHidden(), hide);
             QCOMPARE(st.ui().rbPractice->isChecked(), !hide);
+            QCOMPARE(st.ui().rbNetworked->isChecked(), hide);
             QCOMPARE(st.ui().bnReplay->isHidden(), hide);
-            QVERIFY(st.ui().ebCallSign->isEnabled());
+            QVERIFY(st.ui().ebCallSign->isEnabled() && !st.ui().bnCollectScores->isHidden());
         }
     }
 

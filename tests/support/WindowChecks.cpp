@@ -68,22 +68,25 @@ QString LabelProblem(const QLabel *label)
     if (needed.width() <= room.width() && needed.height() <= room.height())
         return {};
     return QStringLiteral("needs %1x%2, has %3x%4 for \"%5\"")
-        .arg(needed.width())
-        .arg(needed.height())
-        .arg(room.width())
-        .arg(room.height())
-        .arg(text);
+        .arg(QString::number(needed.width()), QString::number(needed.height()), QString::number(room.width()),
+             QString::number(room.height()), text);
+}
+
+// What a one-line text of `needed` pixels lacks in `room` pixels, if anything.
+QString TooWide(int needed, int room, const QString &text)
+{
+    if (needed <= room)
+        return {};
+    return QStringLiteral("needs %1, has %2 for \"%3\"")
+        .arg(QString::number(needed), QString::number(room), text);
 }
 
 QString BoxProblem(const QLineEdit *box)
 {
     if (const QString outside = OutsideProblem(box); !outside.isEmpty())
         return outside;
-    const int needed = QFontMetrics(box->font()).horizontalAdvance(box->text());
-    const int room = TextFit::TextAreaWidth(box);
-    if (needed <= room)
-        return {};
-    return QStringLiteral("needs %1, has %2 for \"%3\"").arg(needed).arg(room).arg(box->text());
+    return TooWide(QFontMetrics(box->font()).horizontalAdvance(box->text()), TextFit::TextAreaWidth(box),
+                   box->text());
 }
 
 QString ComboProblem(const QComboBox *combo)
@@ -99,14 +102,11 @@ QString ComboProblem(const QComboBox *combo)
                          ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
                          .width();
     const QFontMetrics metrics(combo->font());
-    for (int i = 0; i < combo->count(); ++i) {
-        const int needed = metrics.horizontalAdvance(combo->itemText(i));
-        if (needed > room)
-            return QStringLiteral("needs %1, has %2 for \"%3\"")
-                .arg(needed)
-                .arg(room)
-                .arg(combo->itemText(i));
-    }
+    for (int i = 0; i < combo->count(); ++i)
+        if (const QString problem =
+                TooWide(metrics.horizontalAdvance(combo->itemText(i)), room, combo->itemText(i));
+            !problem.isEmpty())
+            return problem;
     return {};
 }
 
@@ -156,22 +156,20 @@ QStringList Clipped(QWidget *window, const QHash<QString, QString> &longest)
             window->layout()->activate();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     }
-    for (QLabel *label : Own<QLabel>(window)) {
+    auto note = [&](const QWidget *widget, const QString &problem) {
+        if (!problem.isEmpty())
+            problems.append(Where(widget, problem));
+    };
+    for (QLabel *label : Own<QLabel>(window))
         if (label->isVisibleTo(window))
-            if (const QString problem = LabelProblem(label); !problem.isEmpty())
-                problems.append(Where(label, problem));
-    }
-    for (QLineEdit *box : Own<QLineEdit>(window)) {
+            note(label, LabelProblem(label));
+    for (QLineEdit *box : Own<QLineEdit>(window))
         if (box->isVisibleTo(window) && (box->isReadOnly() || named.contains(box)) &&
             !qobject_cast<QComboBox *>(box->parentWidget()))
-            if (const QString problem = BoxProblem(box); !problem.isEmpty())
-                problems.append(Where(box, problem));
-    }
-    for (QComboBox *combo : Own<QComboBox>(window)) {
+            note(box, BoxProblem(box));
+    for (QComboBox *combo : Own<QComboBox>(window))
         if (combo->isVisibleTo(window))
-            if (const QString problem = ComboProblem(combo); !problem.isEmpty())
-                problems.append(Where(combo, problem));
-    }
+            note(combo, ComboProblem(combo));
     return problems;
 }
 

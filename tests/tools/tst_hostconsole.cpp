@@ -71,12 +71,11 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
         {"wave \"Pile up.wav b.txt", "unclosed quote"},
         {"wave \"\" b.txt", "empty file name"},
         {"send now", "takes no arguments"},
-        {"score all", "takes no arguments"},
         {"demo 0", "whole number from 1 to 3600"},
-        {"demo ten", "whole number"},
         {"demo 5 6", "at most one number"},
         {"wait", "needs a number of seconds"},
         {"wait -1", "whole number from 0"},
+        {"wait ten", "whole number from 0"},
     };
     for (const auto &[line, why] : refused) {
         err.clear();
@@ -88,26 +87,23 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
     QCOMPARE(engine.stage(), Stage::Idle);
     err.clear();
 
-    // Help names every command; status is a line for each position and one
-    // for the round.
+    // Help names every command.
     QVERIFY(console.Execute("help"));
     for (const char *name : {"wave", "send", "welcome", "demo", "stopdemo", "start", "pause", "resume",
                              "submit", "score", "reset", "status", "wait", "help", "quit"})
         QVERIFY2(out.join('\n').contains(QStringLiteral("  %1").arg(QLatin1String(name))), name);
     out.clear();
-    QVERIFY(console.Execute("status"));
-    QCOMPARE(out.size(), HostEngine::Positions + 1);
-    QVERIFY2(out[0].startsWith("Position 1: Free"), qPrintable(out[0]));
-    QVERIFY2(out[5].startsWith("Position 6: "), qPrintable(out[5]));
-    QCOMPARE(out[6], QStringLiteral("Stage: Idle"));
-    out.clear();
 
-    // Input runs whole lines only (CR LF or LF); "wait" holds the rest for
-    // its seconds of ticks; "quit" ends the console and what follows is not
-    // read; the engine's problems come out marked.
+    // Input runs whole lines only (CR LF or LF); status is a line for each
+    // position and one for the round; "wait" holds the rest for its seconds
+    // of ticks; "quit" ends the console and what follows is not read; the
+    // engine's problems come out marked.
     const auto statuses = [&out] { return out.filter(QRegularExpression("^Position 1: ")).size(); };
     console.Input("status\r\nwait 2\nstat");
-    QCOMPARE(statuses(), 1);
+    QCOMPARE(out.size(), HostEngine::Positions + 1);
+    QVERIFY2(out[0].startsWith("Position 1: Free") && out[5].startsWith("Position 6: "),
+             qPrintable(out.join('|')));
+    QCOMPARE(out[6], QStringLiteral("Stage: Idle"));
     console.Input("us\n");
     console.Tick();
     QCOMPARE(statuses(), 1);
@@ -122,25 +118,10 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
     console.EndOfInput();
     QCOMPARE(finished.size(), 1);
 
-    // The end of the input runs a last line without its line end, and then
-    // finishes; a pending wait is served first.
+    // Read from a descriptor as the program reads standard input: lines as
+    // they come, in pieces; the end of the pipe ends the input, which runs a
+    // last line without its line end and then finishes, a pending wait first.
     {
-        HostConsole scripted(
-            engine, base.path(), [&out](const QString &line) { out << line; },
-            [&err](const QString &line) { err << line; });
-        scripted.tmTick.stop();
-        QSignalSpy scriptDone(&scripted, &HostConsole::finished);
-        out.clear();
-        scripted.Input("wait 1\nstatus");
-        scripted.EndOfInput();
-        QCOMPARE(scriptDone.size(), 0);
-        QCOMPARE(statuses(), 0);
-        scripted.Tick();
-        QCOMPARE(statuses(), 1);
-        QCOMPARE(scriptDone.size(), 1);
-
-        // Read from a descriptor as the program reads standard input: lines as
-        // they come, in pieces, and the end of the pipe ends the console.
         int pipeEnds[2];
         QCOMPARE(::pipe(pipeEnds), 0);
         HostConsole piped(
@@ -153,10 +134,15 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
         QCOMPARE(::write(pipeEnds[1], "sta", 3), 3);
         QCoreApplication::processEvents();
         QCOMPARE(statuses(), 0);
-        QCOMPARE(::write(pipeEnds[1], "tus\n", 4), 4);
+        QCOMPARE(::write(pipeEnds[1], "tus\nwait 1\nstatus", 17), 17);
         QTRY_COMPARE(statuses(), 1);
         ::close(pipeEnds[1]);
-        QVERIFY(pipeDone.wait(2000));
+        QTest::qWait(100); // the end of the pipe is read; the wait still holds the last line
+        QCOMPARE(pipeDone.size(), 0);
+        QCOMPARE(statuses(), 1);
+        piped.Tick();
+        QCOMPARE(statuses(), 2);
+        QCOMPARE(pipeDone.size(), 1);
         ::close(pipeEnds[0]);
     }
 
@@ -185,25 +171,20 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
     err.clear();
     QVERIFY(console.Execute(R"(wave "Pile up.wav" 'Pile up calls.txt')"));
     QVERIFY(console.Execute("send"));
-    QVERIFY(hears(";VALIDATE_WAVEFILE:Pile up.wav"));
-    QVERIFY(heard.contains(";SET_WAVEFILE:Pile up.wav"));
+    QVERIFY(hears(";SET_WAVEFILE:Pile up.wav;VALIDATE_WAVEFILE:Pile up.wav"));
     say(";WAVEFILE_STATUS:FILE_OK;");
     QTRY_COMPARE(engine.positions()[1].waveStatus, QStringLiteral("FILE_OK"));
     QVERIFY(console.Execute("start"));
-    QVERIFY(hears(";START_TEST:"));
     say(";LOG_CALL:DL1ABC;LOG_CALL:XX9XX;");
-    QTRY_COMPARE(engine.positions()[1].calls, 2);
+    QTRY_COMPARE(engine.positions()[1].calls, 2); // taken only from a started station
     QVERIFY(console.Execute("submit"));
-    QVERIFY(hears(";FORCE_SUBMIT:"));
     say(";FINALIZE_LOG:;");
     QTRY_VERIFY(engine.positions()[1].finalized);
     out.clear();
     QVERIFY(console.Execute("score"));
     const qsizetype ranking = out.indexOf("Ranking:");
     QVERIFY2(ranking >= 0 && ranking + 1 < out.size(), qPrintable(out.join('\n')));
-    QVERIFY2(out[ranking + 1].startsWith("1") && out[ranking + 1].contains("Position 2  K5XX") &&
-                 out[ranking + 1].endsWith("1 calls  6 chars"),
-             qPrintable(out[ranking + 1]));
+    QCOMPARE(out[ranking + 1], QStringLiteral("1  Position 2  K5XX  Computer  1 calls  6 chars"));
     QVERIFY2(err.isEmpty(), qPrintable(err.join('\n')));
     QVERIFY(!console.Execute("pause"));
     QCOMPARE(err.size(), 1);
@@ -212,25 +193,8 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
 
 void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
 {
-    // The steps of each stage: a round only goes forward through them, and a
-    // test or demonstration is ended before a reset, so no log is lost.
-    const QList<std::tuple<Stage, bool, HostDisplay::Steps>> expected = {
-        {Stage::Idle, false, Step::ChooseWave | Step::Welcome | Step::Reset},
-        {Stage::Idle, true, Step::ChooseWave | Step::SendWave | Step::Welcome | Step::Reset},
-        {Stage::WaveSet, false,
-         Step::ChooseWave | Step::SendWave | Step::Welcome | Step::StartDemo | Step::StartTest | Step::Reset},
-        {Stage::Demo, true, Step::StopDemo},
-        {Stage::Running, true, Step::Pause | Step::Submit},
-        {Stage::Paused, true, Step::Resume | Step::Submit},
-        {Stage::Submitted, true, Step::Score | Step::Reset},
-        {Stage::Scored, true, Step::Score | Step::Reset},
-    };
-    for (const auto &[stage, chosen, steps] : expected)
-        QCOMPARE(HostDisplay::StepsFor(stage, chosen), steps);
-
     HostEngine::Position position;
     position.name = "Position 3";
-    QCOMPARE(HostDisplay::PositionCells(position), (QStringList{"Position 3", "", "", "Free", "", ""}));
     position.link = HostEngine::Link::Lost;
     position.call = "K5XX";
     position.method = HostProtocol::LogMethod::Paper;
@@ -242,11 +206,8 @@ void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
              QStringLiteral("Position 3: Lost, K5XX, Paper, FILE_OK, 12 calls"));
     QCOMPARE(HostDisplay::RankingCells("1,Position 2,K5XX"),
              (QStringList{"1", "Position 2", "K5XX", "", "", ""}));
-    QCOMPARE(HostDisplay::RankingLine("2 of 3,Position 1,K5XX,Computer,7,30"),
-             QStringLiteral("2 of 3  Position 1  K5XX  Computer  7 calls  30 chars"));
     QCOMPARE(HostDisplay::RankingLine("PAPER,Position 4,DL1ABC,Paper,,"),
              QStringLiteral("PAPER  Position 4  DL1ABC  Paper"));
-    QCOMPARE(HostDisplay::CountdownText(0), QStringLiteral("00:00"));
     QCOMPARE(HostDisplay::CountdownText(305), QStringLiteral("05:05"));
     QCOMPARE(HostDisplay::CountdownText(6000), QStringLiteral("100:00"));
     QCOMPARE(HostDisplay::CountdownText(-3), QStringLiteral("00:00"));
@@ -275,15 +236,18 @@ void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
             cells << ui->lvPositions->item(r, column)->text();
         return cells;
     };
+    const auto free = [](int r) {
+        return QStringList{QStringLiteral("Position %1").arg(r + 1), "", "", "Free", "", ""};
+    };
     for (int r = 0; r < HostEngine::Positions; ++r)
-        QCOMPARE(row(r), HostDisplay::PositionCells(engine.positions()[size_t(r)]));
+        QCOMPARE(row(r), free(r));
     ui->lvPositions->item(2, 1)->setText("stale");
     emit engine.positionChanged(2);
-    QCOMPARE(row(2), HostDisplay::PositionCells(engine.positions()[2]));
+    QCOMPARE(row(2), free(2));
 
-    // Every step has its own underlined letter and key; the buttons enabled
-    // are those of the stage the engine reports.
-    QSet<QChar> letters;
+    // Every step has its own key (the Alt keys are checked with the window's
+    // other controls); the buttons enabled are those of the stage the engine
+    // reports.
     QSet<QKeySequence> keys;
     const Step all[] = {Step::ChooseWave, Step::SendWave,  Step::Welcome, Step::StartDemo,
                         Step::StopDemo,   Step::StartTest, Step::Pause,   Step::Resume,
@@ -296,22 +260,11 @@ void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
         }
         return steps;
     };
-    for (const Step step : all) {
-        const QString text = window.buttonOf(step)->text();
-        QVERIFY2(text.count(u'&') == 1, qPrintable(text));
-        letters << text.at(text.indexOf(u'&') + 1).toLower();
+    for (const Step step : all)
         keys << TfmHost::ShortcutOf(step);
-    }
-    QCOMPARE(letters.size(), 11);
     QCOMPARE(keys.size(), 11);
     QVERIFY(!keys.contains(QKeySequence()));
-    QCOMPARE(enabledSteps(), HostDisplay::StepsFor(Stage::Idle, false));
-    emit engine.stageChanged(Stage::Running);
-    QCOMPARE(enabledSteps(), HostDisplay::StepsFor(Stage::Running, false));
-    QVERIFY(!ui->sbDemoSeconds->isEnabled());
-    QCOMPARE(ui->lbStage->text(), QStringLiteral("Running"));
-    QCOMPARE(ui->lbCountdown->text(), HostDisplay::CountdownText(engine.remainingSeconds()));
-    emit engine.stageChanged(Stage::Idle);
+    QCOMPARE(enabledSteps(), Step::ChooseWave | Step::Welcome | Step::Reset);
 
     // Keys press only enabled buttons; choosing goes through the seam,
     // starting in the data folder, and a cancelled choice changes nothing.
@@ -329,11 +282,31 @@ void TestHostConsole::windowOffersTheStepsOfTheStageAndShowsTheEngine()
     // A chosen wave file can be sent at once (the engine must take it).
     choice = TfmHost::WaveChoice{base.file("Pileup.wav"), base.file("PileupCalls.txt")};
     ui->bnChooseWave->click();
-    QVERIFY2(ui->bnSendWave->isEnabled(), qPrintable(ui->moEvents->toPlainText()));
+    QVERIFY2(enabledSteps() == (Step::ChooseWave | Step::SendWave | Step::Welcome | Step::Reset),
+             qPrintable(ui->moEvents->toPlainText()));
     QCOMPARE(ui->lbWave->text(), QStringLiteral("Pileup.wav with PileupCalls.txt"));
     ui->bnSendWave->click();
     QCOMPARE(engine.stage(), Stage::WaveSet);
-    QCOMPARE(enabledSteps(), HostDisplay::StepsFor(Stage::WaveSet, true));
+
+    // The steps of each later stage: a round only goes forward through them,
+    // and a test or demonstration is ended before a reset, so no log is lost.
+    const QList<std::pair<Stage, HostDisplay::Steps>> later = {
+        {Stage::WaveSet,
+         Step::ChooseWave | Step::SendWave | Step::Welcome | Step::StartDemo | Step::StartTest | Step::Reset},
+        {Stage::Demo, Step::StopDemo},
+        {Stage::Running, Step::Pause | Step::Submit},
+        {Stage::Paused, Step::Resume | Step::Submit},
+        {Stage::Submitted, Step::Score | Step::Reset},
+        {Stage::Scored, Step::Score | Step::Reset},
+    };
+    for (const auto &[stage, steps] : later) {
+        emit engine.stageChanged(stage);
+        QCOMPARE(enabledSteps(), steps);
+        QCOMPARE(ui->sbDemoSeconds->isEnabled(), steps.testFlag(Step::StartDemo));
+        QCOMPARE(ui->lbStage->text(), HostDisplay::StageName(stage));
+    }
+    emit engine.stageChanged(engine.stage());
+    QCOMPARE(ui->lbCountdown->text(), HostDisplay::CountdownText(engine.remainingSeconds()));
     QTest::keyClick(&window, Qt::Key_F5);
     QCOMPARE(startClicks.size(), 1);
 

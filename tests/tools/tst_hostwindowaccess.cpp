@@ -1,6 +1,5 @@
-// The host's window read and typed: its texts show whole at their longest
-// (run again at 150 % scaling), its buttons have their own Alt keys, and its
-// controls are named for screen readers.
+// The host's window: its texts show whole at their longest (run again at 150 % scaling), its buttons have
+// their own Alt keys, and its controls are named for screen readers.
 
 #include "HostEngine.h"
 #include "TempBase.h"
@@ -22,10 +21,8 @@ private slots:
         HostEngine engine(clock, base.path());
         TfmHost window(engine, clock, base.path());
         window.tmTick.stop();
-        QStringList problems = WindowChecks::KeyProblems(&window);
-        problems += WindowChecks::Unnamed(&window);
-        // A wave and check list of long names, the longest stage and a
-        // countdown past 99 minutes.
+        QStringList problems = WindowChecks::KeyProblems(&window) + WindowChecks::Unnamed(&window);
+        // A wave and check list of long names, the longest stage and a countdown past 99 minutes.
         problems += WindowChecks::Clipped(
             &window, {{"lbWave", "Lakemont Pileup 2013 final.wav with Lakemont Pileup 2013 final.txt"},
                       {"lbStage", "Demonstration"},

@@ -1,8 +1,5 @@
-// The pileup synthesizer: the audio agrees with the timeline and the check
-// list, keying decodes back to the calls sent, runs are reproducible and
-// never clip, bad input leaves no files, and the sample competitors' timed
-// scores read back through the station's own reader as the configuration's
-// winner fields say.
+// The pileup synthesizer: keying decodes to the calls, audio agrees with the timeline, runs repeat and never
+// clip, bad input leaves no files, sample timed scores read back as configured.
 
 #include "pileup-synth/PileupPlanner.h"
 #include "pileup-synth/PileupRenderer.h"
@@ -35,9 +32,8 @@ QString Letter(const QString &symbol)
     return i < 0 ? QStringLiteral("?") : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/").mid(i, 1);
 }
 
-// A plain envelope-threshold decoder: rectify, smooth over 4 ms, key down
-// above half the peak; marks longer than two dits are dahs, gaps longer than
-// two dits end a character and longer than five a word.
+// A plain envelope-threshold decoder: rectify, smooth over 4 ms, key down above half the peak; marks longer
+// than two dits are dahs, gaps longer than two dits end a character and longer than five a word.
 QString DecodeMorse(const std::vector<qint16> &s, int rate, double wpm)
 {
     const size_t window = size_t(rate * 4 / 1000);
@@ -86,20 +82,13 @@ private slots:
         // A portable call sent fast, and a call sent twice: two words.
         for (const auto &[call, wpm, pitch, rate, repeats] :
              {std::tuple("F/G4XYZ", 36.0, 800.0, 11025, 1), std::tuple("OH2BH", 28.0, 500.0, 8000, 2)}) {
-            const SynthOptions o{.seed = 11,
-                                 .sampleRate = rate,
-                                 .lengthSeconds = 12.0,
-                                 .callers = 1,
-                                 .wpmMin = wpm,
-                                 .wpmMax = wpm,
-                                 .pitchCenterHz = pitch,
-                                 .pitchSpreadHz = 0.0,
-                                 .repeatProbability = repeats > 1 ? 0.95 : 0.0,
-                                 .maxRepeats = repeats,
-                                 .returnProbability = 0.0,
-                                 .fadingFraction = 0.0,
-                                 .noise = false,
+            // clang-format off
+            const SynthOptions o{.seed = 11, .sampleRate = rate, .lengthSeconds = 12.0, .callers = 1,
+                                 .wpmMin = wpm, .wpmMax = wpm, .pitchCenterHz = pitch, .pitchSpreadHz = 0.0,
+                                 .repeatProbability = repeats > 1 ? 0.95 : 0.0, .maxRepeats = repeats,
+                                 .returnProbability = 0.0, .fadingFraction = 0.0, .noise = false,
                                  .crashesPerMinute = 0.0};
+            // clang-format on
             const PileupPlan plan = PileupPlanner::plan(o, {QString::fromLatin1(call)});
             QVERIFY(plan.transmissions.size() == 1 && plan.transmissions.front().repeats == repeats);
             const std::vector<qint16> samples = PileupRenderer::render(plan, o);
@@ -111,20 +100,17 @@ private slots:
 
     void audioAgreesWithTimeline()
     {
-        const SynthOptions o{.seed = 5,
-                             .lengthSeconds = 45.0,
-                             .callers = 8,
-                             .pitchSpreadHz = 700.0,
-                             .levelSpreadDb = 6.0,
-                             .snrDb = 20.0,
-                             .crashesPerMinute = 0.0};
+        // clang-format off
+        const SynthOptions o{.seed = 5, .lengthSeconds = 45.0, .callers = 8, .pitchSpreadHz = 700.0,
+                             .levelSpreadDb = 6.0, .snrDb = 20.0, .crashesPerMinute = 0.0};
+        // clang-format on
         const PileupPlan plan = PileupPlanner::plan(o);
         const std::vector<qint16> s = PileupRenderer::render(plan, o);
         const size_t block = size_t(o.sampleRate / 10);
         for (const PileupTransmission &t : plan.transmissions) {
             const double pitch = plan.callerOf(t).pitchHz;
-            // Mean power at the caller's pitch in the 0.1 s blocks of its transmission [1] and in
-            // those where nobody within 60 Hz of it sends [0].
+            // Mean power at the caller's pitch in the 0.1 s blocks of its transmission [1] and in those where
+            // nobody within 60 Hz of it sends [0].
             double power[2] = {0.0, 0.0};
             int blocks[2] = {0, 0};
             for (size_t from = 0; from + block <= s.size(); from += block) {
@@ -192,17 +178,15 @@ private slots:
         TextFile::writeLines(dir.filePath("doubled.txt"), {"K1AB", "k1ab", "W2CD"});
         TextFile::writeLines(dir.filePath("bad.txt"), {"K1AB", "W2#CD", "G3EF"});
         const QString program = QStringLiteral(PILEUP_SYNTH_PROGRAM), wave = dir.filePath("out.wav");
+        // clang-format off
         const QList<QPair<QStringList, QString>> runs = {
-            {{"--rate", "4000"}, "--rate"},
-            {{"--callers", "60", "--length", "3"}, "cannot hold 60 callers"},
+            {{"--rate", "4000"}, "--rate"}, {{"--callers", "60", "--length", "3"}, "cannot hold 60 callers"},
             {{"--call-list", dir.filePath("missing.txt")}, "Cannot read"},
             {{"--call-list", dir.filePath("doubled.txt"), "--callers", "3"}, "2 distinct calls"},
             {{"--call-list", dir.filePath("bad.txt"), "--callers", "3"}, "W2#CD"},
-            {{"--length", "5", "--callers", "2", "--timeline", dir.filePath("plainfile/t.csv")},
-             "Cannot create"},
-            {{"--bogus"}, "bogus"},
-            {{"--length", "5"}, "--wave"}, // no wave file named
-        };
+            {{"--length", "5", "--callers", "2", "--timeline", dir.filePath("plainfile/t.csv")}, "Cannot create"},
+            {{"--bogus"}, "bogus"}, {{"--length", "5"}, "--wave"}}; // the last names no wave file
+        // clang-format on
         for (const auto &[arguments, expected] : runs) {
             QProcess p;
             p.start(program, expected == "--wave" ? arguments : QStringList{"--wave", wave} + arguments);

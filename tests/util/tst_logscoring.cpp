@@ -84,16 +84,12 @@ private slots:
 
     void playerScoreRecord()
     {
+        // clang-format off
         const QList<QPair<QString, QString>> names = {
-            {"old\\K5XX.log", "K5XX"},
-            {"/base/sub/W1AW.LOG", "W1AW"},
-            {"A.B.log", "B"},
-            {"K5XX..log", "K5XX"},
-            {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.log", "ABCDEFGHIJKLMNOPQRSTUV"},
-            {"dir/K5XX", "K5XX"},
-            {"dir.d/.log", ".log"},
-            {"K5XX.log/", "K5XX"},
-            {"", ""}};
+            {"old\\K5XX.log", "K5XX"}, {"/base/sub/W1AW.LOG", "W1AW"}, {"A.B.log", "B"},
+            {"K5XX..log", "K5XX"}, {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.log", "ABCDEFGHIJKLMNOPQRSTUV"},
+            {"dir/K5XX", "K5XX"}, {"dir.d/.log", ".log"}, {"K5XX.log/", "K5XX"}, {"", ""}};
+        // clang-format on
         for (const auto &[file, name] : names)
             QCOMPARE(TPlayerScore::NameOf(file), name);
         QCOMPARE(TPlayerScore("K5XX.log", "/base/logs").logFile, QStringLiteral("/base/logs/K5XX.log"));

@@ -60,19 +60,9 @@ private slots:
         QCOMPARE(TextFile::splitLines("a\r\n\r\n"), (QStringList{"a", ""}));
         QCOMPARE(TextFile::splitLines(""), QStringList());
         // A byte-order mark names the encoding: "Unicode" (UTF-16) and UTF-8.
-        QCOMPARE(TextFile::decode(QByteArray("\xFF\xFE"
-                                             "K\0"
-                                             "5\0"
-                                             "\r\0"
-                                             "\n\0"
-                                             "\xD8\0",
-                                             12)),
+        QCOMPARE(TextFile::decode(QByteArray::fromHex("fffe4b0035000d000a00d800")),
                  QStringLiteral("K5\r\n\u00d8"));
-        QCOMPARE(TextFile::decode(QByteArray("\xFE\xFF"
-                                             "\0K"
-                                             "\0\xD8",
-                                             6)),
-                 QStringLiteral("K\u00d8"));
+        QCOMPARE(TextFile::decode(QByteArray::fromHex("feff004b00d8")), QStringLiteral("K\u00d8"));
         QCOMPARE(TextFile::decode("\xEF\xBB\xBFOZ\xc3\x98"), QStringLiteral("OZ\u00d8"));
 
         TempBase base;
@@ -82,16 +72,8 @@ private slots:
         QCOMPARE(TextFile::readLines(path), (QStringList{"K5XX", "DL1ABC", "G4XYZ"}));
         // A path below a regular file cannot be written: the error names it.
         QVERIFY(!TextFile::tryWriteLines(bad, {"a"}) && !TextFile::tryAppendLine(bad, "a"));
-        auto thrown = [](auto &&operation) {
-            try {
-                operation();
-            } catch (const StationError &e) {
-                return e.text();
-            }
-            return QStringLiteral("no error");
-        };
-        QCOMPARE(thrown([&] { TextFile::writeLines(bad, {"a"}); }), "Cannot create file " + bad);
-        QCOMPARE(thrown([&] { TextFile::readLines(base.file("none.txt")); }),
+        QCOMPARE(StationErrorOf([&] { TextFile::writeLines(bad, {"a"}); }), "Cannot create file " + bad);
+        QCOMPARE(StationErrorOf([&] { TextFile::readLines(base.file("none.txt")); }),
                  "Cannot open file " + base.file("none.txt"));
         QCOMPARE(base.Read("x.txt"), QByteArray("K5XX\r\nDL1ABC\r\nG4XYZ\r\n"));
 
