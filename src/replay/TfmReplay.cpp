@@ -124,13 +124,7 @@ void TfmReplay::FormActivate()
     u.gbAvg->setTitle(QStringLiteral("Average of All Players at ") + caseName);
     setWindowTitle(m_data.Caption);
 
-    QLineEdit *calls[Places] = {u.ebTopCall0, u.ebTopCall1, u.ebTopCall2, u.ebTopCall3, u.ebTopCall4};
-    const auto all = rows();
-    for (std::size_t i = 0; i < m_data.TopFive.size() && i < Places; ++i) {
-        calls[i]->setText(m_data.TopFive[i]->Call);
-        all[i].total->setText(QString::number(m_data.TopFive[i]->CorrectChars));
-    }
-    blankEmptyPlaces();
+    showPlaces(true);
     m_player.setFileName(m_race.WavePath());
     u.ebTotAvg->setText(QString::number(m_data.AverageChars.back()));
     if (!minTopWritten)
@@ -138,7 +132,7 @@ void TfmReplay::FormActivate()
             this, QStringLiteral("Cannot create file %1").arg(m_data.BaseFolder + m_data.MinTopFileName));
 }
 
-void TfmReplay::blankEmptyPlaces()
+void TfmReplay::showPlaces(bool totals)
 {
     QLineEdit *calls[Places] = {m_ui->ebTopCall0, m_ui->ebTopCall1, m_ui->ebTopCall2, m_ui->ebTopCall3,
                                 m_ui->ebTopCall4};
@@ -146,8 +140,12 @@ void TfmReplay::blankEmptyPlaces()
     for (std::size_t i = 0; i < Places; ++i) {
         const bool held = i < m_data.TopFive.size();
         all[i].bar->setVisible(held);
-        if (held)
+        if (held) {
+            calls[i]->setText(m_data.TopFive[i]->Call);
+            if (totals)
+                all[i].total->setText(QString::number(m_data.TopFive[i]->CorrectChars));
             continue;
+        }
         calls[i]->clear();
         all[i].now->clear();
         all[i].total->clear();
@@ -166,9 +164,7 @@ void TfmReplay::bnStartReplayClick()
     const TTimedScore *selected = m_race.SelectedScore();
     if (selected)
         u.ebTotSelect->setText(QString::number(selected->CorrectChars));
-    const auto all = rows();
-    for (std::size_t i = 0; i < m_data.TopFive.size() && i < Places; ++i)
-        all[i].total->setText(QString::number(m_data.TopFive[i]->CorrectChars));
+    showPlaces(true);
     u.ebTotAvg->setText(QString::number(m_data.AverageChars.back()));
     const TTimedScore *user = m_race.UserBest();
     u.ebTotUser->setText(QString::number(user ? user->CorrectChars : 0));
@@ -249,7 +245,7 @@ void TfmReplay::ResetReplay()
         band->hide();
     for (const Row &row : rows())
         row.bar->setBarWidth(ReplayRace::RestWidth);
-    blankEmptyPlaces();
+    showPlaces(false);
     m_player.close();
     m_audioOpen = false;
 }

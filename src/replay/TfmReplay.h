@@ -65,7 +65,9 @@ private:
     std::array<RaceBar *, 3> bands() const;
     void ebNowChange(const Row &row);
     void setControlsEnabled(bool start, bool others);
-    void blankEmptyPlaces();
+    // The top five's rows: each held one shows its competitor (and his total
+    // when `totals`); the others are blank, their bars hidden.
+    void showPlaces(bool totals);
 
     std::unique_ptr<Ui::TfmReplay> m_ui;
     Dialogs &m_dialogs;

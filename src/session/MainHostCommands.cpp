@@ -104,6 +104,7 @@ void MainHostCommands::resumeTest()
 void MainHostCommands::resetTest()
 {
     Ui::TfmMain &ui = *m_main.ui();
+    m_main.session().awaitingReset = false;
     ui.ebCallSign->clear();
     ui.ebCallSign->setReadOnly(false);
     ui.ebCallEntry->clear();
@@ -251,13 +252,18 @@ void MainHostCommands::LinkDropped()
                                       "log. Press Connect to join again."));
 }
 
+qsizetype MainHostCommands::SendTypedMeanwhile(TestSession &session, TfmConnect &link)
+{
+    const QStringList calls = std::exchange(session.unsentCalls, {});
+    for (const QString &call : calls)
+        link.SendToHost(HostProtocol::LogCallMessage(call));
+    return calls.size();
+}
+
 void MainHostCommands::SendUnsentCalls()
 {
     TestSession &session = m_main.session();
-    for (const QString &call : std::as_const(session.unsentCalls))
-        m_main.connectWindow()->SendToHost(HostProtocol::LogCallMessage(call));
-    const qsizetype sent = session.unsentCalls.size();
-    session.unsentCalls.clear();
+    const qsizetype sent = SendTypedMeanwhile(session, *m_main.connectWindow());
     Ui::TfmMain &ui = *m_main.ui();
     ui.moCallsLogged->setPlainText(session.calls().join(u'\n'));
     Announce::Text(ui.pnMessage,

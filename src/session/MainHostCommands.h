@@ -7,6 +7,8 @@
 
 #include <QString>
 
+class TestSession;
+class TfmConnect;
 class TfmMain;
 
 class MainHostCommands
@@ -26,6 +28,8 @@ public:
     // Back in the host's test: the calls typed while the link was down go
     // out in typing order.
     void SendUnsentCalls();
+    // Sends those calls, if any, and forgets them; how many went out.
+    static qsizetype SendTypedMeanwhile(TestSession &session, TfmConnect &link);
     // A box raised by a host command (an error, or a notice such as a missing
     // wave name). One at a time: while one is open, later ones go to the
     // message panel, so a run of failing commands leaves no pile of boxes to

@@ -83,8 +83,7 @@ void TestCompletion::CloseLog()
     ui().moCallsLogged->clear();
     if (m_main.isConnected()) {
         // Calls typed while the link was down go first: the host's log is whole.
-        for (const QString &call : std::exchange(m_main.session().unsentCalls, {}))
-            m_main.connectWindow()->SendToHost(HostProtocol::LogCallMessage(call));
+        MainHostCommands::SendTypedMeanwhile(m_main.session(), *m_main.connectWindow());
         m_main.connectWindow()->SendToHost(HostProtocol::FinalizeLogMessage());
     }
     ui().ebCallEntry->setEnabled(false);
@@ -92,6 +91,7 @@ void TestCompletion::CloseLog()
     writeLog();
     m_main.ResetSignIn();
     ui().ebCallSign->setText(QStringLiteral("Wait for reset"));
+    m_main.session().awaitingReset = true;
     // Until the host's reset: Enter here must not register "Wait for reset".
     ui().ebCallSign->setReadOnly(true);
     Announce::Text(ui().pnMessage, QStringLiteral("Your session has completed -- thanks for playing."));

@@ -15,6 +15,7 @@ void TestSession::BeginTest()
     m_seen.clear();
     m_timedScoreLines.clear();
     unsentCalls.clear();
+    awaitingReset = false;
 }
 
 std::optional<TestSession::LoggedCall> TestSession::LogCall(const QString &typed, OperatingMode mode,

@@ -81,6 +81,8 @@ public:
     // Names the log of a test or demonstration that is starting.
     void NameLog(const QString &path, OperatingMode mode, bool computerLog);
     bool testCompleted = false;
+    // The host has the log; box 1 waits for the host's reset.
+    bool awaitingReset = false;
     bool demoRunning = false;
 
     // Blanks for call logging: spaces and control characters.

@@ -401,8 +401,7 @@ void TfmMain::bnConnectClick()
             return;
         }
         // The host took the log while the link came back: box 1 waits for its reset.
-        if (m_session.hostTest && m_ui->ebCallSign->isReadOnly() &&
-            m_ui->ebCallSign->text() == u"Wait for reset")
+        if (m_session.awaitingReset)
             return;
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setReadOnly(false);
