@@ -33,4 +33,13 @@ public:
     // never for a connect attempt that failed, nor for PERFORM_DISCONNECT or
     // a close from this side. The connection window is back at Step 1.
     virtual void LinkDropped() = 0;
+
+    // A test, a demonstration or a registration is on: a link lost without
+    // a goodbye is tried again by itself.
+    virtual bool WantsLink() const { return false; }
+    // Trying again: `text` says how it goes ("Reconnecting ... (try 2)", or
+    // why it stopped).
+    virtual void ReconnectStatus(const QString &text) { (void)text; }
+    // A link tried again by itself is up and the host gave the position back.
+    virtual void LinkRestored() {}
 };

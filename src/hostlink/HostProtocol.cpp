@@ -351,6 +351,18 @@ int DemoIntervalSeconds(QStringView message)
     return std::clamp(LeadingInt(field), DemoIntervalMinimum, DemoIntervalMaximum);
 }
 
+std::optional<qint64> PlayedMs(QStringView message)
+{
+    const QStringView field = FieldView(message, 2, FieldSeparators::ColonsAndCommas);
+    if (field.isEmpty() || field.size() > 12)
+        return std::nullopt;
+    for (const QChar c : field) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    return field.toLongLong();
+}
+
 QString WaveFileName(QStringView message)
 {
     return ExtractField(message, 2, WaveFileNameLimit, FieldSeparators::ColonsOnly);

@@ -35,11 +35,11 @@
 //
 // Host to station, keywords in the order they are tested (HostCommand):
 //
-//     START_TEST:  PAUSE_TEST:  RESUME_TEST:  HEALTH_CHECK:  RESET_TEST:
+//     START_TEST:[played ms]  PAUSE_TEST:  RESUME_TEST:  HEALTH_CHECK:  RESET_TEST:
 //     ENABLE_FINALSCORE:  FORCE_SUBMIT:  PERFORM_DISCONNECT:
 //     SCORE_TEST:score,rank   (score <= 4 chars, rank <= 11; "PAPER" anywhere
 //                              in the message means the paper-log result)
-//     POSITION_ACCEPTED:  POSITION_REJECTED:  PLAYER_ACCEPTED:  PLAYER_REJECTED:
+//     POSITION_ACCEPTED:  POSITION_REJECTED:[ALL_TAKEN]  PLAYER_ACCEPTED:  PLAYER_REJECTED:
 //     START_DEMO:seconds      (decimal; 10 when missing)
 //     STOP_DEMO:
 //     SET_WAVEFILE:name       (name delimited by colons only: may hold commas)
@@ -81,6 +81,8 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <optional>
 
 namespace HostProtocol {
 
@@ -296,6 +298,19 @@ inline constexpr int DemoIntervalDefault = 10;
 inline constexpr int DemoIntervalMinimum = 1;
 inline constexpr int DemoIntervalMaximum = 3600;
 int DemoIntervalSeconds(QStringView message);
+// A demonstration logs its first call only after the recording has played
+// this long (the players see the test begin first).
+inline constexpr qint64 DemoFirstCallDelayMs = 90 * 1000;
+
+// POSITION_REJECTED:ALL_TAKEN - our host says so when every position is
+// held by a station that is there.
+inline constexpr QStringView AllPositionsTaken = u"ALL_TAKEN";
+
+// START_TEST:milliseconds - a test already under way, joined late (a station
+// back after a crash): the recording has played this long. Our host sends the
+// field only then; a station that knows nothing of it starts from the top.
+// None without a field of digits alone.
+std::optional<qint64> PlayedMs(QStringView message);
 
 // SET_WAVEFILE and VALIDATE_WAVEFILE: the file name (field 2, colons only),
 // at most WaveFileNameLimit characters; empty when the host named none.

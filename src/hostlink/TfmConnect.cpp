@@ -78,6 +78,9 @@ TfmConnect::TfmConnect(Dialogs &dialogs, Clock &clock, QWidget *parent)
     tmMessageWait.setSingleShot(true);
     tmMessageWait.setInterval(MessageWaitMs);
     connect(&tmMessageWait, &QTimer::timeout, this, &TfmConnect::tmMessageWaitTimer);
+
+    tmReconnect.setInterval(ReconnectTickMs);
+    connect(&tmReconnect, &QTimer::timeout, this, &TfmConnect::tmReconnectTimer);
 }
 
 TfmConnect::~TfmConnect()
@@ -86,6 +89,7 @@ TfmConnect::~TfmConnect()
     // that is going.
     tmHealthCheck.stop();
     tmMessageWait.stop();
+    tmReconnect.stop();
     HaldenClientSocket.disconnect(this);
     HaldenClientSocket.abort();
 }
@@ -132,7 +136,59 @@ void TfmConnect::SendToHost(const QString &text)
 
 void TfmConnect::RequestDisconnect()
 {
+    // Leaving: the end of this link is no loss to mend.
+    m_linkPosition.clear();
+    StopReconnecting();
     SendToHost(RequestDisconnectMessage());
+}
+
+// ---- Trying a lost link again ----------------------------------------------------
+
+void TfmConnect::LinkLost()
+{
+    if (m_linkPosition.isEmpty() || !m_handler || !m_handler->WantsLink())
+        return;
+    m_reconnecting = true;
+    m_reconnectTries = 0;
+    m_lastAttemptMs = m_clock.monotonicMs();
+    tmReconnect.start();
+    m_handler->ReconnectStatus(QStringLiteral("Link lost -- reconnecting to the host"));
+}
+
+void TfmConnect::StopReconnecting()
+{
+    m_reconnecting = false;
+    tmReconnect.stop();
+}
+
+void TfmConnect::tmReconnectTimer()
+{
+    m_dialogs.Guarded(this, [&] {
+        if (!m_reconnecting)
+            return;
+        if (!m_handler || !m_handler->WantsLink() || m_handler->IsLocalMode() || m_linkPosition.isEmpty()) {
+            StopReconnecting();
+            if (!m_connected)
+                ResetToDisconnected();
+            return;
+        }
+        // Connected and waiting for the host's answer to the position; or
+        // the last attempt is not a whole interval old.
+        if (m_connected || m_clock.monotonicMs() - m_lastAttemptMs < ReconnectIntervalMs)
+            return;
+        m_lastAttemptMs = m_clock.monotonicMs();
+        // An attempt that has not come up in a whole interval is given up.
+        CloseSocket();
+        Heard(); // the health check leaves an attempt alone
+        ++m_reconnectTries;
+        HaldenClientSocket.connectToHost(m_linkAddress, m_linkPort);
+        m_ui->bnConnect->setEnabled(false);
+        m_ui->ebHostPort->setEnabled(false);
+        m_ui->ebHostAddress->setEnabled(false);
+        m_ui->bnDisconnect->setEnabled(true);
+        m_handler->ReconnectStatus(
+            QStringLiteral("Link lost -- reconnecting to the host (try %1)").arg(m_reconnectTries));
+    });
 }
 
 // ---- Link state --------------------------------------------------------------
@@ -223,7 +279,7 @@ void TfmConnect::done(int result)
         if (m_connected && m_positionAssigned)
             saveFailed = !SaveConnectionSettings(m_settingsFileName, m_ui->ebHostAddress->text(),
                                                  m_ui->ebHostPort->text(), positionText());
-        m_lastHeard = m_clock.now();
+        Heard();
     });
     QDialog::done(result);
     if (saveFailed)
@@ -239,15 +295,16 @@ void TfmConnect::bnConnectClick()
             ShowRefusal(QStringLiteral("Please select a position before connecting"));
             return;
         }
-        m_lastHeard = m_clock.now();
+        Heard();
         const QHostAddress address = Ipv4AddressOf(m_ui->ebHostAddress->text());
         const quint16 port = PortOf(m_ui->ebHostPort->text());
         m_ui->ebHostPort->setText(QString::number(port));
 
         // A link or attempt still open gives way to the new one, with nothing
         // left over from it; the new link has no position yet.
+        StopReconnecting();
         CloseSocket();
-        m_positionAssigned = false;
+        m_positionAssigned = m_positionRefused = m_allPositionsTaken = false;
         SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
         // An address that is not IPv4 fails like a refused connect: silently,
         // until the health check returns the window to Step 1.
@@ -287,7 +344,17 @@ void TfmConnect::tmHealthCheckTimer()
     m_dialogs.Guarded(this, [&] {
         if (m_handler && m_handler->IsLocalMode())
             return;
-        if (m_lastHeard.isValid() && m_lastHeard.msecsTo(m_clock.now()) <= HostSilenceLimitMs)
+        if (m_reconnecting && !m_connected)
+            return; // the retry owns the socket
+        if (!HostSilent())
+            return;
+        // A station that was frozen (a laptop lid closed, the process
+        // stopped) runs this timer before the read event of what the host
+        // sent meanwhile: what the socket holds is read first, and the host
+        // is silent only if it held nothing.
+        if (m_connected && HaldenClientSocket.state() == QAbstractSocket::ConnectedState)
+            HaldenClientSocket.waitForReadyRead(0);
+        if (!HostSilent())
             return;
 
         // Only a link that was up is reported, and only once: one the socket
@@ -303,8 +370,10 @@ void TfmConnect::tmHealthCheckTimer()
         m_ui->cbPosition->setEnabled(true);
         m_ui->ebHostAddress->setReadOnly(false);
         m_ui->ebHostPort->setReadOnly(false);
-        if (wasUp && m_handler)
+        if (wasUp && m_handler) {
             m_handler->LinkDropped();
+            LinkLost();
+        }
     });
 }
 
@@ -317,7 +386,9 @@ void TfmConnect::HaldenClientSocketConnect()
         SetPanel(m_ui->pnStatus, kConnected, GoodColour());
         m_ui->bnContinue->setEnabled(true);
         m_ui->bnConnect->setEnabled(false);
-        m_lastHeard = m_clock.now();
+        Heard();
+        if (m_reconnecting)
+            SendToHost(ConnectPositionMessage(m_linkPosition));
     });
 }
 
@@ -326,8 +397,12 @@ void TfmConnect::HaldenClientSocketDisconnect()
     m_dialogs.Guarded(this, [&] { SocketGone(); });
 }
 
-void TfmConnect::HaldenClientSocketError(QAbstractSocket::SocketError)
+void TfmConnect::HaldenClientSocketError(QAbstractSocket::SocketError error)
 {
+    // A look at the socket that found nothing new (the health check's) is
+    // no fault of the link.
+    if (error == QAbstractSocket::SocketTimeoutError)
+        return;
     // A failed connect attempt is silent: the health check returns the window
     // to Step 1 later. An error on a link that is up ends it as the host's
     // close does (the disconnect event that may follow finds it ending).
@@ -363,15 +438,30 @@ void TfmConnect::EndLink()
     m_ui->bnDisconnect->setEnabled(false);
     SetPanel(m_ui->pnStatus, kDisconnected, BadColour());
     // The position panel is left as it was; the main window hears at once.
-    if (wasUp && m_handler)
+    if (wasUp && m_handler) {
         m_handler->LinkDropped();
+        LinkLost();
+    }
+}
+
+void TfmConnect::Heard()
+{
+    m_lastHeard = m_clock.monotonicMs();
+}
+
+bool TfmConnect::HostSilent() const
+{
+    return !m_lastHeard || m_clock.monotonicMs() - *m_lastHeard > HostSilenceLimitMs;
 }
 
 void TfmConnect::HaldenClientSocketRead()
 {
     // Only the bytes are taken here; the messages are handed on by a queued
     // step, never inside this event (see the top of TfmConnect.h).
-    const QStringList messages = m_assembler.Feed(DecodeWire(HaldenClientSocket.readAll()));
+    const QByteArray bytes = HaldenClientSocket.readAll();
+    if (!bytes.isEmpty())
+        Heard();
+    const QStringList messages = m_assembler.Feed(DecodeWire(bytes));
     if (m_assembler.Waiting())
         tmMessageWait.start();
     else
@@ -425,7 +515,7 @@ void TfmConnect::HandleHostMessage(const QString &message)
         case HostCommand::None:
             break;
         case HostCommand::HealthCheck:
-            m_lastHeard = m_clock.now();
+            Heard();
             // An answer to a link that is already gone has no one to go to.
             if (m_connected)
                 SendToHost(ClientAliveMessage());
@@ -433,14 +523,40 @@ void TfmConnect::HandleHostMessage(const QString &message)
         case HostCommand::PositionAccepted:
             SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position Assigned"), GoodColour());
             m_positionAssigned = true;
+            m_positionRefused = m_allPositionsTaken = false;
+            m_linkAddress = HaldenClientSocket.peerAddress();
+            m_linkPort = HaldenClientSocket.peerPort();
+            if (!m_reconnecting) {
+                m_linkPosition = positionText();
+            } else {
+                StopReconnecting();
+                m_ui->bnContinue->setEnabled(false);
+                if (m_handler)
+                    m_handler->LinkRestored();
+            }
             break;
         case HostCommand::PositionRejected:
-            SetPanel(m_ui->pnPositionStatus, QStringLiteral("Position already in use "), BadColour());
+            m_allPositionsTaken = ExtractField(message, 2, HostProtocol::AllPositionsTaken.size()) ==
+                                  HostProtocol::AllPositionsTaken;
+            SetPanel(m_ui->pnPositionStatus,
+                     m_allPositionsTaken ? QStringLiteral("All positions are taken")
+                                         : QStringLiteral("Position already in use "),
+                     BadColour());
             m_positionAssigned = false;
+            m_positionRefused = true;
+            if (m_reconnecting) {
+                // Someone else holds it now: the player decides what next.
+                StopReconnecting();
+                if (m_handler)
+                    m_handler->ReconnectStatus(
+                        QStringLiteral("%1 is taken -- press Connect").arg(m_linkPosition));
+            }
             break;
         case HostCommand::PerformDisconnect:
             // The session is over and the socket closed: what the host sent
             // after it belongs to no link, and is dropped with it.
+            m_linkPosition.clear();
+            StopReconnecting();
             ResetToDisconnected();
             m_ui->bnConnect->setText(QStringLiteral("Connect"));
             m_ui->bnConnect->setEnabled(true);

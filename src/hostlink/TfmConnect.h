@@ -19,12 +19,13 @@
 #include "hostlink/HostProtocol.h"
 
 #include <QColor>
-#include <QDateTime>
 #include <QDialog>
+#include <QHostAddress>
 #include <QStringList>
 #include <QTcpSocket>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TfmConnect;
@@ -52,7 +53,16 @@ public:
     // it runs out the message is handled as it stands.
     QTimer tmMessageWait;
 
+    // Runs while a link lost without a goodbye is tried again (the main
+    // window wants the link: a test, a demonstration or a registration is
+    // on): every ReconnectIntervalMs (by the station's clock; the timer
+    // only wakes it every ReconnectTickMs) a new connection to the same host
+    // asks for the same position, until the host gives it back or refuses it.
+    QTimer tmReconnect;
+
     static constexpr int HealthCheckIntervalMs = 10000;
+    static constexpr int ReconnectIntervalMs = 3000;
+    static constexpr int ReconnectTickMs = 500;
     // How long a message with fields at the end of a block waits for the rest
     // that the network cut off. A small message's tail arrives late mostly
     // when the sender's Nagle algorithm holds it until our delayed ACK (40 ms
@@ -77,11 +87,17 @@ public:
     // State read and written by the main window.
     bool Connected() const { return m_connected; }
     bool PositionAssigned() const { return m_positionAssigned; }
+    // The host refused the position asked for on this link (and whether it
+    // said that every position is taken).
+    bool PositionRefused() const { return m_positionRefused; }
+    bool AllPositionsTaken() const { return m_allPositionsTaken; }
     const QString &RegisteredCall() const { return m_registeredCall; }
     void setRegisteredCall(const QString &call) { m_registeredCall = call; }
     const QString &SettingsFileName() const { return m_settingsFileName; }
     void setSettingsFileName(const QString &path) { m_settingsFileName = path; }
-    const QDateTime &LastHeard() const { return m_lastHeard; }
+    // The last sign of life of the host, a reading of the monotonic clock
+    // (Clock::monotonicMs); none before the first.
+    std::optional<qint64> LastHeard() const { return m_lastHeard; }
     const QStringList &HostMessages() const { return m_hostMessages; }
     // The text of cbPosition: the position name the main window shows.
     QString positionText() const;
@@ -106,6 +122,11 @@ public:
     void HaldenClientSocketRead();
     void HaldenClientSocketError(QAbstractSocket::SocketError error);
     void tmMessageWaitTimer();
+    void tmReconnectTimer();
+
+    bool Reconnecting() const { return m_reconnecting; }
+    // The player takes the link in hand (Connect): no more trying by itself.
+    void StopReconnecting();
 
     // Closing by any way (Close, Esc, the close box) comes through here.
     void done(int result) override;
@@ -123,6 +144,10 @@ private:
     // link that the socket reported gone.
     void HandlePendingMessages();
     void HandleHostMessage(const QString &message);
+    // Every byte from the host is a sign of life.
+    void Heard();
+    // The host has been silent for longer than HostSilenceLimitMs.
+    bool HostSilent() const;
     // The socket reports the link gone (the host closed it, or it failed):
     // once the messages received before are handled, EndLink.
     void SocketGone();
@@ -134,6 +159,9 @@ private:
     void CloseSocket();
     QWidget *BoxParent();
     void ShowRefusal(const QString &text);
+    // The link that was up is gone without a goodbye: try it again if the
+    // main window wants it.
+    void LinkLost();
 
     std::unique_ptr<Ui::TfmConnect> m_ui;
     Dialogs &m_dialogs;
@@ -147,7 +175,17 @@ private:
     bool m_linkEnded = false; // the socket reported the link gone; EndLink waits
     bool m_connected = false;
     bool m_positionAssigned = false;
+    bool m_positionRefused = false;
+    bool m_allPositionsTaken = false;
     QString m_registeredCall;
     QString m_settingsFileName;
-    QDateTime m_lastHeard; // invalid until the first sign of life: long ago
+    // The host and position of the last link whose position was accepted;
+    // the position is empty once the link ended with a goodbye.
+    QHostAddress m_linkAddress;
+    quint16 m_linkPort = 0;
+    QString m_linkPosition;
+    bool m_reconnecting = false;
+    int m_reconnectTries = 0;
+    qint64 m_lastAttemptMs = 0;        // monotonic
+    std::optional<qint64> m_lastHeard; // none until the first sign of life: long ago
 };

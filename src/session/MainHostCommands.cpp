@@ -18,7 +18,7 @@ void MainHostCommands::Handle(HostCommand command, const QString &message)
     Ui::TfmMain &ui = *m_main.ui();
     switch (command) {
     case HostCommand::StartTest:
-        startTest();
+        startTest(message);
         break;
     case HostCommand::PauseTest:
         pauseTest();
@@ -77,14 +77,20 @@ bool MainHostCommands::IsPlainFileName(const QString &name)
     return !name.isEmpty() && name != u"." && UnsafeNamePart(name).isEmpty();
 }
 
-void MainHostCommands::startTest()
+void MainHostCommands::startTest(const QString &message)
 {
+    // A late start is for a station that came back without its test; one
+    // still in the test (its link came back) plays on as it is.
+    const std::optional<qint64> played = HostProtocol::PlayedMs(message);
+    const TestSession &session = m_main.session();
+    if (played && session.logPending && session.hostTest && !session.demoRunning)
+        return;
     Ui::TfmMain &ui = *m_main.ui();
     ui.ebCallEntry->clear();
     ui.ebCallEntry->setReadOnly(false);
     const bool computer = m_main.logTypeIndex() == 0;
     ui.ebCallEntry->setEnabled(computer);
-    m_main.StartTest();
+    m_main.StartTest(played.value_or(0));
     if (computer)
         ui.ebCallEntry->setFocus();
 }
@@ -142,6 +148,11 @@ void MainHostCommands::scoreTest(const QString &message)
 void MainHostCommands::playerAccepted()
 {
     Ui::TfmMain &ui = *m_main.ui();
+    const TestSession &session = m_main.session();
+    // Registered again on a link that came back: the test, or the wait for
+    // the host's reset, goes on as it was.
+    if ((session.logPending && session.hostTest) || session.awaitingReset)
+        return;
     const bool computer = m_main.logTypeIndex() == 0;
     Announce::Text(ui.pnMessage, QStringLiteral("Callsign ok -- please wait for start"));
     ui.ebCallEntry->setEnabled(computer);
@@ -155,7 +166,19 @@ void MainHostCommands::playerAccepted()
 void MainHostCommands::playerRejected()
 {
     Ui::TfmMain &ui = *m_main.ui();
+    const TestSession &session = m_main.session();
+    if ((session.logPending && session.hostTest) || session.awaitingReset) {
+        // The host (started again, or another player took the place) does
+        // not know this player: what he typed stays in the local log.
+        Announce::Text(ui.pnMessage,
+                       QStringLiteral("The host refused %1: your calls stay in the local log")
+                           .arg(TestSession::TrimBlanks(m_main.connectWindow()->RegisteredCall())));
+        return;
+    }
     Announce::Text(ui.pnMessage, QStringLiteral("Callsign already in use -- try another"));
+    // Nobody is registered here now: a link that comes back registers no one.
+    if (m_main.connectWindow())
+        m_main.connectWindow()->setRegisteredCall(QString());
     ui.ebCallSign->clear();
     ui.ebCallSign->setReadOnly(false);
     ui.ebCallSign->setFocus();
@@ -165,6 +188,9 @@ void MainHostCommands::startDemo(const QString &message)
 {
     Ui::TfmMain &ui = *m_main.ui();
     TestSession &session = m_main.session();
+    // Back on a link while its demonstration plays: it goes on as it is.
+    if (session.demoRunning && session.logPending)
+        return;
     ui.pnDemo->setVisible(true);
     ui.pnMessage->clear();
     if (!m_main.demoAvailable()) {
@@ -177,7 +203,7 @@ void MainHostCommands::startDemo(const QString &message)
     // The interval is held to a sane range, so no value can flood the host.
     m_main.tmDemoTimer().start(HostProtocol::DemoIntervalSeconds(message) * 1000);
     session.demoRunning = true;
-    session.setAudioStart(m_main.clock().now());
+    session.setAudioStartMs(m_main.clock().monotonicMs());
     session.logFolder = m_main.paths().demoLogs();
     // The demonstration's log holds the demonstration's calls only.
     session.BeginTest();
@@ -255,19 +281,56 @@ void MainHostCommands::LinkDropped()
 qsizetype MainHostCommands::SendTypedMeanwhile(TestSession &session, TfmConnect &link)
 {
     const QStringList calls = std::exchange(session.unsentCalls, {});
+    // A host started again since knows the player only once he registers:
+    // the registration goes before his calls.
+    if (!calls.isEmpty())
+        SendRegistration(session, link);
     for (const QString &call : calls)
         link.SendToHost(HostProtocol::LogCallMessage(call));
     return calls.size();
 }
 
-void MainHostCommands::SendUnsentCalls()
+void MainHostCommands::SendRegistration(const TestSession &session, TfmConnect &link, bool computerChosen)
+{
+    // The logging method of the test under way, else the one chosen.
+    const bool computer = session.logPending ? session.testComputerLog : computerChosen;
+    link.SendToHost(HostProtocol::RegisterPlayerMessage(link.RegisteredCall(),
+                                                        computer ? HostProtocol::LogMethod::Computer
+                                                                 : HostProtocol::LogMethod::Paper));
+}
+
+bool MainHostCommands::Rejoin()
 {
     TestSession &session = m_main.session();
-    const qsizetype sent = SendTypedMeanwhile(session, *m_main.connectWindow());
     Ui::TfmMain &ui = *m_main.ui();
-    ui.moCallsLogged->setPlainText(session.calls().join(u'\n'));
-    Announce::Text(ui.pnMessage,
-                   QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
+    TfmConnect &link = *m_main.connectWindow();
+    Announce::Text(ui.ebNetStatus, QStringLiteral("Connected-") + link.positionText());
+    ui.bnConnect->setText(QStringLiteral("Disconnect"));
+    ui.bnConnect->setEnabled(false);
+    const bool inTest = session.logPending && session.hostTest;
+    if (!inTest && !session.awaitingReset && !m_main.registeredWithHost())
+        return false;
+    // The host may have started again since: it hears who plays here before
+    // it hears his calls. Its answer only confirms it (playerAccepted,
+    // playerRejected).
+    if (!inTest || session.unsentCalls.isEmpty()) {
+        if (m_main.registeredWithHost())
+            SendRegistration(session, link, m_main.logTypeIndex() == 0);
+    }
+    if (inTest) {
+        // Back into the host's test that went on meanwhile: the player stays
+        // signed in and goes on typing.
+        ui.gbConnection->setEnabled(false);
+        const qsizetype sent = SendTypedMeanwhile(session, link);
+        ui.moCallsLogged->setPlainText(session.calls().join(u'\n'));
+        Announce::Text(ui.pnMessage,
+                       QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
+        if (ui.ebCallEntry->isEnabled())
+            ui.ebCallEntry->setFocus();
+    }
+    // Between the host's submit and its reset box 1 waits; a registered
+    // player waiting for the start keeps waiting.
+    return true;
 }
 
 void MainHostCommands::ShowHostBox(const QString &text, bool error)

@@ -25,11 +25,16 @@ public:
     // The link is gone: said at once, and Connect works again at once, also
     // while the host's test plays on.
     void LinkDropped();
-    // Back in the host's test: the calls typed while the link was down go
-    // out in typing order.
-    void SendUnsentCalls();
+    // A link is up again with the position (by Connect or by itself). The
+    // registered player is registered again, and in the host's test the
+    // calls typed while the link was down follow in typing order. True when
+    // the session goes on as it was; false when box 1 is to be offered.
+    bool Rejoin();
     // Sends those calls, if any, and forgets them; how many went out.
+    // The registered player registers again first.
     static qsizetype SendTypedMeanwhile(TestSession &session, TfmConnect &link);
+    // REGISTER_PLAYER for the player registered at `link`.
+    static void SendRegistration(const TestSession &session, TfmConnect &link, bool computerChosen = true);
     // A box raised by a host command (an error, or a notice such as a missing
     // wave name). One at a time: while one is open, later ones go to the
     // message panel, so a run of failing commands leaves no pile of boxes to
@@ -37,7 +42,7 @@ public:
     void ShowHostBox(const QString &text, bool error);
 
 private:
-    void startTest();
+    void startTest(const QString &message);
     void pauseTest();
     void resumeTest();
     void resetTest();

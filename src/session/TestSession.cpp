@@ -19,7 +19,7 @@ void TestSession::BeginTest()
 }
 
 std::optional<TestSession::LoggedCall> TestSession::LogCall(const QString &typed, OperatingMode mode,
-                                                            bool standAloneCallsPresent, const QDateTime &now)
+                                                            bool standAloneCallsPresent, qint64 nowMs)
 {
     const QString call = TrimBlanks(typed);
     if (call.isEmpty())
@@ -29,20 +29,20 @@ std::optional<TestSession::LoggedCall> TestSession::LogCall(const QString &typed
     const bool timed =
         (mode == OperatingMode::StandAlone && standAloneCallsPresent) || mode == OperatingMode::Practice;
     if (timed && isNew)
-        AppendTimedScoreLine(m_timedScoreLines, m_checkList, call, timedScoreStart, now);
+        AppendTimedScoreLine(m_timedScoreLines, m_checkList, call, timedScoreStartMs, nowMs);
     return LoggedCall{call, isNew};
 }
 
-void TestSession::SetAudio(qint64 lengthMs, const QDateTime &start)
+void TestSession::SetAudio(qint64 lengthMs, qint64 startMs)
 {
     m_audioLengthMs = lengthMs;
     m_audioLengthS = (lengthMs + 999) / 1000;
-    m_audioStart = start;
+    m_audioStartMs = startMs;
 }
 
-qint64 TestSession::RemainingSeconds(const QDateTime &now) const
+qint64 TestSession::RemainingSeconds(qint64 nowMs) const
 {
-    return m_audioLengthS - RoundedSecondsBetween(m_audioStart, now);
+    return m_audioLengthS - RoundedSecondsBetween(m_audioStartMs, nowMs);
 }
 
 void TestSession::NameLog(const QString &path, OperatingMode mode, bool computerLog)

@@ -6,7 +6,6 @@
 
 #include "util/SortedTextList.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -35,13 +34,15 @@ public:
     // practice mode a new call may add a timed-score line. Nothing is logged
     // for text that is empty or blank.
     std::optional<LoggedCall> LogCall(const QString &typed, OperatingMode mode, bool standAloneCallsPresent,
-                                      const QDateTime &now);
+                                      qint64 nowMs);
 
-    // The audio of the test: its length and when it started.
-    void SetAudio(qint64 lengthMs, const QDateTime &start);
-    // Seconds left of the audio at `now`: its length in whole seconds (rounded
-    // up) less the elapsed seconds (rounded to the nearest).
-    qint64 RemainingSeconds(const QDateTime &now) const;
+    // The audio of the test: its length and when it started. Times here are
+    // readings of the monotonic clock (Clock::monotonicMs), so a step of the
+    // wall clock never shortens or lengthens a test.
+    void SetAudio(qint64 lengthMs, qint64 startMs);
+    // Seconds left of the audio at `nowMs`: its length in whole seconds
+    // (rounded up) less the elapsed seconds (rounded to the nearest).
+    qint64 RemainingSeconds(qint64 nowMs) const;
 
     const QStringList &calls() const { return m_calls; }
     const QStringList &timedScoreLines() const { return m_timedScoreLines; }
@@ -50,11 +51,11 @@ public:
 
     qint64 audioLengthMs() const { return m_audioLengthMs; }
     qint64 audioLengthSeconds() const { return m_audioLengthS; }
-    const QDateTime &audioStart() const { return m_audioStart; }
-    void setAudioStart(const QDateTime &t) { m_audioStart = t; }
+    qint64 audioStartMs() const { return m_audioStartMs; }
+    void setAudioStartMs(qint64 ms) { m_audioStartMs = ms; }
 
-    // When the timed scores of the local test count from.
-    QDateTime timedScoreStart;
+    // When the timed scores of the local test count from (monotonic).
+    qint64 timedScoreStartMs = 0;
 
     QString logFile;        // where the calls are saved
     QString timedScoreFile; // where the timed scores are saved (local tests)
@@ -95,5 +96,5 @@ private:
     QStringList m_timedScoreLines;
     qint64 m_audioLengthMs = 0;
     qint64 m_audioLengthS = 0;
-    QDateTime m_audioStart;
+    qint64 m_audioStartMs = 0;
 };

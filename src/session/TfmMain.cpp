@@ -40,7 +40,6 @@
 namespace {
 
 constexpr qsizetype kStartupMessageMax = 310;
-constexpr qint64 kDemoCallDelayMs = 90 * 1000;
 
 } // namespace
 
@@ -384,24 +383,27 @@ void TfmMain::bnConnectClick()
     if (!m_connect)
         return;
     if (m_ui->bnConnect->text() == u"Connect") {
+        m_connect->StopReconnecting();
         m_connect->setSettingsFileName(m_paths.restartSettings());
         ShowCentred(m_connect);
         if (!m_connect->Connected())
             return;
-        Announce::Text(m_ui->ebNetStatus, QStringLiteral("Connected-") + m_connect->positionText());
-        m_ui->bnConnect->setText(QStringLiteral("Disconnect"));
-        m_ui->bnConnect->setEnabled(false);
-        if (m_session.logPending && m_session.hostTest) {
-            // Back into the host's test that went on meanwhile: the player
-            // stays signed in and goes on typing.
-            m_ui->gbConnection->setEnabled(false);
-            m_hostCommands.SendUnsentCalls();
-            if (m_ui->ebCallEntry->isEnabled())
-                m_ui->ebCallEntry->setFocus();
+        if (m_connect->PositionRefused()) {
+            // Without a position the host takes no player: box 1 stays
+            // closed, and Disconnect is at hand to ask for another.
+            Announce::Text(m_ui->ebNetStatus, QStringLiteral("Connected-no position"));
+            Announce::Text(
+                m_ui->pnMessage,
+                m_connect->AllPositionsTaken()
+                    ? QStringLiteral("All six positions are taken: this station cannot play now")
+                    : QStringLiteral("%1 is in use: press Disconnect, then Connect to ask for another")
+                          .arg(m_connect->positionText()));
+            m_ui->ebCallSign->setEnabled(false);
+            m_ui->bnConnect->setText(QStringLiteral("Disconnect"));
+            m_ui->bnConnect->setEnabled(true);
             return;
         }
-        // The host took the log while the link came back: box 1 waits for its reset.
-        if (m_session.awaitingReset)
+        if (m_hostCommands.Rejoin())
             return;
         m_ui->ebCallSign->setEnabled(true);
         m_ui->ebCallSign->setReadOnly(false);
@@ -427,6 +429,21 @@ void TfmMain::ebNetStatusDblClick()
 void TfmMain::LinkDropped()
 {
     m_hostCommands.LinkDropped();
+}
+
+bool TfmMain::WantsLink() const
+{
+    return !IsLocalMode() && (m_session.logPending || m_session.awaitingReset || registeredWithHost());
+}
+
+void TfmMain::ReconnectStatus(const QString &text)
+{
+    Announce::Text(m_ui->ebNetStatus, text);
+}
+
+void TfmMain::LinkRestored()
+{
+    m_hostCommands.Rejoin();
 }
 
 void TfmMain::ReportHostProblem(const QString &text)
@@ -590,7 +607,7 @@ void TfmMain::LogCall()
     // Timed scores count only within a running local test.
     const OperatingMode testMode = m_session.logPending ? m_session.testMode : OperatingMode::Networked;
     const auto logged = m_session.LogCall(m_ui->ebCallEntry->text(), testMode,
-                                          m_config.standAloneCallsPresent(), m_clock.now());
+                                          m_config.standAloneCallsPresent(), m_clock.monotonicMs());
     if (!logged)
         return;
     // A call goes to the host only for a player it knows. One typed in the
@@ -619,16 +636,21 @@ void TfmMain::setEntryNormalColour()
 
 // ------------------------------------------------------------ test starts
 
-void TfmMain::openAndPlay(const QString &wavePath, bool localTest)
+void TfmMain::openAndPlay(const QString &wavePath, bool localTest, qint64 fromMs)
 {
     WavePlayer &player = MediaPlayer1();
     player.setFileName(wavePath);
     player.open();
     player.setTimeFormatMilliseconds();
-    const QDateTime now = m_clock.now();
-    m_session.SetAudio(player.length(), now);
+    const qint64 now = m_clock.monotonicMs();
+    // Joined late, the recording plays from where the others are, and the
+    // countdown counts from when it started for them.
+    fromMs = std::clamp<qint64>(fromMs, 0, player.length());
+    m_session.SetAudio(player.length(), now - fromMs);
+    if (fromMs > 0)
+        player.setStartPosition(fromMs);
     if (localTest)
-        m_session.timedScoreStart = now;
+        m_session.timedScoreStartMs = now;
     player.play();
     m_tmPCComplete.start();
 }
@@ -641,7 +663,7 @@ void TfmMain::clearLastResult()
     m_ui->pnMessage->clear();
 }
 
-void TfmMain::StartTest()
+void TfmMain::StartTest(qint64 playedMs)
 {
     clearLastResult();
     m_session.demoRunning = false;
@@ -669,7 +691,7 @@ void TfmMain::StartTest()
     // The audio first, so all stations start as the command arrives; the log
     // is on the disk before a call can be typed, even when the wave cannot play.
     const auto logBegun = qScopeGuard([this] { BeginLog(m_session.logFile); });
-    openAndPlay(m_currentWavePath, false);
+    openAndPlay(m_currentWavePath, false, playedMs);
 }
 
 void TfmMain::StartStandaloneTest()
@@ -686,7 +708,7 @@ void TfmMain::StartPracticeTest()
 
 void TfmMain::tmPCCompleteTimer()
 {
-    const qint64 remaining = m_session.RemainingSeconds(m_clock.now());
+    const qint64 remaining = m_session.RemainingSeconds(m_clock.monotonicMs());
     m_ui->pnDemo->setText(QStringLiteral("Demo Time Remaining=") +
                           FormatMinSec(int(std::clamp<qint64>(remaining, 0, 1 << 30))));
     if (remaining >= 1)
@@ -718,7 +740,7 @@ void TfmMain::tmDemoTimerTimer()
 {
     if (IsLocalMode() || !m_session.demoRunning)
         return;
-    if (m_session.audioStart().msecsTo(m_clock.now()) <= kDemoCallDelayMs)
+    if (m_clock.monotonicMs() - m_session.audioStartMs() <= HostProtocol::DemoFirstCallDelayMs)
         return;
     const QString call = m_demoCalls.PickCall();
     if (call.isEmpty())

@@ -80,7 +80,8 @@ public:
     void FormKeyPress(QWidget *focus);
     void LogCall();
 
-    void StartTest();
+    // A networked test; `playedMs` > 0 joins one the host started that long ago.
+    void StartTest(qint64 playedMs = 0);
     // The end of a test: the host's (log saved, FINALIZE_LOG) and the
     // station's own in standalone and practice mode (saved and scored).
     void CloseLog();
@@ -130,6 +131,11 @@ public:
     void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) override;
     bool IsLocalMode() const override;
     void LinkDropped() override;
+    bool WantsLink() const override;
+    // A player is registered with the host (the call is not blank).
+    bool registeredWithHost() const;
+    void ReconnectStatus(const QString &text) override;
+    void LinkRestored() override;
     void ReportHostProblem(const QString &text) override;
 
     OperatingMode mode() const;
@@ -168,11 +174,9 @@ private:
     void enterInCallEntry();
     void giveCallSignBack(const QString &text);
     void setEntryNormalColour();
-    void openAndPlay(const QString &wavePath, bool localTest);
+    void openAndPlay(const QString &wavePath, bool localTest, qint64 fromMs = 0);
     void clearLastResult();
 
-    // A player is registered with the host (the call is not blank).
-    bool registeredWithHost() const;
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;

@@ -31,7 +31,7 @@ bool SilentAudioBackend::play(qint64 fromMs, qint64 toMs)
 {
     m_position = fromMs;
     m_end = std::max(fromMs, toMs);
-    m_runStart = m_clock.now();
+    m_runStartMs = m_clock.monotonicMs();
     m_state = State::Playing;
     // Nothing is buffered: the first frame is "handed over" at once.
     notifyFirstFrame();
@@ -53,7 +53,7 @@ bool SilentAudioBackend::resume()
 {
     if (m_state != State::Paused)
         return false;
-    m_runStart = m_clock.now();
+    m_runStartMs = m_clock.monotonicMs();
     m_state = State::Playing;
     armEndTimer();
     return true;
@@ -88,11 +88,11 @@ void SilentAudioBackend::update()
 {
     if (m_state != State::Playing)
         return;
-    const QDateTime now = m_clock.now();
+    const qint64 now = m_clock.monotonicMs();
     // A clock set back never moves the position back.
-    const qint64 elapsed = std::max<qint64>(0, m_runStart.msecsTo(now));
+    const qint64 elapsed = std::max<qint64>(0, now - m_runStartMs);
     m_position = std::min(m_end, m_position + elapsed);
-    m_runStart = now;
+    m_runStartMs = now;
     if (m_position >= m_end) {
         m_state = State::Stopped;
         m_endTimer.stop();

@@ -6,7 +6,6 @@
 
 #include "util/AudioBackend.h"
 
-#include <QDateTime>
 #include <QTimer>
 
 class Clock;
@@ -35,7 +34,7 @@ private:
     State m_state = State::Stopped;
     qint64 m_position = 0; // where the clock's run started, or stands
     qint64 m_end = 0;
-    QDateTime m_runStart;
+    qint64 m_runStartMs = 0; // monotonic
     // Wakes the backend near the end of the stretch so the end is reported
     // without anyone asking for the position.
     QTimer m_endTimer;

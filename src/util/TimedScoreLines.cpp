@@ -2,14 +2,14 @@
 
 #include "TextUtil.h"
 
-qint64 RoundedSecondsBetween(const QDateTime &start, const QDateTime &now)
+qint64 RoundedSecondsBetween(qint64 startMs, qint64 nowMs)
 {
-    const qint64 ms = start.msecsTo(now);
+    const qint64 ms = nowMs - startMs;
     return ms >= 0 ? (ms + 500) / 1000 : -((-ms + 499) / 1000);
 }
 
 void AppendTimedScoreLine(QStringList &lines, const SortedTextList &checkList, const QString &call,
-                          const QDateTime &testStart, const QDateTime &now)
+                          qint64 testStartMs, qint64 nowMs)
 {
     if (!checkList.contains(call))
         return;
@@ -25,6 +25,6 @@ void AppendTimedScoreLine(QStringList &lines, const SortedTextList &checkList, c
         calls = qint64(LeadingInt(fields.at(1))) + 1;
         chars += LeadingInt(fields.at(2));
     }
-    const qint64 seconds = RoundedSecondsBetween(testStart, now);
+    const qint64 seconds = RoundedSecondsBetween(testStartMs, nowMs);
     lines.append(QStringLiteral("%1,%2,%3").arg(seconds).arg(calls).arg(chars));
 }

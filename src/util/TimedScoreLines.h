@@ -6,14 +6,14 @@
 
 #include "util/SortedTextList.h"
 
-#include <QDateTime>
 #include <QStringList>
 
 // Appends the line for `call` when the check list holds it. The seconds are
-// the time since `testStart`, rounded to the nearest whole second (half a
-// second up). Nothing is appended when the previous line lacks its counts.
+// the time from `testStartMs` to `nowMs` (readings of the monotonic clock),
+// rounded to the nearest whole second (half a second up). Nothing is appended when the previous line lacks
+// its counts.
 void AppendTimedScoreLine(QStringList &lines, const SortedTextList &checkList, const QString &call,
-                          const QDateTime &testStart, const QDateTime &now);
+                          qint64 testStartMs, qint64 nowMs);
 
-// Whole seconds from `start` to `now`, rounded to the nearest (half up).
-qint64 RoundedSecondsBetween(const QDateTime &start, const QDateTime &now);
+// Whole seconds from `startMs` to `nowMs`, rounded to the nearest (half up).
+qint64 RoundedSecondsBetween(qint64 startMs, qint64 nowMs);

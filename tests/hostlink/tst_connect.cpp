@@ -12,6 +12,8 @@
 
 #include <QSignalSpy>
 #include <QTest>
+
+#include <poll.h>
 #include <tuple>
 
 using HostProtocol::HostCommand;
@@ -188,8 +190,12 @@ private slots:
         s.window.reject();
         QCOMPARE(s.base.Read("Vorlix_PRestart.txt"), before);
 
-        s.window.FormActivate(); // shown again: another try
+        s.window.FormActivate(); // shown again: another try, then a third
         s.ui.cbPosition->setCurrentIndex(1);
+        s.window.bnContinueClick();
+        QVERIFY(s.sendAndRead(";POSITION_REJECTED:ALL_TAKEN"));
+        QCOMPARE(s.ui.pnPositionStatus->text(), QStringLiteral("All positions are taken"));
+        QVERIFY(s.window.PositionRefused() && s.window.AllPositionsTaken());
         s.host.clearReceived();
         s.window.bnContinueClick();
         QVERIFY(s.host.waitForReceived(";CONNECT_POSITION:Position 2"));
@@ -223,8 +229,27 @@ private slots:
             s.host.send(block);
             QVERIFY(s.host.waitForReceived(";CLIENT_ALIVE:"));
             QCOMPARE(s.host.received(), QByteArray(";CLIENT_ALIVE:"));
-            QCOMPARE(s.window.LastHeard(), s.clock.now());
+            QCOMPARE(s.window.LastHeard(), std::optional(s.clock.monotonicMs()));
         }
+
+        // A station frozen for 40 s (a laptop lid, a stopped process) wakes
+        // with the host's checks in its socket, unread: they are read before
+        // the host is judged silent, and answered.
+        s.host.clearReceived();
+        s.host.send(";HEALTH_CHECK:");
+        pollfd unread{int(s.window.HaldenClientSocket.socketDescriptor()), POLLIN, 0};
+        QCOMPARE(::poll(&unread, 1, 5000), 1); // in the system, not yet read: no event loop ran
+        s.clock.advanceSecs(40);
+        s.window.tmHealthCheckTimer();
+        QVERIFY(s.window.Connected());
+        QVERIFY(s.host.waitForReceived(";CLIENT_ALIVE:"));
+
+        // The wall clock set forward or back by ten minutes is no silence,
+        // and hides none.
+        s.clock.stepWallMs(10 * 60 * 1000);
+        s.window.tmHealthCheckTimer();
+        QVERIFY(s.window.Connected());
+        s.clock.stepWallMs(-20 * 60 * 1000);
 
         // Silence drops the link in networked mode after more than 30 s only.
         s.handler.local = true;

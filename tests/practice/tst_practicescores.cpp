@@ -247,7 +247,7 @@ private slots:
         st.enterCallSign("K1ABC");
         st.clock.advanceSecs(3);
         st.typeCall("OH2BH");
-        st.clock.set(st.main->session().audioStart().addSecs(30));
+        st.clock.setMonotonicMs(st.main->session().audioStartMs() + 30000);
         st.main->tmPCCompleteTimer();
         QVERIFY(QMetaObject::invokeMethod(&st.main->tmPracticePrompt(), "timeout"));
         QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Click here to see previous practice scores"));

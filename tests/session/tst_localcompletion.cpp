@@ -84,7 +84,7 @@ struct LocalStation : TestStation
     // As the timer runs it: a failure is shown, not thrown.
     void runToEnd()
     {
-        clock.set(main->session().audioStart().addSecs(30));
+        clock.setMonotonicMs(main->session().audioStartMs() + 30000);
         dialogs.Guarded(main.get(), [&] { main->tmPCCompleteTimer(); });
     }
     QString rankedPlayer;

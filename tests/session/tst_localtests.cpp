@@ -112,9 +112,16 @@ private slots:
         QCOMPARE(st.ui().lblStandAloneStatus->text(), QStringLiteral("StandAlone test underway for K1ABC"));
 
         // Calls: trimmed, letter case kept, repeats kept, blanks ignored.
+        // The wall clock set ten minutes forward, then back, moves neither
+        // the timed scores nor the end of the test.
         st.clock.advanceSecs(3);
+        st.clock.stepWallMs(10 * 60 * 1000);
         st.typeCall("  dl1abc  ");
         st.clock.advanceMs(1600);
+        st.clock.stepWallMs(-20 * 60 * 1000);
+        st.main->tmPCCompleteTimer();
+        QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=00:25"));
+        QVERIFY(st.main->MediaPlayer1().isPlaying() && st.main->session().logPending);
         st.typeCall("XX9XX", Qt::Key_Tab);
         for (const char *call : {"DL1ABC", "k5xx", "   "})
             st.typeCall(call);
@@ -299,7 +306,7 @@ private slots:
 
         // Calls only after more than 90 s, and only while a demonstration runs.
         st.main->session().demoRunning = true;
-        st.main->session().setAudioStart(st.clock.now());
+        st.main->session().setAudioStartMs(st.clock.monotonicMs());
         st.clock.advanceSecs(90);
         st.main->tmDemoTimerTimer();
         QVERIFY(st.main->session().calls().isEmpty());

@@ -85,24 +85,35 @@ private slots:
         QVERIFY(!practice.main->MediaPlayer1().isPlaying());
 
         Station st;
+        st.base.Write("Test.wav", MakeWave(8000, 8, 1, 20000));
         QVERIFY(st.start());
         QVERIFY(st.connectToHost());
         st.signIn("K1ABC");
+        // A step of the wall clock is no silence; after one back, silence
+        // still counts from the last sign of life.
+        st.host.send(";SET_WAVEFILE:Test.wav;START_TEST:");
+        QVERIFY(QTest::qWaitFor([&] { return st.main->tmPCComplete().isActive(); }));
+        st.clock.stepWallMs(10 * 60 * 1000);
+        st.fmConnect->tmHealthCheckTimer();
+        st.main->tmPCCompleteTimer();
+        QVERIFY(st.fmConnect->Connected());
+        QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=00:20"));
+        st.clock.stepWallMs(-20 * 60 * 1000);
         st.clock.advanceSecs(30);
         st.fmConnect->tmHealthCheckTimer();
         QVERIFY(st.fmConnect->Connected());
         st.clock.advanceSecs(1);
         st.fmConnect->tmHealthCheckTimer();
         QVERIFY(!st.fmConnect->Connected());
-        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Disconnected"));
+        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Link lost -- reconnecting to the host"));
         // The way back is open at once: Connect, not a stale Disconnect.
         QVERIFY(st.ui().bnConnect->isEnabled() && st.ui().gbConnection->isEnabled());
         QCOMPARE(st.ui().bnConnect->text(), QStringLiteral("Connect"));
 
-        // Calls typed now are kept, though they cannot be sent.
+        // Calls typed now are kept, though they cannot be sent yet.
         QVERIFY(st.shownBy([&] { st.typeCall("DL1ABC"); }).isEmpty());
         QCOMPARE(st.main->session().calls(), QStringList{"DL1ABC"});
-        QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("DL1ABC"));
+        QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("DL1ABC   (not sent)"));
     }
 
     void returningPlayerAndDroppedHost()
@@ -139,10 +150,12 @@ private slots:
                  QStringList{"DEBUG:No wave file specified by host"});
         QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("DEBUG:No wave file specified by host"));
 
-        // The host drops mid-test: said at once, Connect open, calls kept.
+        // The host drops mid-test: said at once, Connect open, calls kept;
+        // the station tries again by itself.
         const QString log = st.main->session().logFile;
         st.host.closeClient();
-        QVERIFY(QTest::qWaitFor([&] { return st.ui().ebNetStatus->text() == u"Disconnected"; }));
+        QVERIFY(QTest::qWaitFor([&] { return st.fmConnect->Reconnecting(); }));
+        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Link lost -- reconnecting to the host"));
         QVERIFY(st.ui().bnConnect->isEnabled() && st.ui().bnConnect->text() == u"Connect");
         QVERIFY(st.ui().pnMessage->text().startsWith("The link to the host is lost"));
         st.typeCall("DL1ABC");
@@ -150,33 +163,93 @@ private slots:
         QCOMPARE(st.base.Read("NetworkedLogs/" + QFileInfo(log).fileName()),
                  QByteArray("W1AW\r\nDL1ABC\r\n"));
 
-        // Back in: the calls typed meanwhile go out, and the test goes on to
-        // its end with the same log.
+        // Back in by itself a few seconds later, with the same position and
+        // player: he is registered again before the calls typed meanwhile go
+        // out. The host's answers (the player accepted, a late start) leave
+        // the test as it is; it goes on to its end with the same log.
         st.host.clearReceived();
-        QVERIFY(st.connectToHost());
+        st.clock.advanceMs(TfmConnect::ReconnectIntervalMs - 1);
+        st.fmConnect->tmReconnectTimer();
+        QCOMPARE(st.host.connectionCount(), 1);
+        st.clock.advanceMs(1);
+        st.fmConnect->tmReconnectTimer();
+        QCOMPARE(st.ui().ebNetStatus->text(),
+                 QStringLiteral("Link lost -- reconnecting to the host (try 1)"));
+        QVERIFY(st.host.waitForReceived(";CONNECT_POSITION:Position 2"));
+        st.host.send(";POSITION_ACCEPTED:");
         QVERIFY(st.host.waitForReceived(";LOG_CALL:DL1ABC"));
+        QVERIFY(!st.fmConnect->Reconnecting());
+        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Connected-Position 2"));
+        QCOMPARE(st.ui().pnMessage->text(),
+                 QStringLiteral("Connected again -- 1 calls typed meanwhile were sent"));
+        st.host.send(";PLAYER_ACCEPTED:;START_TEST:5000;HEALTH_CHECK:");
+        QVERIFY(st.host.waitForReceived(";CLIENT_ALIVE:")); // handled in order: the two before are done
         QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("W1AW\nDL1ABC"));
         QVERIFY(!st.ui().ebCallSign->isEnabled() && st.main->tmPCComplete().isActive());
+        QVERIFY(st.ui().ebCallEntry->isEnabled() && st.ui().ebCallEntry->text().isEmpty());
         st.typeCall("G4XYZ");
         QVERIFY(st.host.waitForReceived(";LOG_CALL:G4XYZ"));
         st.host.send(";FORCE_SUBMIT:");
         QVERIFY(st.host.waitForReceived(";FINALIZE_LOG:"));
         QCOMPARE(st.host.received(),
-                 QByteArray(";CONNECT_POSITION:Position 2;LOG_CALL:DL1ABC;LOG_CALL:G4XYZ;FINALIZE_LOG:"));
+                 QByteArray(";CONNECT_POSITION:Position 2;REGISTER_PLAYER:AUD1,COMPUTERLOG;"
+                            "LOG_CALL:DL1ABC;CLIENT_ALIVE:;LOG_CALL:G4XYZ;FINALIZE_LOG:"));
         QCOMPARE(st.base.Read("NetworkedLogs/" + QFileInfo(log).fileName()),
                  QByteArray("W1AW\r\nDL1ABC\r\nG4XYZ\r\n"));
     }
 
+    void lateStartAndRefusedReturn()
+    {
+        // A station back after a crash joins the test where the others are:
+        // the recording from 30 s in, the countdown from the host's start.
+        Station st;
+        st.base.Write("Test.wav", MakeWave(8000, 8, 1, 60000));
+        QVERIFY(st.start());
+        QVERIFY(st.connectToHost());
+        st.signIn("K1ABC");
+        st.host.send(";PLAYER_ACCEPTED:;SET_WAVEFILE:Test.wav;START_TEST:30000");
+        QVERIFY(QTest::qWaitFor([&] { return st.main->tmPCComplete().isActive(); }));
+        QCOMPARE(st.main->MediaPlayer1().position(), qint64(30000));
+        st.main->tmPCCompleteTimer();
+        QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=00:30"));
+        QVERIFY(st.ui().ebCallEntry->isEnabled() && !st.ui().ebCallEntry->isReadOnly());
+
+        // Its link lost and back, the host no longer knows the player: what
+        // he typed stays in the local log, and he is told so.
+        st.typeCall("W1AW");
+        st.host.closeClient();
+        QVERIFY(QTest::qWaitFor([&] { return st.fmConnect->Reconnecting(); }));
+        st.typeCall("DL1ABC");
+        st.host.clearReceived();
+        st.clock.advanceMs(TfmConnect::ReconnectIntervalMs);
+        st.fmConnect->tmReconnectTimer();
+        QVERIFY(st.host.waitForReceived(";CONNECT_POSITION:Position 2"));
+        st.host.send(";POSITION_ACCEPTED:;PLAYER_REJECTED:");
+        QVERIFY(QTest::qWaitFor([&] {
+            return st.ui().pnMessage->text() == u"The host refused K1ABC: your calls stay in the local log";
+        }));
+        QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("K1ABC"));
+        QCOMPARE(st.base.Read("NetworkedLogs/K1ABC.log"), QByteArray("W1AW\r\nDL1ABC\r\n"));
+
+        // A link the player ends is not tried again.
+        st.ui().bnConnect->setEnabled(true);
+        st.ui().bnConnect->click();
+        st.host.closeClient();
+        QVERIFY(st.host.waitForClientGone());
+        QVERIFY(!st.fmConnect->Reconnecting());
+    }
+
     void refusedPositionAndStatusBox()
     {
-        // Connected, though the position was refused; double-clicking the
-        // status enables the button, which disconnects.
+        // Connected, though the position was refused: box 1 stays closed,
+        // the status says so, and Disconnect is at hand.
         Station st;
         QVERIFY(st.start());
         QVERIFY(st.connectToHost(false));
-        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Connected-Position 2"));
-        QVERIFY(!st.ui().bnConnect->isEnabled());
-        QTest::mouseDClick(st.ui().ebNetStatus, Qt::LeftButton);
+        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Connected-no position"));
+        QCOMPARE(st.ui().pnMessage->text(),
+                 QStringLiteral("Position 2 is in use: press Disconnect, then Connect to ask for another"));
+        QVERIFY(!st.ui().ebCallSign->isEnabled());
         QVERIFY(st.ui().bnConnect->isEnabled());
         st.host.clearReceived();
         st.ui().bnConnect->click();

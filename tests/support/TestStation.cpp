@@ -10,10 +10,24 @@
 TestStation::TestStation(const QStringList &config)
 {
     base.WriteConfig(config);
+    makeWindows();
+}
+
+void TestStation::makeWindows()
+{
     main = std::make_unique<TfmMain>(SessionPaths(base.path()), base.file("x"), dialogs, clock,
                                      WavePlayer::Output::Silent);
     fmConnect = std::make_unique<TfmConnect>(dialogs, clock, main.get());
     main->SetConnectWindow(fmConnect.get());
+}
+
+bool TestStation::crashAndRestart()
+{
+    fmConnect->HaldenClientSocket.abort();
+    fmConnect.reset(); // a child of the main window: it goes first
+    main.reset();
+    makeWindows();
+    return start();
 }
 
 bool TestStation::start()
@@ -94,7 +108,7 @@ QStringList TestStation::shownBy(const std::function<void()> &action)
 
 void TestStation::tickAt(int secs)
 {
-    clock.set(main->session().audioStart().addSecs(secs));
+    clock.setMonotonicMs(main->session().audioStartMs() + secs * 1000);
     main->tmPCCompleteTimer();
 }
 
@@ -117,7 +131,7 @@ bool HostedTestStation::connectToHost(bool accept)
         if (!host.waitForReceived(";CONNECT_POSITION:Position 2"))
             return 0;
         host.send(accept ? ";POSITION_ACCEPTED:" : ";POSITION_REJECTED:");
-        ok = QTest::qWaitFor([&] { return c->PositionAssigned() == accept; });
+        ok = QTest::qWaitFor([&] { return accept ? c->PositionAssigned() : c->PositionRefused(); });
         c->ui()->bnCancel->click();
         return 0;
     });

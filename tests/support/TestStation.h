@@ -49,12 +49,19 @@ public:
     QStringList shownBy(const std::function<void()> &action);
     // Sets the clock `secs` after the audio started and runs the countdown tick.
     void tickAt(int secs);
+    // The station's process dies - its link torn down, nothing closed or
+    // said - and starts again on the same base folder; true once its main
+    // window is up again.
+    bool crashAndRestart();
 
     TempBase base;
     ScriptedDialogs dialogs;
     ManualClock clock;
     std::unique_ptr<TfmMain> main;
     std::unique_ptr<TfmConnect> fmConnect;
+
+private:
+    void makeWindows();
 };
 
 // A station whose connection settings point at a fake host on 127.0.0.1.

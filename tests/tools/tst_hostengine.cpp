@@ -134,6 +134,7 @@ private slots:
     void callsReachTheDiskWhateverTheLink();
     void roundTimingAndWaveChoice();
     void scoresAndRanking();
+    void roundTakenUpAfterAHostCrash();
 };
 
 void TestHostEngine::positionsAndPlayers()
@@ -206,11 +207,13 @@ void TestHostEngine::positionsAndPlayers()
     RawStation &closed = rig.connectStation();
     QTRY_COMPARE(closed.socket.state(), QAbstractSocket::UnconnectedState);
 
-    // Nothing but the players' logs was written, all inside the round's folder.
+    // Nothing but the players' logs and the round's state was written, all
+    // inside the round's folder.
     const QString round = QDir(rig.data).relativeFilePath(rig.engine.roundFolder());
     QCOMPARE(QDir(rig.base.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"data"});
     for (const QString &file : FilesUnder(rig.data))
-        QVERIFY2(file.startsWith(round + u'/') && file.count(u'/') == 2 && file.endsWith(u".log"),
+        QVERIFY2(file.startsWith(round + u'/') && file.count(u'/') == 2 &&
+                     (file.endsWith(u".log") || file.endsWith(u"/RoundState.txt")),
                  qPrintable(file));
 }
 
@@ -267,7 +270,7 @@ void TestHostEngine::callsReachTheDiskWhateverTheLink()
     QVERIFY(b->waitFor(";HEALTH_CHECK:"));
     QCOMPARE(rig.engine.positions()[0].link, Link::Connected);
     b->send(";CLIENT_ALIVE:");
-    QTRY_COMPARE(rig.engine.positions()[1].lastHeard, rig.clock.now());
+    QTRY_COMPARE(rig.engine.positions()[1].lastHeardMs, rig.clock.monotonicMs());
     rig.tick(1);
     QCOMPARE(rig.engine.positions()[0].link, Link::Lost);
     QCOMPARE(rig.engine.positions()[1].link, Link::Connected);
@@ -311,7 +314,16 @@ void TestHostEngine::roundTimingAndWaveChoice()
     RawStation *unready = rig.join(2, "W1AW");
     QVERIFY(ready && unready);
     QVERIFY(rig.waveReady(5000));
+    // The organiser hears why a step will do nothing: the welcome at
+    // stations with players, a demonstration too short for its first call.
+    rig.problems.clear();
+    QVERIFY(rig.engine.playWelcome());
     rig.engine.startDemo(5);
+    QCOMPARE(rig.problems,
+             (QStringList{"The welcome plays only at stations where no player has registered: 2 "
+                          "station(s) with a player ignore it",
+                          "The recording lasts 5 s; a demonstration logs its first call 90 s in, "
+                          "so this one logs no call"}));
     QVERIFY(ready->waitFor(";START_DEMO:5"));
     ready->send(";LOG_CALL:DEMO1;FINALIZE_LOG:");
     QTRY_COMPARE(FilesUnder(rig.engine.roundFolder()).filter(QStringLiteral("Demo/K5XX.log")).size(), 1);
@@ -330,7 +342,15 @@ void TestHostEngine::roundTimingAndWaveChoice()
     QVERIFY(!rig.engine.reset()); // not in the middle of a test
 
     // Five seconds of recording, with a ten-second pause that does not count.
+    // The wall clock set ten minutes forward, then back (a time server
+    // reached), neither submits nor loses a station nor holds the submit.
     rig.tick(3);
+    for (const qint64 step : {10 * 60 * 1000, -20 * 60 * 1000}) {
+        rig.clock.stepWallMs(step);
+        rig.engine.tick();
+        QCOMPARE(rig.engine.stage(), Stage::Running);
+        QCOMPARE(rig.engine.positions()[0].link, Link::Connected);
+    }
     QCOMPARE(rig.engine.remainingSeconds(), 2);
     QVERIFY(rig.engine.pauseTest());
     rig.tick(10);
@@ -403,6 +423,86 @@ void TestHostEngine::scoresAndRanking()
     QCOMPARE(rig.engine.positions()[0].link, Link::Connected);
     rig.stations[1]->send(";REGISTER_PLAYER:K5XX,COMPUTERLOG;");
     QVERIFY(rig.stations[1]->waitFor(";PLAYER_ACCEPTED:;SET_WAVEFILE:Pileup.wav"));
+}
+
+void TestHostEngine::roundTakenUpAfterAHostCrash()
+{
+    // A host runs a round and dies in the middle of the test; the host
+    // started again on its data folder (rig.engine) takes the round up.
+    Rig rig;
+    rig.base.Write(QStringLiteral("data/Pileup.wav"), MakeWave(8000, 8, 1, 60000));
+    rig.base.WriteLines(QStringLiteral("data/Pileup.txt"), {"K1ABC", "W2XYZ", "DL9ZZZ"});
+    QString roundFolder;
+    {
+        HostEngine first(rig.clock, rig.data);
+        QVERIFY(first.listen(QHostAddress::LocalHost, 0));
+        std::vector<std::unique_ptr<RawStation>> stations;
+        for (const QByteArray call : {"K5XX", "W1AW"}) {
+            stations.push_back(std::make_unique<RawStation>(first.port()));
+            stations.back()->send(";CONNECT_POSITION:Position " + QByteArray::number(stations.size()) +
+                                  ";REGISTER_PLAYER:" + call + ",COMPUTERLOG;");
+            QVERIFY(stations.back()->waitFor(";PLAYER_ACCEPTED:"));
+        }
+        QVERIFY(first.chooseWave(rig.base.file(QStringLiteral("data/Pileup.wav")),
+                                 rig.base.file(QStringLiteral("data/Pileup.txt"))));
+        QVERIFY(first.sendWave());
+        for (auto &s : stations)
+            s->send(";WAVEFILE_STATUS:FILE_OK;");
+        QTRY_COMPARE(first.positions()[1].waveStatus, QStringLiteral("FILE_OK"));
+        QVERIFY(first.startTest());
+        stations[0]->send(";LOG_CALL:K1ABC;LOG_CALL:W2XYZ;");
+        // Ten seconds played, a pause of five that does not count, five more.
+        for (const auto &[seconds, step] : {std::pair{10, 0}, {5, 1}, {5, 2}}) {
+            if (step == 1)
+                QVERIFY(first.pauseTest());
+            if (step == 2)
+                QVERIFY(first.resumeTest());
+            rig.clock.advanceSecs(seconds);
+            first.tick();
+        }
+        QTRY_COMPARE(first.positions()[0].calls, 2);
+        roundFolder = first.roundFolder();
+    } // the host is gone: its stations' links break, its logs stay as written
+
+    // Down for twenty seconds while the stations played on.
+    rig.clock.advanceSecs(20);
+    QVERIFY(rig.engine.resumeRound());
+    QCOMPARE(rig.engine.roundFolder(), roundFolder);
+    QCOMPARE(rig.engine.stage(), Stage::Running);
+    QCOMPARE(rig.engine.remainingSeconds(), 60 - 15 - 20);
+    QCOMPARE(rig.engine.positions()[0].call, QStringLiteral("K5XX"));
+    QCOMPARE(rig.engine.positions()[0].link, Link::Dropped);
+    QCOMPARE(rig.engine.positions()[0].calls, 2);
+
+    // The first station comes back to its place and goes on in the same log;
+    // registered again, it is told where the test is (and ignores it, being
+    // in it). The second is not back before the recording has played.
+    RawStation &back = rig.connectStation();
+    back.send(";CONNECT_POSITION:Position 1;REGISTER_PLAYER:K5XX,COMPUTERLOG;LOG_CALL:DL9ZZZ;");
+    QVERIFY(back.waitFor(
+        ";PLAYER_ACCEPTED:;SET_WAVEFILE:Pileup.wav;VALIDATE_WAVEFILE:Pileup.wav;START_TEST:35000"));
+    QTRY_COMPARE(rig.log(0), QByteArray("K1ABC\r\nW2XYZ\r\nDL9ZZZ\r\n"));
+    QCOMPARE(rig.engine.positions()[0].calls, 3);
+    rig.tick(24);
+    QCOMPARE(rig.engine.stage(), Stage::Running);
+    rig.tick(1);
+    QCOMPARE(rig.engine.stage(), Stage::Submitted);
+    QVERIFY(back.waitFor(";FORCE_SUBMIT:"));
+    back.send(";FINALIZE_LOG:");
+    RawStation &late = rig.connectStation();
+    late.send(";CONNECT_POSITION:Position 2;");
+    QVERIFY(late.waitFor(";POSITION_ACCEPTED:;FORCE_SUBMIT:"));
+    late.send(";LOG_CALL:K1ABC;FINALIZE_LOG:");
+    QTRY_VERIFY(rig.engine.positions()[1].finalized);
+    QVERIFY(rig.engine.score());
+    QCOMPARE(rig.engine.ranking(),
+             (QStringList{"1,Position 1,K5XX,Computer,3,16", "2,Position 2,W1AW,Computer,1,5"}));
+
+    // A host started after the round was closed (a new round began) takes
+    // nothing up.
+    QVERIFY(rig.engine.reset());
+    HostEngine third(rig.clock, rig.data);
+    QVERIFY(!third.resumeRound());
 }
 
 QTEST_GUILESS_MAIN(TestHostEngine)

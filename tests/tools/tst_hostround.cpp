@@ -9,7 +9,10 @@
 #include "ui_TfmConnect.h"
 #include "ui_TfmMain.h"
 
+#include <QProcess>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -47,6 +50,50 @@ struct Player : TestStation
     }
     QString message() { return ui().pnMessage->text(); }
     QString box2() { return ui().ebCallEntry->text(); }
+};
+
+// The host program itself, run headless on a data folder and driven by its
+// commands, so that it can die the hard way (SIGKILL) and start again.
+struct HostProcess
+{
+    QProcess process;
+    QByteArray output;
+
+    bool start(const QString &folder, quint16 port)
+    {
+        output.clear();
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(
+            qEnvironmentVariable("VORLIX_TEST_BIN") + "/vorlix-host",
+            {"--headless", "--address", "127.0.0.1", "--port", QString::number(port), "--folder", folder});
+        return process.waitForStarted() && saw("Listening on");
+    }
+    // True once the host has printed `text` (within ten seconds).
+    bool saw(const QByteArray &text)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                output += process.readAll();
+                return output.contains(text);
+            },
+            10000);
+    }
+    void command(const QByteArray &line) { process.write(line + "\n"); }
+    quint16 port() const
+    {
+        const qsizetype at = output.indexOf(" port ");
+        return at < 0 ? 0 : quint16(output.mid(at + 6, 6).split(';').first().toUInt());
+    }
+    void kill()
+    {
+        ::kill(pid_t(process.processId()), SIGKILL);
+        process.waitForFinished();
+    }
+    ~HostProcess()
+    {
+        if (process.state() != QProcess::NotRunning)
+            kill();
+    }
 };
 
 } // namespace
@@ -160,6 +207,92 @@ private slots:
         for (auto &player : players)
             QVERIFY(QTest::qWaitFor(
                 [&] { return player->message() == "Type your call in box 1 and press the Enter key"; }));
+    }
+
+    void stationAndHostCrashMidTest()
+    {
+        // Two stations in a round of the host program. The first station's
+        // process dies after two calls and starts again: the player joins the
+        // test where it is and types two more. Then the host dies (SIGKILL)
+        // and starts again on its data folder: the stations come back by
+        // themselves, with the calls typed meanwhile. Every call is in the
+        // host's log and counted in the score each station shows.
+        TempBase hostFolder;
+        hostFolder.Write("Round.wav", MakeWave(8000, 8, 1, 120000));
+        hostFolder.WriteLines("RoundCalls.txt", RoundCalls);
+        HostProcess host;
+        QVERIFY(host.start(hostFolder.path(), 0));
+        const quint16 port = host.port();
+        QVERIFY(port != 0);
+
+        std::vector<std::unique_ptr<Player>> players;
+        const QStringList calls{"W1XYZ", "DL2ZZZ"};
+        for (int p = 0; p < 2; ++p) {
+            players.push_back(std::make_unique<Player>(port, p + 1));
+            QVERIFY(players.back()->start() && players.back()->connect());
+            players.back()->signIn(calls[p]);
+            QVERIFY(QTest::qWaitFor(
+                [&] { return players.back()->message() == "Callsign ok -- please wait for start"; }));
+        }
+        Player &first = *players[0];
+        Player &second = *players[1];
+        host.command("wave Round.wav RoundCalls.txt");
+        host.command("send");
+        QVERIFY(host.saw("Position 1: wave file ok") && host.saw("Position 2: wave file ok"));
+        host.command("start");
+        for (auto &player : players)
+            QVERIFY(QTest::qWaitFor([&] { return player->main->session().logPending; }));
+        // The calls of `call` in the round's log on the host's disk.
+        const auto hostLog = [&](const QString &call) {
+            const QFileInfoList rounds =
+                QDir(hostFolder.file("HostLogs")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+            QFile log(rounds.isEmpty() ? QString() : rounds.first().filePath() + "/" + call + ".log");
+            return log.open(QIODevice::ReadOnly) ? QString(log.readAll()).split("\r\n", Qt::SkipEmptyParts)
+                                                 : QStringList();
+        };
+        const auto type = [&](Player &player, const QString &call, const QString &owner) {
+            player.typeCall(call);
+            return QTest::qWaitFor([&] { return hostLog(owner).contains(call); });
+        };
+        QVERIFY(type(first, "K1AA", "W1XYZ") && type(first, "K2BB", "W1XYZ"));
+        QVERIFY(type(second, "K3CC", "DL2ZZZ"));
+
+        // The first station dies and starts again; its player registers and
+        // is put into the running test, some way into the recording.
+        QVERIFY(first.crashAndRestart());
+        QVERIFY(first.connect());
+        first.signIn("W1XYZ");
+        QVERIFY(QTest::qWaitFor([&] { return first.main->session().logPending; }));
+        QVERIFY(first.main->MediaPlayer1().position() > 0);
+        QVERIFY(type(first, "K4DD", "W1XYZ") && type(first, "W1AW", "W1XYZ"));
+
+        // The host dies. The stations' players type on; the host starts
+        // again on the same folder and port and says it takes the round up.
+        host.kill();
+        for (auto &player : players)
+            QVERIFY(QTest::qWaitFor([&] { return player->fmConnect->Reconnecting(); }));
+        first.typeCall("K5EE");
+        second.typeCall("K6FF");
+        second.typeCall("DL1ABC");
+        QVERIFY(host.start(hostFolder.path(), port));
+        QVERIFY(host.saw("Resuming the unfinished round"));
+        for (auto &player : players) {
+            player->clock.advanceMs(TfmConnect::ReconnectIntervalMs);
+            player->fmConnect->tmReconnectTimer();
+        }
+        for (auto &player : players)
+            QVERIFY(QTest::qWaitFor([&] { return player->message().startsWith("Connected again -- "); }));
+        QVERIFY(
+            QTest::qWaitFor([&] { return hostLog("W1XYZ").size() == 5 && hostLog("DL2ZZZ").size() == 3; }));
+
+        // The round ends as usual.
+        host.command("submit");
+        QVERIFY(host.saw("W1XYZ finalized") && host.saw("DL2ZZZ finalized"));
+        host.command("score");
+        QCOMPARE(hostLog("W1XYZ"), (QStringList{"K1AA", "K2BB", "K4DD", "W1AW", "K5EE"}));
+        QCOMPARE(hostLog("DL2ZZZ"), (QStringList{"K3CC", "K6FF", "DL1ABC"}));
+        QVERIFY(QTest::qWaitFor([&] { return first.box2() == "W1XYZ Score=5 Rank=1 of 2"; }));
+        QVERIFY(QTest::qWaitFor([&] { return second.box2() == "DL2ZZZ Score=3 Rank=2 of 2"; }));
     }
 };
 

@@ -185,11 +185,11 @@ private slots:
     {
         SortedTextList checkList;
         checkList.addAll({"K5XX", "DL1ABC"});
-        const QDateTime start(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC);
+        const qint64 start = 5000000; // a reading of the monotonic clock
         QStringList lines;
-        AppendTimedScoreLine(lines, checkList, "k5xx", start, start.addMSecs(12499));
-        AppendTimedScoreLine(lines, checkList, "W1AW", start, start.addMSecs(20000));
-        AppendTimedScoreLine(lines, checkList, "DL1ABC", start, start.addMSecs(30500));
+        AppendTimedScoreLine(lines, checkList, "k5xx", start, start + 12499);
+        AppendTimedScoreLine(lines, checkList, "W1AW", start, start + 20000);
+        AppendTimedScoreLine(lines, checkList, "DL1ABC", start, start + 30500);
         QCOMPARE(lines, (QStringList{"12,1,4", "31,2,10"}));
 
         // A previous line without its counts stops the appending.
@@ -199,7 +199,7 @@ private slots:
 
         // Counts at the limit of an int (a damaged file) are carried on, not wrapped.
         lines = QStringList{"7,2147483647,2147483647"};
-        AppendTimedScoreLine(lines, checkList, "K5XX", start, start.addSecs(8));
+        AppendTimedScoreLine(lines, checkList, "K5XX", start, start + 8000);
         QCOMPARE(lines.last(), QStringLiteral("8,2147483648,2147483651"));
     }
 };

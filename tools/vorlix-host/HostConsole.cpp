@@ -25,8 +25,8 @@ struct CommandInfo
 const CommandInfo kCommands[] = {
     {"wave", Kind::Wave, "<wave file> <check list>", "choose the recording and its check list"},
     {"send", Kind::Send, "", "send the wave file's name to the stations and have them check it"},
-    {"welcome", Kind::Welcome, "", "play the welcome recording"},
-    {"demo", Kind::Demo, "[seconds]", "start a demonstration, a call every so many seconds (10)"},
+    {"welcome", Kind::Welcome, "", "play the welcome recording (at stations with no player registered)"},
+    {"demo", Kind::Demo, "[seconds]", "start a demonstration: 90 s in, a call every so many seconds (10)"},
     {"stopdemo", Kind::StopDemo, "", "end the demonstration"},
     {"start", Kind::Start, "", "start the test at every ready station"},
     {"pause", Kind::Pause, "", "pause the test"},

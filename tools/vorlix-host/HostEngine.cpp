@@ -2,6 +2,7 @@
 
 #include "HostPlayerLog.h"
 #include "HostResults.h"
+#include "HostRoundState.h"
 #include "HostStationLink.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -91,10 +92,13 @@ struct HostEngine::Station
 {
     std::unique_ptr<HostStationLink> link;
     int position = -1;
-    QDateTime lastHeard;
-    bool gone = false;   // its link has ended; it is removed soon
-    int strayStage = -1; // the stage in which a stray call was last reported
-    int problems = 0;    // problems reported about this station
+    qint64 lastHeardMs = 0; // monotonic
+    bool gone = false;      // its link has ended; it is removed soon
+    int strayStage = -1;    // the stage in which a stray call was last reported
+    int problems = 0;       // problems reported about this station
+    // It took back a registered position during a test or demonstration:
+    // once its player is accepted it joins where the others are.
+    bool joinsLate = false;
 };
 
 struct HostEngine::RoundFiles
@@ -162,7 +166,7 @@ void HostEngine::acceptStations()
         m_turnedAwayReported = false;
         auto station = std::make_unique<Station>();
         Station *st = station.get();
-        st->lastHeard = m_clock.now();
+        st->lastHeardMs = m_clock.monotonicMs();
         st->link = std::make_unique<HostStationLink>(
             socket, [this, st](const QString &message) { handleMessage(st, message); },
             [this, st] { stationGone(st); });
@@ -213,11 +217,11 @@ void HostEngine::handleMessage(Station *station, const QString &message)
 
 void HostEngine::heard(Station *station)
 {
-    station->lastHeard = m_clock.now();
+    station->lastHeardMs = m_clock.monotonicMs();
     if (station->position < 0)
         return;
     Position &p = m_positions[station->position];
-    p.lastHeard = station->lastHeard;
+    p.lastHeardMs = station->lastHeardMs;
     if (p.link == Link::Lost) {
         p.link = Link::Connected;
         emit event(QStringLiteral("%1: heard again").arg(p.name));
@@ -244,7 +248,13 @@ void HostEngine::connectPosition(Station *station, const QString &message)
         return;
     }
     if (station->position >= 0 || p.link == Link::Connected) {
-        send(station, HostMessage(HostCommand::PositionRejected));
+        // A station that finds every place held is told so (a field a
+        // station may ignore), and does not go on as if it had one.
+        const bool allTaken =
+            station->position < 0 && std::all_of(m_positions.begin(), m_positions.end(),
+                                                 [](const Position &q) { return q.link == Link::Connected; });
+        send(station, allTaken ? HostMessage(HostCommand::PositionRejected, {AllPositionsTaken.toString()})
+                               : HostMessage(HostCommand::PositionRejected));
         emit event(station->position >= 0 ? QStringLiteral("%1 refused to the station at %2")
                                                 .arg(p.name, m_positions[station->position].name)
                                           : QStringLiteral("%1 refused: in use").arg(p.name));
@@ -257,8 +267,10 @@ void HostEngine::connectPosition(Station *station, const QString &message)
     }
     station->position = index;
     const bool resumed = !p.call.isEmpty();
+    station->joinsLate = resumed && ((p.inTest && (m_stage == Stage::Running || m_stage == Stage::Paused)) ||
+                                     m_stage == Stage::Demo);
     p.link = Link::Connected;
-    p.lastHeard = station->lastHeard;
+    p.lastHeardMs = station->lastHeardMs;
     send(station, HostMessage(HostCommand::PositionAccepted));
     emit event(resumed ? QStringLiteral("%1: taken over by a new connection (%2 goes on)").arg(p.name, p.call)
                        : QStringLiteral("%1: connected").arg(p.name));
@@ -310,6 +322,7 @@ void HostEngine::registerPlayer(Station *station, const QString &message)
         p.logPath = path;
     }
     p.method = registration.method;
+    saveState();
     send(station, HostMessage(HostCommand::PlayerAccepted));
     emit event(QStringLiteral("%1: %2 registered (%3 log)")
                    .arg(p.name, p.call,
@@ -318,6 +331,28 @@ void HostEngine::registerPlayer(Station *station, const QString &message)
     emit positionChanged(index);
     if (m_waveSent)
         sendWaveTo(station);
+    if (std::exchange(station->joinsLate, false))
+        joinLate(station);
+}
+
+void HostEngine::joinLate(Station *station)
+{
+    // A station that crashed comes back without its test: it starts the
+    // recording where the others are (a station of ours seeks there; one
+    // that ignores the field starts from the top), and its calls go on in
+    // the player's one log of the round. One still in its test (its link came
+    // back) ignores the late start.
+    const Position &p = m_positions[station->position];
+    if (m_stage == Stage::Demo) {
+        send(station, HostMessage(HostCommand::StartDemo, {QString::number(m_demoSeconds)}));
+        emit event(QStringLiteral("%1: %2 joins the demonstration").arg(p.name, p.call));
+        return;
+    }
+    const qint64 played = playedMs();
+    send(station, HostMessage(HostCommand::StartTest, {QString::number(played)}));
+    if (m_stage == Stage::Paused)
+        send(station, HostMessage(HostCommand::PauseTest));
+    emit event(QStringLiteral("%1: %2 joins the test %3 s in").arg(p.name, p.call).arg(played / 1000));
 }
 
 void HostEngine::logCall(Station *station, const QString &message)
@@ -417,6 +452,7 @@ void HostEngine::finalizeLog(Station *station)
     if (!files.log.sync())
         report(index, QStringLiteral("cannot put the log of %1 on the disk").arg(p.call));
     p.finalized = true;
+    saveState();
     emit event(
         QStringLiteral("%1: %2 finalized the log (%3 calls)").arg(p.name, p.call, QString::number(p.calls)));
     emit positionChanged(index);
@@ -478,6 +514,7 @@ void HostEngine::setStage(Stage stage)
     if (m_stage == stage)
         return;
     m_stage = stage;
+    saveState();
     emit stageChanged(stage);
 }
 
@@ -526,6 +563,7 @@ bool HostEngine::chooseWave(const QString &wavePath, const QString &checkListPat
                    .arg(QFileInfo(wavePath).fileName(), QString::number(lengthMs / 1000),
                         QFileInfo(checkListPath).fileName()));
     setStage(Stage::Idle);
+    saveState();
     return true;
 }
 
@@ -560,6 +598,15 @@ bool HostEngine::playWelcome()
     if (m_stage == Stage::Running || m_stage == Stage::Paused || m_stage == Stage::Demo)
         return refuse(QStringLiteral("The welcome cannot be played while a recording plays"));
     sendToAll(HostMessage(HostCommand::PlayWelcome));
+    // A station plays it only while both its boxes are closed: a registered
+    // player's station has one open.
+    const auto registered = std::count_if(m_positions.begin(), m_positions.end(), [](const Position &p) {
+        return p.link == Link::Connected && !p.call.isEmpty();
+    });
+    if (registered > 0)
+        emit problem(QStringLiteral("The welcome plays only at stations where no player has registered: %1 "
+                                    "station(s) with a player ignore it")
+                         .arg(registered));
     return true;
 }
 
@@ -568,8 +615,15 @@ bool HostEngine::startDemo(int seconds)
     if (m_stage != Stage::WaveSet)
         return refuse(QStringLiteral("A demonstration needs the wave file sent, and no test running"));
     seconds = std::clamp(seconds, DemoIntervalMinimum, DemoIntervalMaximum);
+    m_demoSeconds = seconds;
     sendToAll(HostMessage(HostCommand::StartDemo, {QString::number(seconds)}));
     setStage(Stage::Demo);
+    if (m_waveMs <= DemoFirstCallDelayMs)
+        emit problem(
+            QStringLiteral("The recording lasts %1 s; a demonstration logs its first call %2 s in, so "
+                           "this one logs no call")
+                .arg(m_waveMs / 1000)
+                .arg(DemoFirstCallDelayMs / 1000));
     return true;
 }
 
@@ -616,9 +670,9 @@ bool HostEngine::startTest()
     }
     if (started.empty())
         return refuse(QStringLiteral("No station is ready: the test did not start"));
-    m_testStarted = m_clock.now();
+    m_testStartedMs = m_clock.monotonicMs();
     m_pausedMs = 0;
-    m_pausedAt = QDateTime();
+    m_pausedAtMs.reset();
     setStage(Stage::Running);
     emit event(QStringLiteral("Test started at %1 stations").arg(started.size()));
     for (int i = 0; i < Positions; ++i)
@@ -635,7 +689,7 @@ bool HostEngine::pauseTest()
         if (Station *station = stationAt(i); station && m_positions[i].inTest)
             send(station, HostMessage(HostCommand::PauseTest));
     }
-    m_pausedAt = m_clock.now();
+    m_pausedAtMs = m_clock.monotonicMs();
     setStage(Stage::Paused);
     return true;
 }
@@ -648,8 +702,8 @@ bool HostEngine::resumeTest()
         if (Station *station = stationAt(i); station && m_positions[i].inTest)
             send(station, HostMessage(HostCommand::ResumeTest));
     }
-    m_pausedMs += m_pausedAt.msecsTo(m_clock.now());
-    m_pausedAt = QDateTime();
+    m_pausedMs += m_clock.monotonicMs() - m_pausedAtMs.value_or(m_clock.monotonicMs());
+    m_pausedAtMs.reset();
     setStage(Stage::Running);
     return true;
 }
@@ -658,8 +712,8 @@ qint64 HostEngine::playedMs() const
 {
     if (m_stage != Stage::Running && m_stage != Stage::Paused)
         return 0;
-    const QDateTime until = m_stage == Stage::Paused ? m_pausedAt : m_clock.now();
-    return m_testStarted.msecsTo(until) - m_pausedMs;
+    const qint64 until = m_stage == Stage::Paused && m_pausedAtMs ? *m_pausedAtMs : m_clock.monotonicMs();
+    return until - m_testStartedMs - m_pausedMs;
 }
 
 int HostEngine::remainingSeconds() const
@@ -749,6 +803,7 @@ bool HostEngine::reset()
     if (m_stage == Stage::Running || m_stage == Stage::Paused || m_stage == Stage::Demo)
         return refuse(QStringLiteral("Submit the test or stop the demonstration before a new round"));
     sendToAll(HostMessage(HostCommand::ResetTest));
+    saveState(true);
     newRound();
     setStage(m_waveSent ? Stage::WaveSet : Stage::Idle);
     emit event(QStringLiteral("A new round begins"));
@@ -776,13 +831,102 @@ void HostEngine::newRound()
     }
     m_ranking.clear();
     m_pausedMs = 0;
-    m_pausedAt = QDateTime();
+    m_pausedAtMs.reset();
     const QString base = JoinPath(m_dataFolder, QStringLiteral("HostLogs"));
     const QString stamp = m_clock.now().toString(QStringLiteral("yyyy-MM-dd_HHmmss"));
     QString folder = JoinPath(base, stamp);
     for (int n = 2; folder == m_roundFolder || QFileInfo::exists(folder); ++n)
         folder = JoinPath(base, QStringLiteral("%1-%2").arg(stamp).arg(n));
     m_roundFolder = folder;
+}
+
+namespace {
+
+constexpr std::array<QStringView, 7> StageKeys{u"Idle",   u"WaveSet",   u"Demo",  u"Running",
+                                               u"Paused", u"Submitted", u"Scored"};
+
+} // namespace
+
+void HostEngine::saveState(bool closed)
+{
+    // Nothing to take up before a wave is chosen or a player registered.
+    const bool anyPlayer = std::any_of(m_positions.begin(), m_positions.end(),
+                                       [](const Position &p) { return !p.call.isEmpty(); });
+    if (m_wavePath.isEmpty() && !anyPlayer && !QFileInfo::exists(m_roundFolder))
+        return;
+    HostRoundState state;
+    state.wavePath = m_wavePath;
+    state.checkListPath = m_checkListPath;
+    state.waveMs = m_waveMs;
+    state.waveSent = m_waveSent;
+    state.stage = StageKeys[std::size_t(m_stage)].toString();
+    state.demoSeconds = m_demoSeconds;
+    state.playedMs = playedMs();
+    state.savedMonotonicMs = m_clock.monotonicMs();
+    state.savedAt = m_clock.now();
+    for (int i = 0; i < Positions; ++i) {
+        const Position &p = m_positions[i];
+        state.players[i] = {p.call, p.method == LogMethod::Paper, p.inTest, p.finalized};
+    }
+    state.closed = closed;
+    const QString path = QDir(m_roundFolder).filePath(HostRoundState::FileName());
+    if (!ensureRoundFolder() || !TextFile::tryWriteLines(path, state.toLines()))
+        emit problem(QStringLiteral("Cannot write the round's state %1: a host started again could not take "
+                                    "this round up")
+                         .arg(path));
+}
+
+bool HostEngine::resumeRound()
+{
+    QString folder;
+    const std::optional<HostRoundState> state =
+        HostRoundState::FindUnfinished(JoinPath(m_dataFolder, QStringLiteral("HostLogs")), &folder);
+    if (!state)
+        return false;
+    const auto stage = std::find(StageKeys.begin(), StageKeys.end(), state->stage);
+    if (stage == StageKeys.end())
+        return false;
+    m_roundFolder = folder;
+    m_wavePath = state->wavePath;
+    m_checkListPath = state->checkListPath;
+    m_waveMs = state->waveMs;
+    m_waveSent = state->waveSent;
+    m_demoSeconds = std::clamp(state->demoSeconds, DemoIntervalMinimum, DemoIntervalMaximum);
+    m_stage = Stage(stage - StageKeys.begin());
+    // The played time goes on from where it was; the time the host was down
+    // counts as played while the test ran, since the stations played on.
+    const qint64 now = m_clock.monotonicMs();
+    m_testStartedMs = now - state->playedMsAt(now, m_clock.now());
+    m_pausedMs = 0;
+    m_pausedAtMs.reset();
+    if (m_stage == Stage::Paused)
+        m_pausedAtMs = now;
+    int players = 0;
+    for (int i = 0; i < Positions; ++i) {
+        const HostRoundState::Player &player = state->players[i];
+        Position &p = m_positions[i];
+        if (player.call.isEmpty())
+            continue;
+        ++players;
+        // Stations come back to their places and go on.
+        p.link = Link::Dropped;
+        p.call = player.call;
+        p.method = player.paper ? LogMethod::Paper : LogMethod::Computer;
+        p.inTest = player.inTest;
+        p.finalized = player.finalized;
+        p.logPath = QDir(m_roundFolder).filePath(p.call + QStringLiteral(".log"));
+        RoundFiles &files = *m_files[i];
+        if (!files.log.open(p.logPath))
+            report(i, QStringLiteral("cannot open the log of %1 again").arg(p.call));
+        p.calls = files.log.lineCount();
+        emit positionChanged(i);
+    }
+    emit stageChanged(m_stage);
+    emit event(
+        QStringLiteral("Resuming the unfinished round in %1: %2, %3 players; their stations may come back")
+            .arg(QDir::toNativeSeparators(m_roundFolder), state->stage)
+            .arg(players));
+    return true;
 }
 
 bool HostEngine::ensureRoundFolder()
@@ -795,7 +939,7 @@ bool HostEngine::ensureRoundFolder()
 
 void HostEngine::tick()
 {
-    const QDateTime now = m_clock.now();
+    const qint64 now = m_clock.monotonicMs();
     if (++m_sinceHealthCheck >= HealthCheckSeconds) {
         m_sinceHealthCheck = 0;
         for (std::size_t i = 0; i < m_stations.size(); ++i)
@@ -803,7 +947,7 @@ void HostEngine::tick()
     }
     for (std::size_t i = 0; i < m_stations.size(); ++i) {
         Station *station = m_stations[i].get();
-        if (station->gone || station->link->ending() || station->lastHeard.secsTo(now) < LostAfterSeconds)
+        if (station->gone || station->link->ending() || now - station->lastHeardMs < LostAfterSeconds * 1000)
             continue;
         if (station->position < 0) {
             // Silent without a position: it only holds a waiting place.

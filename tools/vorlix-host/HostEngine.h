@@ -12,7 +12,8 @@
 //
 // No widgets: the organiser's window and the headless console both drive
 // this class, and show what it reports through its signals. Time comes from
-// a Clock; tick() is called once a second (by the owner's timer, or a test).
+// a Clock (durations from its monotonic reading); tick() is called once a second (by the owner's timer, or a
+// test).
 
 #include "hostlink/HostProtocol.h"
 #include "util/LogScoring.h"
@@ -26,6 +27,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Clock;
@@ -82,13 +84,21 @@ public:
         bool inTest = false;    // sent START_TEST in this round
         bool finalized = false; // FINALIZE_LOG received this round
         QString logPath;        // the player's log of this round on the host's disk
-        QDateTime lastHeard;
-        TScore score; // after scoring (computer logs)
-        QString rank; // after scoring; "PAPER" for a paper log
+        qint64 lastHeardMs = 0; // monotonic (Clock::monotonicMs)
+        TScore score;           // after scoring (computer logs)
+        QString rank;           // after scoring; "PAPER" for a paper log
     };
 
     HostEngine(const Clock &clock, const QString &dataFolder, QObject *parent = nullptr);
     ~HostEngine() override;
+
+    // Takes up the unfinished round of a host that stopped (crashed) on this
+    // data folder: the newest round's state, unless that round was closed.
+    // Its players keep their positions (as dropped, so that their stations
+    // come back to them), their logs go on, and the played time counts the
+    // time the host was down. False, with nothing changed, when there is
+    // no round to take up.
+    bool resumeRound();
 
     // Starts listening; false with the reason in `error` when the address
     // or port cannot be taken.
@@ -179,12 +189,16 @@ private:
     void send(Station *station, const QString &message, bool flush = true);
     void sendToAll(const QString &message);
     void sendWaveTo(Station *station);
+    void joinLate(Station *station);
     void setStage(Stage stage);
     bool refuse(const QString &text);
     void report(int index, const QString &text);
     void stray(Station *station, const QString &why);
     void stationProblem(Station *station, const QString &text);
     bool ensureRoundFolder();
+    // Writes the round's state (HostRoundState) at every change of it;
+    // `closed` when the round is over.
+    void saveState(bool closed = false);
     void newRound();
     qint64 playedMs() const;
 
@@ -197,11 +211,14 @@ private:
     QString m_wavePath;
     QString m_checkListPath;
     qint64 m_waveMs = 0;
-    QDateTime m_testStarted;
+    // The played time, from the monotonic clock: a step of the wall clock
+    // neither submits early nor holds the submit back.
+    qint64 m_testStartedMs = 0;
     qint64 m_pausedMs = 0;
-    QDateTime m_pausedAt;
+    std::optional<qint64> m_pausedAtMs;
     QString m_roundFolder;
     QStringList m_ranking;
+    int m_demoSeconds = HostProtocol::DemoIntervalDefault;
     int m_sinceHealthCheck = 0;
     bool m_waveSent = false;
     bool m_reapQueued = false;

@@ -48,3 +48,19 @@ void HostPlayerLog::close()
         m_file.close();
     }
 }
+
+int HostPlayerLog::lineCount()
+{
+    if (!m_file.isOpen())
+        return 0;
+    const qint64 end = m_file.pos();
+    int lines = 0;
+    if (m_file.seek(0)) {
+        while (!m_file.atEnd()) {
+            if (!m_file.readLine().trimmed().isEmpty())
+                ++lines;
+        }
+    }
+    m_file.seek(end);
+    return lines;
+}

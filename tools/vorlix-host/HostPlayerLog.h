@@ -27,6 +27,8 @@ public:
     // Appends one call as one line (UTF-8, CR LF); false when it could not
     // be written.
     bool append(QStringView call);
+    // The calls in the file: its lines that are not empty.
+    int lineCount();
     // Puts what was written on the disk.
     bool sync();
     void close();

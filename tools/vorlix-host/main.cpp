@@ -144,6 +144,8 @@ int main(int argc, char *argv[])
         QObject::connect(&console, &HostConsole::finished, app.get(), &QCoreApplication::quit,
                          Qt::QueuedConnection);
         out << listening << "; type help for the commands" << Qt::endl;
+        // A round this host (or one before it) left unfinished goes on.
+        engine.resumeRound();
         console.readFrom(0);
         return app->exec();
     }
@@ -152,5 +154,6 @@ int main(int argc, char *argv[])
     window.setWindowTitle(QStringLiteral("Vorlix host - port %1").arg(engine.port()));
     window.show();
     window.statusBar()->showMessage(listening);
+    engine.resumeRound();
     return app->exec();
 }
