@@ -142,6 +142,8 @@ void TestHostEngine::positionsAndPlayers()
     Rig rig;
     RawStation *first = rig.join(2, "K5XX");
     QVERIFY(first);
+    first->send(";CONNECT_POSITION:Position 4;"); // one position to a station
+    QVERIFY(first->waitFor(";POSITION_REJECTED:"));
 
     // Position requests: {request, accepted}.
     const QList<std::pair<QByteArray, bool>> requests = {
@@ -181,12 +183,15 @@ void TestHostEngine::positionsAndPlayers()
     QCOMPARE(rig.engine.positions()[1].call, QStringLiteral("DL1ABC"));
     QVERIFY(rig.problems.filter(QStringLiteral("cannot name a log file")).size() >= 6);
 
-    // A station that keeps asking wrong is reported a few times, not each time.
+    // A station that keeps doing wrong is reported a few times, not each time;
+    // its stray calls once.
     rig.problems.clear();
     unplaced.got.clear();
-    unplaced.send(QByteArray(";CONNECT_POSITION:Position 9").repeated(500) + ";");
+    unplaced.send(";LOG_CALL:W1A;LOG_CALL:W1B" + QByteArray(";CONNECT_POSITION:Position 9").repeated(500) +
+                  ";");
     QTRY_COMPARE(unplaced.got.count(";POSITION_REJECTED:"), 500);
     QVERIFY(rig.problems.size() <= 21 && rig.problems.last().contains(QStringLiteral("not shown")));
+    QCOMPARE(rig.problems.filter(QStringLiteral("no registered player")).size(), 1);
 
     // A station that leaves is told so; its place is free for another.
     third.got.clear();
@@ -223,9 +228,15 @@ void TestHostEngine::callsReachTheDiskWhateverTheLink()
     RawStation *a = rig.join(1, "K5XX");
     RawStation *b = rig.join(2, "W1AW");
     QVERIFY(a && b);
-    a->send(";LOG_CALL:TOOEARLY;");
-    QTRY_VERIFY(!rig.problems.filter(QStringLiteral("no test running")).isEmpty());
+    // Calls before the test are reported once per station and stage.
+    const auto early = [&] { return rig.problems.filter(QStringLiteral("no test running")).size(); };
+    a->got.clear();
+    a->send(";LOG_CALL:TOOEARLY;LOG_CALL:TOOEARLY;CONNECT_POSITION:Position 1;");
+    QVERIFY(a->waitFor(";POSITION_ACCEPTED:"));
+    QCOMPARE(early(), 1);
     QVERIFY(rig.waveReady(120000));
+    a->send(";LOG_CALL:TOOEARLY;");
+    QTRY_COMPARE(early(), 2);
     QVERIFY(rig.engine.startTest());
     QVERIFY(a->waitFor(";START_TEST:") && b->waitFor(";START_TEST:"));
 
@@ -260,6 +271,8 @@ void TestHostEngine::callsReachTheDiskWhateverTheLink()
     a->send("\x01\x02garbage:;;;:,,;LOG_CALL:" + QByteArray(5000, 'Z') + ";" + flood);
     b->send(";LOG_CALL:JA1QQ;");
     QTRY_COMPARE(rig.log(1), QByteArray("JA1QQ\r\n"));
+    b->send(";REGISTER_PLAYER:G4NEW,COMPUTERLOG;"); // one call logged: the player stays
+    QVERIFY(b->waitFor(";PLAYER_REJECTED:"));
     a->send(";LOG_CALL:VK2X\x01Y ;");
     QTRY_VERIFY(rig.log(0).endsWith("\r\nVK2X?Y\r\n"));
     QVERIFY(rig.log(0).startsWith("DL1ABC\r\nG3A\r\nW1AW\r\nN1\r\nN2\r\nN3\r\n"));
@@ -277,16 +290,23 @@ void TestHostEngine::callsReachTheDiskWhateverTheLink()
     a->send(";CLIENT_ALIVE:");
     QTRY_COMPARE(rig.engine.positions()[0].link, Link::Connected);
 
-    // A crashed station: its position is dropped, then taken over by a new
-    // connection that goes on logging for the same player.
+    // A crashed station: what it sent just before is logged, the call still
+    // waiting for its rest too; its position is dropped, then taken over by a
+    // new connection that goes on logging for the same player.
+    QByteArray last;
+    for (int i = 0; i < 1000; ++i)
+        last += ";LOG_CALL:K" + QByteArray::number(i);
+    a->send(last + ";LOG_CALL:LAST");
     a->socket.abort();
     QTRY_COMPARE(rig.engine.positions()[0].link, Link::Dropped);
+    QVERIFY(rig.log(0).endsWith("\r\nK999\r\nLAST\r\n"));
+    QCOMPARE(rig.engine.positions()[0].calls, 1009);
     RawStation &again = rig.connectStation();
     again.send(";CONNECT_POSITION:Position 1;LOG_CALL:OH2BH;");
     QVERIFY(again.waitFor(";POSITION_ACCEPTED:"));
     QTRY_VERIFY(rig.log(0).endsWith("\r\nOH2BH\r\n"));
     QCOMPARE(rig.engine.positions()[0].call, QStringLiteral("K5XX"));
-    QCOMPARE(rig.engine.positions()[0].calls, 9);
+    QCOMPARE(rig.engine.positions()[0].calls, 1010);
 }
 
 void TestHostEngine::roundTimingAndWaveChoice()
@@ -327,6 +347,7 @@ void TestHostEngine::roundTimingAndWaveChoice()
     QVERIFY(ready->waitFor(";START_DEMO:5"));
     ready->send(";LOG_CALL:DEMO1;FINALIZE_LOG:");
     QTRY_COMPARE(FilesUnder(rig.engine.roundFolder()).filter(QStringLiteral("Demo/K5XX.log")).size(), 1);
+    QVERIFY(!rig.engine.reset()); // not while a recording plays
     rig.engine.stopDemo();
 
     unready->send(";WAVEFILE_STATUS:FILE_ERROR;");
@@ -339,23 +360,29 @@ void TestHostEngine::roundTimingAndWaveChoice()
     unready->send(";LOG_CALL:NOTSTARTED;");
     QTRY_VERIFY(!rig.problems.filter(QStringLiteral("Position 2: logs calls with no part")).isEmpty());
     QCOMPARE(rig.log(1), QByteArray());
-    QVERIFY(!rig.engine.reset()); // not in the middle of a test
+    QVERIFY(!rig.engine.reset());
 
-    // Five seconds of recording, with a ten-second pause that does not count.
-    // The wall clock set ten minutes forward, then back (a time server
-    // reached), neither submits nor loses a station nor holds the submit.
-    rig.tick(3);
+    // Five seconds of recording, with pauses of ten and two seconds that do
+    // not count. The wall clock set ten minutes forward, then back (a time
+    // server reached), neither submits nor loses a station nor holds the
+    // submit.
+    rig.tick(2);
     for (const qint64 step : {10 * 60 * 1000, -20 * 60 * 1000}) {
         rig.clock.stepWallMs(step);
         rig.engine.tick();
         QCOMPARE(rig.engine.stage(), Stage::Running);
         QCOMPARE(rig.engine.positions()[0].link, Link::Connected);
     }
-    QCOMPARE(rig.engine.remainingSeconds(), 2);
     QVERIFY(rig.engine.pauseTest());
     rig.tick(10);
-    QCOMPARE(rig.engine.remainingSeconds(), 2);
+    QVERIFY(!rig.engine.reset());
+    QCOMPARE(rig.engine.remainingSeconds(), 3);
     QVERIFY(rig.engine.resumeTest());
+    rig.tick(1);
+    QVERIFY(rig.engine.pauseTest());
+    rig.tick(2);
+    QVERIFY(rig.engine.resumeTest());
+    QCOMPARE(rig.engine.remainingSeconds(), 2);
     rig.tick(1);
     QCOMPARE(rig.engine.stage(), Stage::Running);
     QVERIFY(!ready->got.contains(";FORCE_SUBMIT:"));
@@ -390,14 +417,15 @@ void TestHostEngine::scoresAndRanking()
     for (int i = 0; i < counts.size(); ++i)
         QTRY_COMPARE(rig.engine.positions()[i].calls, counts[i]);
     QVERIFY(rig.engine.forceSubmit());
-    for (auto &s : rig.stations)
-        s->send(";FINALIZE_LOG:");
-    for (int i = 0; i < counts.size(); ++i)
+    rig.stations[4]->socket.abort(); // gone before it finalized: scored all the same, told nothing
+    for (int i = 0; i < 4; ++i) {
+        rig.stations[i]->send(";FINALIZE_LOG:");
         QTRY_VERIFY(rig.engine.positions()[i].finalized);
-    rig.stations[4]->socket.abort(); // scored all the same, told nothing
+    }
     QTRY_COMPARE(rig.engine.positions()[4].link, Link::Dropped);
 
     QVERIFY(rig.engine.score());
+    QCOMPARE(rig.problems.filter(QStringLiteral("OH2BH did not finalize")).size(), 1);
     const QList<QByteArray> told = {";SCORE_TEST:3,1 of 4", ";SCORE_TEST:3,3 of 4", ";SCORE_TEST:PAPER",
                                     ";SCORE_TEST:3,1 of 4"};
     for (int i = 0; i < told.size(); ++i) {
@@ -413,6 +441,15 @@ void TestHostEngine::scoresAndRanking()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), results.join("\r\n").toUtf8() + "\r\n");
     QCOMPARE(rig.engine.ranking(), results.mid(1));
+
+    // Back after the scoring, it is asked for its log, and its calls typed
+    // meanwhile still reach the disk.
+    RawStation &back = rig.connectStation();
+    back.send(";CONNECT_POSITION:Position 5;");
+    QVERIFY(back.waitFor(";POSITION_ACCEPTED:;FORCE_SUBMIT:"));
+    back.send(";LOG_CALL:W2XYZ;FINALIZE_LOG:;");
+    QTRY_VERIFY(rig.engine.positions()[4].finalized);
+    QCOMPARE(rig.log(4), QByteArray("K1ABC\r\nW2XYZ\r\n"));
 
     // The next round: registrations cleared, positions kept, a new folder.
     const QString oldRound = rig.engine.roundFolder();
