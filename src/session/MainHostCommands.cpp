@@ -142,6 +142,12 @@ void MainHostCommands::scoreTest(const QString &message)
 void MainHostCommands::playerAccepted()
 {
     Ui::TfmMain &ui = *m_main.ui();
+    ui.ebCallSign->setReadOnly(true);
+    if (m_main.session().hostTestRunning()) {
+        // Registered during the test: box 2 goes on taking calls.
+        Announce::Text(ui.pnMessage, QStringLiteral("Callsign ok -- ") + callsFromNowOn());
+        return;
+    }
     const bool computer = m_main.logTypeIndex() == 0;
     Announce::Text(ui.pnMessage, QStringLiteral("Callsign ok -- please wait for start"));
     ui.ebCallEntry->setEnabled(computer);
@@ -149,13 +155,15 @@ void MainHostCommands::playerAccepted()
     if (computer)
         ui.ebCallEntry->setFocus();
     ui.ebCallEntry->setReadOnly(true);
-    ui.ebCallSign->setReadOnly(true);
 }
 
 void MainHostCommands::playerRejected()
 {
     Ui::TfmMain &ui = *m_main.ui();
     Announce::Text(ui.pnMessage, QStringLiteral("Callsign already in use -- try another"));
+    // The host knows no player here: calls are not sent until another call is accepted.
+    if (m_main.connectWindow())
+        m_main.connectWindow()->setRegisteredCall(QString());
     ui.ebCallSign->clear();
     ui.ebCallSign->setReadOnly(false);
     ui.ebCallSign->setFocus();
@@ -254,7 +262,7 @@ void MainHostCommands::LinkDropped()
 
 qsizetype MainHostCommands::SendTypedMeanwhile(TestSession &session, TfmConnect &link)
 {
-    const QStringList calls = std::exchange(session.unsentCalls, {});
+    const QStringList calls = session.TakeUnsentCalls();
     for (const QString &call : calls)
         link.SendToHost(HostProtocol::LogCallMessage(call));
     return calls.size();
@@ -265,9 +273,43 @@ void MainHostCommands::SendUnsentCalls()
     TestSession &session = m_main.session();
     const qsizetype sent = SendTypedMeanwhile(session, *m_main.connectWindow());
     Ui::TfmMain &ui = *m_main.ui();
-    ui.moCallsLogged->setPlainText(session.calls().join(u'\n'));
+    ui.moCallsLogged->setPlainText(session.CallsLoggedText());
+    if (!m_main.registeredWithHost() && m_main.computerLog()) {
+        AskToRegister();
+        return;
+    }
     Announce::Text(ui.pnMessage,
                    QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
+}
+
+void MainHostCommands::AskToRegister()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.ebCallSign->setEnabled(true);
+    ui.ebCallSign->setReadOnly(false);
+    Announce::Text(ui.pnMessage, QStringLiteral("Your calls are not reaching the host: type your call "
+                                                "in box 1 and press Enter to register"));
+}
+
+void MainHostCommands::RegisteredDuringTest(const QString &call)
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    Announce::Text(ui.pnMessage, TestSession::TrimBlanks(call) + QStringLiteral(" sent to the host -- ") +
+                                     callsFromNowOn());
+    if (ui.ebCallEntry->isEnabled())
+        ui.ebCallEntry->setFocus();
+}
+
+QString MainHostCommands::callsFromNowOn() const
+{
+    const TestSession &session = m_main.session();
+    const qsizetype kept = session.keptLocalCount();
+    QString text = QStringLiteral("your calls from now on go to the host");
+    if (kept > 0)
+        text += QStringLiteral("; the %1 typed before stay only in the local log %2")
+                    .arg(kept)
+                    .arg(QFileInfo(session.logFile).fileName());
+    return text;
 }
 
 void MainHostCommands::ShowHostBox(const QString &text, bool error)

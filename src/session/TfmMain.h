@@ -78,7 +78,8 @@ public:
 
     // The Enter key (and Tab, which acts as Enter), pressed in `focus`.
     void FormKeyPress(QWidget *focus);
-    void LogCall();
+    // Logs box 2's call; what became of it besides the local log.
+    TestSession::Delivery LogCall();
 
     void StartTest();
     // The end of a test: the host's (log saved, FINALIZE_LOG) and the
@@ -142,6 +143,9 @@ public:
     // rgLogType's selected item: 0 computer log, 1 paper log, -1 none.
     int logTypeIndex() const;
     void setLogTypeIndex(int index);
+    bool computerLog() const { return logTypeIndex() == 0; }
+    // A player is registered with the host (the call is not blank).
+    bool registeredWithHost() const;
     // The host's current wave file (set by SET_WAVEFILE).
     void setCurrentWaveFile(const QString &name);
     const QString &currentWaveName() const { return m_currentWaveName; }
@@ -161,7 +165,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool computerLog() const { return logTypeIndex() == 0; }
     void askLoggingMethod();
     void promptForCallSign();
     void enterInCallSign();
@@ -171,8 +174,6 @@ private:
     void openAndPlay(const QString &wavePath, bool localTest);
     void clearLastResult();
 
-    // A player is registered with the host (the call is not blank).
-    bool registeredWithHost() const;
     void showStartupMessage(const QString &text, const QString &caption);
 
     std::unique_ptr<Ui::TfmMain> m_ui;
