@@ -151,8 +151,14 @@ void MainHostCommands::playerAccepted()
     const TestSession &session = m_main.session();
     // Registered again on a link that came back: the test, or the wait for
     // the host's reset, goes on as it was.
-    if ((session.logPending && session.hostTest) || session.awaitingReset)
+    if (std::exchange(m_reregistering, false) || session.awaitingReset)
         return;
+    ui.ebCallSign->setReadOnly(true);
+    if (session.hostTestRunning()) {
+        // Registered during the test: box 2 goes on taking calls.
+        Announce::Text(ui.pnMessage, QStringLiteral("Callsign ok -- ") + callsFromNowOn());
+        return;
+    }
     const bool computer = m_main.logTypeIndex() == 0;
     Announce::Text(ui.pnMessage, QStringLiteral("Callsign ok -- please wait for start"));
     ui.ebCallEntry->setEnabled(computer);
@@ -160,23 +166,26 @@ void MainHostCommands::playerAccepted()
     if (computer)
         ui.ebCallEntry->setFocus();
     ui.ebCallEntry->setReadOnly(true);
-    ui.ebCallSign->setReadOnly(true);
 }
 
 void MainHostCommands::playerRejected()
 {
     Ui::TfmMain &ui = *m_main.ui();
     const TestSession &session = m_main.session();
-    if ((session.logPending && session.hostTest) || session.awaitingReset) {
-        // The host (started again, or another player took the place) does
-        // not know this player: what he typed stays in the local log.
+    if (std::exchange(m_reregistering, false) || session.awaitingReset) {
+        // Registered again on a link that came back, the host (started
+        // again, or another player took the place) does not know this
+        // player: what he typed stays in the local log, and his calls from
+        // now on are kept there, marked.
         Announce::Text(ui.pnMessage,
                        QStringLiteral("The host refused %1: your calls stay in the local log")
                            .arg(TestSession::TrimBlanks(m_main.connectWindow()->RegisteredCall())));
+        m_main.connectWindow()->setRegisteredCall(QString());
         return;
     }
     Announce::Text(ui.pnMessage, QStringLiteral("Callsign already in use -- try another"));
-    // Nobody is registered here now: a link that comes back registers no one.
+    // The host knows no player here: calls are not sent until another call
+    // is accepted, and a link that comes back registers no one.
     if (m_main.connectWindow())
         m_main.connectWindow()->setRegisteredCall(QString());
     ui.ebCallSign->clear();
@@ -280,7 +289,7 @@ void MainHostCommands::LinkDropped()
 
 qsizetype MainHostCommands::SendTypedMeanwhile(TestSession &session, TfmConnect &link)
 {
-    const QStringList calls = std::exchange(session.unsentCalls, {});
+    const QStringList calls = session.TakeUnsentCalls();
     // A host started again since knows the player only once he registers:
     // the registration goes before his calls.
     if (!calls.isEmpty())
@@ -311,26 +320,58 @@ bool MainHostCommands::Rejoin()
     if (!inTest && !session.awaitingReset && !m_main.registeredWithHost())
         return false;
     // The host may have started again since: it hears who plays here before
-    // it hears his calls. Its answer only confirms it (playerAccepted,
-    // playerRejected).
-    if (!inTest || session.unsentCalls.isEmpty()) {
-        if (m_main.registeredWithHost())
-            SendRegistration(session, link, m_main.logTypeIndex() == 0);
-    }
+    // it hears his calls (SendTypedMeanwhile registers him first when there
+    // are any). Its answer only confirms it (playerAccepted, playerRejected).
+    m_reregistering = m_main.registeredWithHost();
+    if (m_reregistering && !(inTest && session.hasQueuedCalls()))
+        SendRegistration(session, link, m_main.computerLog());
     if (inTest) {
         // Back into the host's test that went on meanwhile: the player stays
         // signed in and goes on typing.
         ui.gbConnection->setEnabled(false);
         const qsizetype sent = SendTypedMeanwhile(session, link);
-        ui.moCallsLogged->setPlainText(session.calls().join(u'\n'));
-        Announce::Text(ui.pnMessage,
-                       QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
+        ui.moCallsLogged->setPlainText(session.CallsLoggedText());
+        if (!m_main.registeredWithHost() && m_main.computerLog())
+            AskToRegister();
+        else
+            Announce::Text(ui.pnMessage,
+                           QStringLiteral("Connected again -- %1 calls typed meanwhile were sent").arg(sent));
         if (ui.ebCallEntry->isEnabled())
             ui.ebCallEntry->setFocus();
     }
     // Between the host's submit and its reset box 1 waits; a registered
     // player waiting for the start keeps waiting.
     return true;
+}
+
+void MainHostCommands::AskToRegister()
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    ui.ebCallSign->setEnabled(true);
+    ui.ebCallSign->setReadOnly(false);
+    Announce::Text(ui.pnMessage, QStringLiteral("Your calls are not reaching the host: type your call "
+                                                "in box 1 and press Enter to register"));
+}
+
+void MainHostCommands::RegisteredDuringTest(const QString &call)
+{
+    Ui::TfmMain &ui = *m_main.ui();
+    Announce::Text(ui.pnMessage, TestSession::TrimBlanks(call) + QStringLiteral(" sent to the host -- ") +
+                                     callsFromNowOn());
+    if (ui.ebCallEntry->isEnabled())
+        ui.ebCallEntry->setFocus();
+}
+
+QString MainHostCommands::callsFromNowOn() const
+{
+    const TestSession &session = m_main.session();
+    const qsizetype kept = session.keptLocalCount();
+    QString text = QStringLiteral("your calls from now on go to the host");
+    if (kept > 0)
+        text += QStringLiteral("; the %1 typed before stay only in the local log %2")
+                    .arg(kept)
+                    .arg(QFileInfo(session.logFile).fileName());
+    return text;
 }
 
 void MainHostCommands::ShowHostBox(const QString &text, bool error)

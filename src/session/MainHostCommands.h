@@ -35,6 +35,12 @@ public:
     static qsizetype SendTypedMeanwhile(TestSession &session, TfmConnect &link);
     // REGISTER_PLAYER for the player registered at `link`.
     static void SendRegistration(const TestSession &session, TfmConnect &link, bool computerChosen = true);
+    // In the host's test with nobody registered the calls reach no host:
+    // box 1 stays open for the player's call, and the panel asks for it.
+    void AskToRegister();
+    // The player registered during the host's test: the calls typed from now
+    // on go to the host, those typed before stay in the local log only.
+    void RegisteredDuringTest(const QString &call);
     // A box raised by a host command (an error, or a notice such as a missing
     // wave name). One at a time: while one is open, later ones go to the
     // message panel, so a run of failing commands leaves no pile of boxes to
@@ -55,7 +61,12 @@ private:
     void setWaveFile(const QString &message);
     void validateWaveFile(const QString &message);
     void playWelcome();
+    // What becomes of the calls of a player registered during the host's test.
+    QString callsFromNowOn() const;
 
     TfmMain &m_main;
     bool m_hostBoxOpen = false;
+    // A link that came back registered the player again: the host's answer
+    // only confirms it.
+    bool m_reregistering = false;
 };

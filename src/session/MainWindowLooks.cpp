@@ -19,6 +19,8 @@ void Dress(Ui::TfmMain &ui)
     Looks::SetBold(ui.ebCallEntry, 16);
     Looks::SetBold(ui.moCallsLogged, 12);
     Looks::KeepTextReadable(ui.moInstruct);
+    // Box 2 shows the results while closed: its text reads on its field.
+    Looks::SetFieldColour(ui.ebCallEntry, QColor());
     for (QWidget *label : {ui.Label1, ui.Label2, ui.Label4, ui.Label5, ui.pnMessage})
         Looks::SetBold(label);
     Looks::SetBackground(ui.lblStandAloneStatus, Looks::Yellow());

@@ -20,10 +20,25 @@ enum class OperatingMode
 class TestSession
 {
 public:
+    // What becomes of a logged call besides the local log.
+    enum class Delivery
+    {
+        Local,    // no host takes part
+        Sent,     // sent to the host
+        Queued,   // the host's test with the link down: sent when it is back
+        KeptLocal // the host's test before the player registered: the host never gets it
+    };
+    // The station's standing with the host as a call is logged.
+    struct HostLink
+    {
+        bool linked;
+        bool registered;
+    };
     struct LoggedCall
     {
         QString call; // as typed, without leading and trailing blanks
         bool isNew;   // not yet in the test's call list (letter case ignored)
+        Delivery delivery;
     };
 
     // Empties the call list and the timed-score lines for a new test.
@@ -32,9 +47,26 @@ public:
     // Logs one typed call: trims it, notes whether it is new and appends it
     // to the call list. In standalone mode (with a check list present) and in
     // practice mode a new call may add a timed-score line. Nothing is logged
-    // for text that is empty or blank.
+    // for text that is empty or blank. A call goes to the host whenever the
+    // link is up and a player is registered; in the host's test it is kept
+    // for later while the link is down, and only in the local log while
+    // nobody is registered.
     std::optional<LoggedCall> LogCall(const QString &typed, OperatingMode mode, bool standAloneCallsPresent,
-                                      qint64 nowMs);
+                                      qint64 nowMs, HostLink host = {false, false});
+
+    // The calls of the host's test typed while the link was down, in typing
+    // order; from now on they count as sent.
+    QStringList TakeUnsentCalls();
+    // Calls of the host's test the host will never get: typed before the
+    // player registered.
+    qsizetype keptLocalCount() const;
+    // One line of the Calls Logged box: the call, marked when the host has
+    // not got it.
+    static QString ShownLine(const QString &call, Delivery delivery);
+    // The whole Calls Logged box.
+    QString CallsLoggedText() const;
+    // Calls typed while the link was down wait to be sent.
+    bool hasQueuedCalls() const;
 
     // The audio of the test: its length and when it started. Times here are
     // readings of the monotonic clock (Clock::monotonicMs), so a step of the
@@ -75,13 +107,12 @@ public:
     bool testComputerLog = true;
     // The host started the running test: its calls belong to the host too.
     bool hostTest = false;
-    // Calls of a host's test typed while the link was down, in typing order:
-    // kept in the log, sent when the station is connected again.
-    QStringList unsentCalls;
 
     // Names the log of a test or demonstration that is starting.
     void NameLog(const QString &path, OperatingMode mode, bool computerLog);
     bool testCompleted = false;
+    // The host's test, not a demonstration, owns the current log.
+    bool hostTestRunning() const { return logPending && hostTest && !demoRunning; }
     // The host has the log; box 1 waits for the host's reset.
     bool awaitingReset = false;
     bool demoRunning = false;
@@ -91,6 +122,7 @@ public:
 
 private:
     QStringList m_calls;
+    QList<Delivery> m_delivery; // of each call in m_calls
     SortedTextList m_seen;
     SortedTextList m_checkList;
     QStringList m_timedScoreLines;

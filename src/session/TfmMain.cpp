@@ -553,15 +553,23 @@ void TfmMain::enterInCallSign()
         m_ui->ebCallSign->setFocus();
         return;
     }
+    // Registering during the host's test keeps the test's logging method.
+    const bool duringTest = m_session.hostTestRunning();
     if (linked) {
-        askLoggingMethod();
+        if (!duringTest)
+            askLoggingMethod();
         const auto method =
             computerLog() ? HostProtocol::LogMethod::Computer : HostProtocol::LogMethod::Paper;
         m_ui->ebCallEntry->setEnabled(computerLog());
         m_connect->SendToHost(HostProtocol::RegisterPlayerMessage(typed, method));
         m_connect->setRegisteredCall(typed);
+        if (duringTest)
+            m_hostCommands.RegisteredDuringTest(typed);
         return;
     }
+    // Without the link box 1 cannot register, and the host's test goes on.
+    if (duringTest)
+        return;
     setEntryNormalColour();
     m_ui->ebCallEntry->clear();
     try {
@@ -596,37 +604,33 @@ void TfmMain::enterInCallEntry()
         setEntryNormalColour();
     } else if (text.contains(u"Please wait")) {
         m_ui->ebCallEntry->setText(QStringLiteral("Please wait for the audio to start"));
-    } else {
-        LogCall();
+    } else if (LogCall() != TestSession::Delivery::KeptLocal) {
+        // The request to register stays up while calls go nowhere but the log.
         m_ui->pnMessage->clear();
     }
 }
 
-void TfmMain::LogCall()
+TestSession::Delivery TfmMain::LogCall()
 {
     // Timed scores count only within a running local test.
     const OperatingMode testMode = m_session.logPending ? m_session.testMode : OperatingMode::Networked;
-    const auto logged = m_session.LogCall(m_ui->ebCallEntry->text(), testMode,
-                                          m_config.standAloneCallsPresent(), m_clock.monotonicMs());
+    const auto logged =
+        m_session.LogCall(m_ui->ebCallEntry->text(), testMode, m_config.standAloneCallsPresent(),
+                          m_clock.monotonicMs(), {isConnected(), registeredWithHost()});
     if (!logged)
-        return;
-    // A call goes to the host only for a player it knows. One typed in the
-    // host's test while the link is down is kept for when it is back.
-    if (isConnected() && registeredWithHost()) {
-        m_ui->moCallsLogged->appendPlainText(logged->call);
+        return TestSession::Delivery::Local;
+    m_ui->moCallsLogged->appendPlainText(TestSession::ShownLine(logged->call, logged->delivery));
+    if (logged->delivery == TestSession::Delivery::Sent)
         m_connect->SendToHost(HostProtocol::LogCallMessage(logged->call));
-    } else if (m_session.logPending && m_session.hostTest && registeredWithHost()) {
-        m_session.unsentCalls.append(logged->call);
-        m_ui->moCallsLogged->appendPlainText(logged->call + QStringLiteral("   (not sent)"));
-    } else {
-        m_ui->moCallsLogged->appendPlainText(logged->call);
-    }
+    else if (logged->delivery == TestSession::Delivery::KeptLocal && isConnected())
+        m_hostCommands.AskToRegister();
     // On the disk at once: a crash, a power cut or a vanished host loses
     // nothing. If the file cannot take it, the call is still in the list,
     // which is written whole when the log closes.
     if (m_session.logOpen && !TextFile::tryAppendLine(m_session.logFile, logged->call))
         m_session.logOpen = false;
     m_ui->ebCallEntry->clear();
+    return logged->delivery;
 }
 
 void TfmMain::setEntryNormalColour()
@@ -688,6 +692,8 @@ void TfmMain::StartTest(qint64 playedMs)
                    computerLog()
                        ? QStringLiteral("Type each call you copy in box 2 and press Enter key after each")
                        : QStringLiteral("Make sure your call is at the top of your log sheet"));
+    if (m_session.hostTest && computerLog() && !registeredWithHost())
+        m_hostCommands.AskToRegister();
     // The audio first, so all stations start as the command arrives; the log
     // is on the disk before a call can be typed, even when the wave cannot play.
     const auto logBegun = qScopeGuard([this] { BeginLog(m_session.logFile); });

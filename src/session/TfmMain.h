@@ -78,7 +78,8 @@ public:
 
     // The Enter key (and Tab, which acts as Enter), pressed in `focus`.
     void FormKeyPress(QWidget *focus);
-    void LogCall();
+    // Logs box 2's call; what became of it besides the local log.
+    TestSession::Delivery LogCall();
 
     // A networked test; `playedMs` > 0 joins one the host started that long ago.
     void StartTest(qint64 playedMs = 0);
@@ -132,8 +133,6 @@ public:
     bool IsLocalMode() const override;
     void LinkDropped() override;
     bool WantsLink() const override;
-    // A player is registered with the host (the call is not blank).
-    bool registeredWithHost() const;
     void ReconnectStatus(const QString &text) override;
     void LinkRestored() override;
     void ReportHostProblem(const QString &text) override;
@@ -148,6 +147,9 @@ public:
     // rgLogType's selected item: 0 computer log, 1 paper log, -1 none.
     int logTypeIndex() const;
     void setLogTypeIndex(int index);
+    bool computerLog() const { return logTypeIndex() == 0; }
+    // A player is registered with the host (the call is not blank).
+    bool registeredWithHost() const;
     // The host's current wave file (set by SET_WAVEFILE).
     void setCurrentWaveFile(const QString &name);
     const QString &currentWaveName() const { return m_currentWaveName; }
@@ -167,7 +169,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool computerLog() const { return logTypeIndex() == 0; }
     void askLoggingMethod();
     void promptForCallSign();
     void enterInCallSign();

@@ -19,7 +19,9 @@ inline QColor Yellow()
 
 // Fills the widget's background with a colour (for labels and panels).
 void SetBackground(QWidget *widget, const QColor &colour);
-// Gives an edit box a coloured field; an invalid colour gives back the normal one.
+// Gives an edit box a coloured field; an invalid colour gives back the normal
+// one. Its text reads on the field also while the box is disabled, for a box
+// that shows results there.
 void SetFieldColour(QWidget *widget, const QColor &colour);
 void SetBold(QWidget *widget, int pointSize = 0);
 // A disabled text box that still reads as normal text.

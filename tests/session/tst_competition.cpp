@@ -3,9 +3,11 @@
 // orders and with bad fields.
 
 #include "TestStation.h"
+#include "WindowChecks.h"
 #include "ui_TfmConnect.h"
 #include "ui_TfmMain.h"
 
+#include <QAccessible>
 #include <QTest>
 
 namespace {
@@ -143,17 +145,23 @@ private slots:
         st.ui().ebCallSign->setFocus();
         QTest::keyClick(st.ui().ebCallSign, Qt::Key_Return);
 
-        // Score and rank, cut to their limits; the paper result.
+        // The paper result; score and rank, cut to their limits. The closed
+        // box reads well on its yellow field and is told to screen readers.
         QVERIFY(st.command(";ENABLE_FINALSCORE:", [&] {
             return st.ui().pnMessage->text() == u"Results will appear in a few seconds";
         }));
         for (const auto &[block, shown] : QList<QPair<QByteArray, QString>>{
-                 {";SCORE_TEST:57,3", "K1ABC Score=57 Rank=3"},
+                 {";SCORE_TEST:PAPER", "K1ABC Paper log - score posted later"},
                  {";SCORE_TEST:12345,123456789012345", "K1ABC Score=1234 Rank=12345678901"},
                  {";SCORE_TEST:", "K1ABC Score= Rank="},
-                 {";SCORE_TEST:PAPER", "K1ABC Paper log - score posted later"}})
+                 {";SCORE_TEST:57,3 of 5", "K1ABC Score=57 Rank=3 of 5"}})
             QVERIFY2(st.command(block, [&] { return st.ui().ebCallEntry->text() == shown; }), block);
         QVERIFY(!st.ui().ebCallEntry->isEnabled());
+        const double contrast = WindowChecks::DrawnTextContrast(st.ui().ebCallEntry);
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        QAccessibleInterface *box2 = QAccessible::queryAccessibleInterface(st.ui().ebCallEntry);
+        QCOMPARE(box2->text(QAccessible::Value), QStringLiteral("K1ABC Score=57 Rank=3 of 5"));
+        QVERIFY(!box2->text(QAccessible::Name).isEmpty());
 
         // Both boxes closed: the welcome recording opens, without waiting.
         st.ui().ebCallSign->setEnabled(false);

@@ -239,6 +239,60 @@ private slots:
         QVERIFY(!st.fmConnect->Reconnecting());
     }
 
+    void unregisteredPlayerJoinsDuringTest()
+    {
+        // The host's test starts before the player registered: his calls are
+        // kept in the local log only, marked, and he is asked to register.
+        Station st;
+        st.base.Write("Test.wav", MakeWave(8000, 8, 1, 185000));
+        QVERIFY(st.start());
+        QVERIFY(st.connectToHost());
+        st.host.clearReceived();
+        st.host.send(";SET_WAVEFILE:Test.wav;START_TEST:");
+        QVERIFY(QTest::qWaitFor([&] { return st.main->tmPCComplete().isActive(); }));
+        const QString askToRegister = QStringLiteral(
+            "Your calls are not reaching the host: type your call in box 1 and press Enter to register");
+        QCOMPARE(st.ui().pnMessage->text(), askToRegister);
+        st.typeCall("K5XX");
+        st.typeCall("W1AW");
+        QCOMPARE(st.ui().moCallsLogged->toPlainText(),
+                 QStringLiteral("K5XX   (not sent)\nW1AW   (not sent)"));
+        QCOMPARE(st.ui().pnMessage->text(), askToRegister);
+
+        // He registers during the test, with the test's logging method: the
+        // calls from then on go to the host, the earlier ones stay local.
+        const int questions = st.dialogs.modalCount;
+        st.enterCallSign("K1ABC");
+        QVERIFY(st.hostGot(";REGISTER_PLAYER:K1ABC,COMPUTERLOG"));
+        QCOMPARE(st.dialogs.modalCount, questions);
+        QVERIFY(st.ui().pnMessage->text().endsWith(
+            "your calls from now on go to the host; the 2 typed before stay only in the local log "
+            "Unregistered.log"));
+        st.host.send(";PLAYER_ACCEPTED:");
+        QVERIFY(QTest::qWaitFor([&] { return st.ui().ebCallSign->isReadOnly(); }));
+        QVERIFY(st.ui().pnMessage->text().startsWith("Callsign ok -- your calls from now on go to the host"));
+        QVERIFY(st.ui().ebCallEntry->isEnabled() && !st.ui().ebCallEntry->isReadOnly());
+        st.typeCall("G4XYZ");
+        QVERIFY(st.host.waitForReceived(";LOG_CALL:G4XYZ"));
+
+        // A lost link meanwhile sends the earlier calls neither on return nor
+        // at the end; no call is lost or doubled in the local log.
+        st.host.closeClient();
+        QVERIFY(QTest::qWaitFor([&] { return !st.fmConnect->Connected(); }));
+        st.typeCall("DL1ABC");
+        QVERIFY(st.connectToHost());
+        QVERIFY(st.host.waitForReceived(";LOG_CALL:DL1ABC"));
+        QCOMPARE(st.ui().moCallsLogged->toPlainText(),
+                 QStringLiteral("K5XX   (not sent)\nW1AW   (not sent)\nG4XYZ\nDL1ABC"));
+        st.host.send(";FORCE_SUBMIT:");
+        QVERIFY(st.host.waitForReceived(";FINALIZE_LOG:"));
+        QCOMPARE(st.host.received(),
+                 QByteArray(";LOG_CALL:G4XYZ;CONNECT_POSITION:Position 2;"
+                            "REGISTER_PLAYER:K1ABC,COMPUTERLOG;LOG_CALL:DL1ABC;FINALIZE_LOG:"));
+        QCOMPARE(st.base.Read("NetworkedLogs/Unregistered.log"),
+                 QByteArray("K5XX\r\nW1AW\r\nG4XYZ\r\nDL1ABC\r\n"));
+    }
+
     void refusedPositionAndStatusBox()
     {
         // Connected, though the position was refused: box 1 stays closed,

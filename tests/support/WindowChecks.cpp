@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTextDocument>
+
+#include <cmath>
 
 namespace {
 
@@ -238,6 +241,37 @@ QStringList TabOrder(QWidget *first)
         widget = widget->nextInFocusChain();
     } while (widget && widget != first);
     return order;
+}
+
+double DrawnTextContrast(QWidget *box)
+{
+    const auto luminance = [](QRgb pixel) {
+        const auto linear = [](int channel) {
+            const double c = channel / 255.0;
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) + 0.0722 * linear(qBlue(pixel));
+    };
+    const QImage image = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int frame =
+        int(std::ceil((box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box) + 2) *
+                      image.devicePixelRatio()));
+    const QRect inside = image.rect().adjusted(frame, frame, -frame, -frame);
+    QHash<QRgb, int> counts;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb field = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(field))
+            field = it.key();
+    const double fieldLuminance = luminance(field);
+    double most = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const double l = luminance(it.key());
+        most = std::max(most, (std::max(l, fieldLuminance) + 0.05) / (std::min(l, fieldLuminance) + 0.05));
+    }
+    return most;
 }
 
 } // namespace WindowChecks

@@ -24,5 +24,9 @@ QStringList Unnamed(QWidget *window);
 QStringList KeyProblems(QWidget *window);
 // The object names of the controls Tab reaches, in order, from `first`.
 QStringList TabOrder(QWidget *first);
+// The contrast (WCAG 2, from 1 to 21) of a box's text with its field, as
+// drawn: the widget grabbed, inside its frame the commonest colour taken for
+// the field and the pixel that stands out most from it for the text.
+double DrawnTextContrast(QWidget *box);
 
 } // namespace WindowChecks
