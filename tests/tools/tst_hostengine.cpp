@@ -203,6 +203,16 @@ void TestHostEngine::positionsAndPlayers()
     next.send(";CONNECT_POSITION:Position 3;");
     QVERIFY(next.waitFor(";POSITION_ACCEPTED:"));
 
+    // With every position held, a station asking is told that all are taken.
+    for (const QByteArray n : {"1", "4", "5", "6"}) {
+        RawStation &s = rig.connectStation();
+        s.send(";CONNECT_POSITION:Position " + n + ";");
+        QVERIFY(s.waitFor(";POSITION_ACCEPTED:"));
+    }
+    RawStation &seventh = rig.connectStation();
+    seventh.send(";CONNECT_POSITION:Position 2;");
+    QVERIFY(seventh.waitFor(";POSITION_REJECTED:ALL_TAKEN"));
+
     // Stations waiting without a position are limited; the next is closed.
     while (rig.engine.waitingStations() < HostEngine::MaxWaitingStations) {
         const int before = rig.engine.waitingStations();
