@@ -516,12 +516,13 @@ int main(int argc, char *argv[])
     if (args.value(0) == QStringLiteral("typist"))
         return RunTypist(quint16(args.value(1).toUInt()), args.value(2).toInt());
     const QString mode = args.value(0);
-    if (mode != QStringLiteral("spread") && mode != QStringLiteral("flood") && mode != QStringLiteral("logcall")) {
+    if (mode != QStringLiteral("spread") && mode != QStringLiteral("flood") &&
+        mode != QStringLiteral("logcall")) {
         std::fprintf(stderr, "usage: bench_host spread [rounds] | flood [calls] | logcall [calls]\n");
         return 2;
     }
-    const int number = args.value(1).toInt() > 0 ? args.value(1).toInt()
-                       : mode == QStringLiteral("flood") ? 10000
+    const int number = args.value(1).toInt() > 0           ? args.value(1).toInt()
+                       : mode == QStringLiteral("flood")   ? 10000
                        : mode == QStringLiteral("logcall") ? 1000
                                                            : 100;
 
