@@ -2,6 +2,7 @@
 //
 //   build/bin/bench_host spread [rounds]   START_TEST to the first audio frame at six stations
 //   build/bin/bench_host flood [calls]     six stations logging calls at full speed
+//   build/bin/bench_host logcall [calls]   Enter in box 2 until the call is in the host's log file
 //
 // spread: six stations, each a process of its own as on six machines (this
 // program again, in station mode: the station's windows offscreen on the
@@ -19,6 +20,18 @@
 // 1 ms timer on the host's thread measures the longest time its event loop
 // was kept from running. Target: every call in the host's logs, none lost,
 // and no block longer than 5 ms.
+//
+// logcall: one station, a process of its own as on its own machine (this
+// program again, in typist mode: the station's windows offscreen on the
+// silent backend), on position 1 of the host, which runs in this process
+// (HostEngine on the system clock). One call at a time (1,000, or the number
+// given) is typed into box 2 and Enter pressed with a real key event; the
+// time runs from just before that key event (station process) until the
+// host has written the call to the player's log file (host process, checked
+// against the file's size on disk), both on the machine's monotonic clock.
+// The next call is typed only once the last is in the log, so a message
+// never ends for want of the next one. Reported: p50, p99 and max; every
+// call must be in the log, in order. Target: p99 at most 10 ms.
 
 #include "BenchStats.h"
 #include "HostEngine.h"
@@ -34,6 +47,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -62,6 +77,22 @@ bool WaitFor(const std::function<bool()> &done, int ms = 10000)
         if (timer.elapsed() > ms)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+// As WaitFor, but sleeping in the event loop between events, as a program
+// waiting for its sockets does.
+bool WaitIdle(const std::function<bool()> &done, int ms = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QTimer wake;
+    wake.start(50);
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
@@ -183,6 +214,48 @@ int RunStation(quint16 port, int position)
         char buffer[64];
         if (::read(0, buffer, sizeof buffer) <= 0)
             QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
+}
+
+// Typist mode: joins on position 1, then for every line "CALL <call>" on its
+// input types the call into box 2, presses Enter and reports "ENTER <ns>",
+// the time just before the key event; until its input closes.
+int RunTypist(quint16 port, int waveSeconds)
+{
+    Station station(port, 1, Wave(waveSeconds));
+    if (!station.join(QStringLiteral("BENCH1")))
+        return 2;
+    station.main->show();
+    QLineEdit *box = station.main->ui()->ebCallEntry;
+    QByteArray pending;
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[256];
+        const ssize_t got = ::read(0, buffer, sizeof buffer);
+        if (got <= 0) {
+            QCoreApplication::quit();
+            return;
+        }
+        pending.append(buffer, got);
+        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QByteArray line = pending.left(end).trimmed();
+            pending.remove(0, end + 1);
+            if (!line.startsWith("CALL "))
+                continue;
+            // Box 2 opens when the station has START_TEST.
+            if (!WaitFor([&] { return box->isEnabled() && !box->isReadOnly(); })) {
+                std::fprintf(stderr, "box 2 did not open\n");
+                QCoreApplication::exit(2);
+                return;
+            }
+            box->setText(QString::fromLatin1(line.mid(5)));
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+            const qint64 entered = MonotonicNs();
+            QApplication::sendEvent(box, &press);
+            std::printf("ENTER %lld\n", static_cast<long long>(entered));
+            std::fflush(stdout);
+        }
     });
     return QCoreApplication::exec();
 }
@@ -348,6 +421,88 @@ int Flood(HostEngine &host, const QString &folder, int calls)
     return status;
 }
 
+int LogCalls(HostEngine &host, const QString &folder, int calls)
+{
+    // A recording long enough that the round does not end under the calls,
+    // even at a tenth of a second each.
+    const int waveSeconds = 60 + calls / 4;
+    QFile wave(folder + "/Round.wav");
+    if (!wave.open(QIODevice::WriteOnly) || wave.write(Wave(waveSeconds)) < 0)
+        return 2;
+    wave.close();
+
+    // As the organiser's window does: health checks, so the station keeps the link.
+    QTimer second;
+    QObject::connect(&second, &QTimer::timeout, &host, &HostEngine::tick);
+    second.start(1000);
+
+    std::vector<qint64> entered, logged;
+    QProcess station;
+    QObject::connect(&station, &QProcess::readyReadStandardOutput, [&] {
+        while (station.canReadLine()) {
+            const QByteArray line = station.readLine().trimmed();
+            if (line.startsWith("ENTER "))
+                entered.push_back(line.mid(6).toLongLong());
+        }
+    });
+    station.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    station.start(QCoreApplication::applicationFilePath(),
+                  {"typist", QString::number(host.port()), QString::number(waveSeconds)});
+
+    const HostEngine::Position &p = host.positions()[0];
+    if (!WaitFor([&] { return !p.call.isEmpty(); }, 30000) ||
+        !host.chooseWave(folder + "/Round.wav", folder + "/RoundCalls.txt") || !host.sendWave() ||
+        !WaitFor([&] { return p.waveStatus == "FILE_OK"; }) || !host.startTest()) {
+        std::fprintf(stderr, "the station did not get ready\n");
+        station.kill();
+        station.waitForFinished(1000);
+        return 2;
+    }
+    // The moment each call is in the log file: taken as the host has handled
+    // it, once the file on disk has grown by its line ("W00000Q" and CR LF).
+    const qint64 lineBytes = 9;
+    const qint64 startBytes = QFileInfo(p.logPath).size();
+    bool onDisk = true;
+    QObject::connect(&host, &HostEngine::positionChanged, [&](int index) {
+        if (index != 0 || p.calls <= int(logged.size()))
+            return;
+        onDisk = onDisk && QFileInfo(p.logPath).size() == startBytes + lineBytes * p.calls;
+        logged.push_back(MonotonicNs());
+    });
+
+    QStringList typed;
+    int status = 0;
+    for (int i = 0; i < calls; ++i) {
+        const QString call = QStringLiteral("W%1Q").arg(i, 5, 10, QLatin1Char('0'));
+        typed.append(call);
+        station.write("CALL " + call.toLatin1() + "\n");
+        if (!WaitIdle([&] { return int(logged.size()) > i && int(entered.size()) > i; })) {
+            std::fprintf(stderr, "call %d did not reach the host's log\n", i);
+            status = 2;
+            break;
+        }
+    }
+    station.closeWriteChannel();
+    if (!station.waitForFinished(5000)) {
+        station.kill();
+        station.waitForFinished(1000);
+    }
+    if (status != 0)
+        return status;
+    if (!onDisk || TextFile::readLines(p.logPath) != typed) {
+        std::fprintf(stderr, "the host's log does not hold the calls typed, in order\n");
+        return 2;
+    }
+    std::vector<double> ms;
+    for (int i = 0; i < calls; ++i)
+        ms.push_back(double(logged[std::size_t(i)] - entered[std::size_t(i)]) / 1e6);
+    std::printf("%d calls, station process to host (this process) over 127.0.0.1, silent backend:\n", calls);
+    std::printf("  Enter in box 2 -> call in the host's log file: p50 %.2f ms, p99 %.2f ms, max %.2f ms "
+                "(target p99 10 ms)\n",
+                Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0));
+    return Percentile(ms, 0.99) <= 10 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -358,12 +513,18 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments().mid(1);
     if (args.value(0) == QStringLiteral("station"))
         return RunStation(quint16(args.value(1).toUInt()), args.value(2).toInt());
-    const bool flood = args.value(0) == QStringLiteral("flood");
-    if (args.isEmpty() || (!flood && args.value(0) != QStringLiteral("spread"))) {
-        std::fprintf(stderr, "usage: bench_host spread [rounds] | flood [calls]\n");
+    if (args.value(0) == QStringLiteral("typist"))
+        return RunTypist(quint16(args.value(1).toUInt()), args.value(2).toInt());
+    const QString mode = args.value(0);
+    if (mode != QStringLiteral("spread") && mode != QStringLiteral("flood") &&
+        mode != QStringLiteral("logcall")) {
+        std::fprintf(stderr, "usage: bench_host spread [rounds] | flood [calls] | logcall [calls]\n");
         return 2;
     }
-    const int number = args.value(1).toInt() > 0 ? args.value(1).toInt() : (flood ? 10000 : 100);
+    const int number = args.value(1).toInt() > 0           ? args.value(1).toInt()
+                       : mode == QStringLiteral("flood")   ? 10000
+                       : mode == QStringLiteral("logcall") ? 1000
+                                                           : 100;
 
     QTemporaryDir folder;
     QFile wave(folder.path() + "/Round.wav");
@@ -378,5 +539,9 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
-    return flood ? Flood(host, folder.path(), number) : Spread(host, folder.path(), number);
+    if (mode == QStringLiteral("flood"))
+        return Flood(host, folder.path(), number);
+    if (mode == QStringLiteral("logcall"))
+        return LogCalls(host, folder.path(), number);
+    return Spread(host, folder.path(), number);
 }

@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < calls; ++i) {
         const QString call = QStringLiteral("DL%1ABC").arg(i % 1000);
         box->setText(call);
-        expected += ";LOG_CALL:" + call.toLatin1();
+        expected += ";LOG_CALL:" + call.toLatin1() + ";";
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QElapsedTimer t;
         t.start();

@@ -53,13 +53,18 @@ void ReadMessage(const QString &message)
     FUZZ_CHECK(waveFile.size() <= WaveFileNameLimit && !waveFile.contains(u':'));
 }
 
-// An outgoing message arrives at the host as exactly itself: one message,
-// within its length, its keyword first.
+// An outgoing message with fields arrives at the host as exactly its text:
+// one message, within its length, its keyword first, and whole at once for
+// the end mark after it.
 void CheckOutgoing(const QString &message, qsizetype limit, QStringView keyword)
 {
-    FUZZ_CHECK(message.size() <= limit);
-    FUZZ_CHECK(message.startsWith(u';') && QStringView(message).sliced(1).startsWith(keyword));
-    FUZZ_CHECK(SplitHostMessages(message) == QStringList{message.mid(1)});
+    FUZZ_CHECK(message.endsWith(u';'));
+    const QString text = message.chopped(1);
+    FUZZ_CHECK(text.size() <= limit);
+    FUZZ_CHECK(text.startsWith(u';') && QStringView(text).sliced(1).startsWith(keyword));
+    FUZZ_CHECK(SplitHostMessages(message) == QStringList{text.mid(1)});
+    MessageAssembler host(MessageAssembler::Direction::FromStation);
+    FUZZ_CHECK(host.Feed(message) == QStringList{text.mid(1)} && !host.Waiting());
     FUZZ_CHECK(EncodeWire(message).size() == message.size());
 }
 
@@ -88,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         CheckOutgoing(message, RegisterPlayerLimit, u"REGISTER_PLAYER:");
         // The logging method arrives whole, after the only comma.
         const QStringView suffix = method == LogMethod::Paper ? u",PAPERLOG" : u",COMPUTERLOG";
-        FUZZ_CHECK(message.endsWith(suffix) && message.count(u',') == 1);
+        FUZZ_CHECK(message.chopped(1).endsWith(suffix) && message.count(u',') == 1);
     }
     for (const WaveFileStatus status :
          {WaveFileStatus::FileOk, WaveFileStatus::FileError, WaveFileStatus::NameError})

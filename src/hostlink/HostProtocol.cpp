@@ -26,6 +26,15 @@ constexpr std::array<QStringView, 8> StationKeywords = {
     u"WAVEFILE_STATUS:", u"REQUEST_DISCONNECT:", u"CLIENT_ALIVE:",    u"FINALIZE_LOG:",
 };
 
+// Ends an outgoing message with fields: the ';' tells the reader its fields
+// are complete, so it is handled at once instead of after the wait for its
+// rest. It comes after the message's length limit and is no part of the text.
+QString &EndFields(QString &message)
+{
+    message += u';';
+    return message;
+}
+
 // Appends a field to an outgoing message, at most up to `limit` characters in
 // all; characters that would break the message apart at the host go out as '?'.
 void AppendField(QString &message, QStringView field, qsizetype limit, QStringView forbidden)
@@ -81,7 +90,7 @@ QString ConnectPositionMessage(QStringView positionName)
 {
     QString message = QStringLiteral(";CONNECT_POSITION:");
     AppendField(message, positionName, ConnectPositionLimit, u";");
-    return message;
+    return EndFields(message);
 }
 
 QString RegisterPlayerMessage(QStringView callSign, LogMethod method)
@@ -92,21 +101,21 @@ QString RegisterPlayerMessage(QStringView callSign, LogMethod method)
     // The call sign gives way to the logging method, which the host needs whole.
     AppendField(message, TrimLogLine(callSign), RegisterPlayerLimit - suffix.size(), u";,");
     message += suffix;
-    return message;
+    return EndFields(message);
 }
 
 QString LogCallMessage(QStringView call)
 {
     QString message = QStringLiteral(";LOG_CALL:");
     AppendField(message, TrimLogLine(call), LogCallLimit, u";");
-    return message;
+    return EndFields(message);
 }
 
 QString WaveFileStatusMessage(WaveFileStatus status)
 {
     QString message = QStringLiteral(";WAVEFILE_STATUS:");
     AppendBounded(message, WaveFileStatusText(status), WaveFileStatusLimit);
-    return message;
+    return EndFields(message);
 }
 
 QString RequestDisconnectMessage()
@@ -305,7 +314,8 @@ Registration ReadRegistration(QStringView message)
 
 QString HostMessage(HostCommand command, const QStringList &fields)
 {
-    return u';' + HostKeyword(command).toString() + fields.join(u',');
+    QString message = u';' + HostKeyword(command).toString() + fields.join(u',');
+    return TakesFields(command) ? EndFields(message) : message;
 }
 
 FieldSeparators FieldSeparatorsFor(HostCommand command)

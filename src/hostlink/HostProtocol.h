@@ -18,12 +18,20 @@
 // and the semicolon in front of each message is the only thing that tells
 // messages apart. KEYWORD is capital letters and underscores, compared exactly.
 //
-// Station to host (fields separated by commas), each cut to its longest length:
+// End mark. Nothing but the next ';' says that a message's fields are
+// complete. So this station and this host end every message with fields they
+// send with one more ';' (";LOG_CALL:DL1ABC;"): read by the rules below it is
+// an empty piece and yields nothing, and the reader handles the message at
+// once instead of waiting for its rest. A message without fields needs none
+// (its colon ends it). A peer that sends no end mark is read as before.
 //
-//     ;CONNECT_POSITION:Position 3             at most 40 characters
-//     ;REGISTER_PLAYER:DL1ABC,COMPUTERLOG      at most 50; or ,PAPERLOG
-//     ;LOG_CALL:DL1ABC                         at most 30
-//     ;WAVEFILE_STATUS:FILE_OK                 at most 50; or FILE_ERROR, NAME_ERROR
+// Station to host (fields separated by commas), each cut to its longest length
+// (the end mark comes after it):
+//
+//     ;CONNECT_POSITION:Position 3;            at most 40 characters
+//     ;REGISTER_PLAYER:DL1ABC,COMPUTERLOG;     at most 50; or ,PAPERLOG
+//     ;LOG_CALL:DL1ABC;                        at most 30
+//     ;WAVEFILE_STATUS:FILE_OK;                at most 50; or FILE_ERROR, NAME_ERROR
 //     ;REQUEST_DISCONNECT:   ;CLIENT_ALIVE:   ;FINALIZE_LOG:
 //
 // Calls and call signs go out trimmed of leading and trailing blanks (spaces
@@ -33,7 +41,9 @@
 // REGISTER_PLAYER keeps its logging method whole: an over-long call sign is cut
 // so that the method still fits in the 50 characters.
 //
-// Host to station, keywords in the order they are tested (HostCommand):
+// Host to station, keywords in the order they are tested (HostCommand); this
+// host ends SCORE_TEST, START_DEMO, SET_WAVEFILE and VALIDATE_WAVEFILE with
+// the end mark:
 //
 //     START_TEST:[played ms]  PAUSE_TEST:  RESUME_TEST:  HEALTH_CHECK:  RESET_TEST:
 //     ENABLE_FINALSCORE:  FORCE_SUBMIT:  PERFORM_DISCONNECT:
@@ -66,7 +76,7 @@
 //     a moment for more bytes. Bytes that come within it and do not begin
 //     with ';' continue it (";SET_WAVEFILE:Welco" + "me.wav"); bytes that begin
 //     with ';', the end of the moment or the end of the link make it whole as
-//     it stands.
+//     it stands. Sent with its end mark, it is never the last piece.
 // A carried piece or waiting message longer than MessageAssembler::CarryLimit
 // is no message of the host's: it is given up (a waiting message is handled
 // as it stands) and the rest of it, up to the next ';', is skipped.
@@ -113,6 +123,8 @@ enum class WaveFileStatus
     FileError,
     NameError
 };
+
+// Each message with fields ends with the end mark ';', beyond its limit.
 
 // ";CONNECT_POSITION:" and the position's name ("Position 1" .. "Position 6").
 QString ConnectPositionMessage(QStringView positionName);
@@ -230,7 +242,8 @@ struct Registration
 Registration ReadRegistration(QStringView message);
 
 // A host command as sent: ";", the keyword and its colon, then the fields
-// joined by commas (";SCORE_TEST:57,2").
+// joined by commas, and the end mark after a command that takes fields
+// (";SCORE_TEST:57,2;", ";START_TEST:").
 QString HostMessage(HostCommand command, const QStringList &fields = {});
 
 // Reads the stream of blocks from one link and gives back whole messages, in

@@ -25,6 +25,7 @@ private slots:
         QCOMPARE(EncodeWire(u";LOG_CALL:Ω1ÄBC"), QByteArray(";LOG_CALL:?1") + char(0xC4) + "BC");
 
         const QString k45(45, u'K'); // a call sign too long for any message
+        // The text of each message with fields (its limit counts this alone), then its end mark.
         // clang-format off
         const QList<QPair<QString, QString>> rows = {
             {ConnectPositionMessage(u"Position 3"), ";CONNECT_POSITION:Position 3"},
@@ -40,11 +41,18 @@ private slots:
             {LogCallMessage(u"AB;FINALIZE_LOG:"), ";LOG_CALL:AB?FINALIZE_LOG:"},
             {RegisterPlayerMessage(u"X;Y,Z", LogMethod::Paper), ";REGISTER_PLAYER:X?Y?Z,PAPERLOG"},
             {ConnectPositionMessage(u"P1;LOG_CALL:"), ";CONNECT_POSITION:P1?LOG_CALL:"},
-            {WaveFileStatusMessage(WaveFileStatus::FileOk), ";WAVEFILE_STATUS:FILE_OK"},
-            {RequestDisconnectMessage(), ";REQUEST_DISCONNECT:"}, {FinalizeLogMessage(), ";FINALIZE_LOG:"}};
+            {WaveFileStatusMessage(WaveFileStatus::FileOk), ";WAVEFILE_STATUS:FILE_OK"}};
         // clang-format on
-        for (const auto &[got, expected] : rows)
-            QCOMPARE(got, expected);
+        for (const auto &[got, text] : rows) {
+            QCOMPARE(got, text + u';');
+            // The host's reader has it whole at once, with nothing more.
+            MessageAssembler host(MessageAssembler::Direction::FromStation);
+            QCOMPARE(host.Feed(got), QStringList{text.mid(1)});
+            QVERIFY(!host.Waiting());
+        }
+        // Without fields, the colon ends the message.
+        QCOMPARE(RequestDisconnectMessage(), u";REQUEST_DISCONNECT:");
+        QCOMPARE(FinalizeLogMessage(), u";FINALIZE_LOG:");
 
         // Wave-file status: the name is compared ignoring case; a wrong name outranks a missing file.
         // clang-format off
@@ -55,7 +63,7 @@ private slots:
         // clang-format on
         for (const auto &[named, current, exists, status] : table)
             QCOMPARE(WaveFileStatusMessage(WaveFileStatusFor(named, current, exists)),
-                     ";WAVEFILE_STATUS:" + status);
+                     ";WAVEFILE_STATUS:" + status + ";");
     }
 
     void splittingAndMatching()
@@ -168,8 +176,19 @@ private slots:
             QVERIFY2(DemoIntervalSeconds("START_DEMO:" + argument) == seconds, qPrintable(argument));
 
         // The other direction: the host's own messages, and the station's as the host reads them.
-        QCOMPARE(HostMessage(HostCommand::ScoreTest, {"57", "2 of 6"}), u";SCORE_TEST:57,2 of 6");
+        // A host command that takes fields ends with the mark and, like every other, reaches the station's
+        // reader whole at once.
+        QCOMPARE(HostMessage(HostCommand::ScoreTest, {"57", "2 of 6"}), u";SCORE_TEST:57,2 of 6;");
         QCOMPARE(HostMessage(HostCommand::StartTest), u";START_TEST:");
+        for (int i = 1; i <= HostCommandCount; ++i) {
+            const auto command = HostCommand(i);
+            const QStringList fields = TakesFields(command) ? QStringList{"5"} : QStringList{};
+            const QString sent = HostMessage(command, fields);
+            QVERIFY2(sent.endsWith(u';') == TakesFields(command), qPrintable(sent));
+            MessageAssembler station;
+            QCOMPARE(station.Feed(sent), QStringList{HostKeyword(command).toString() + fields.join(u',')});
+            QVERIFY(!station.Waiting());
+        }
         QCOMPARE(MatchStationMessage(u"LOG_CALL:K5XX"), StationMessage::LogCall);
         QCOMPARE(MatchStationMessage(u"log_call:K5XX"), StationMessage::None);
         QCOMPARE(MatchStationMessage(u"START_TEST:"), StationMessage::None);

@@ -57,9 +57,9 @@ private slots:
         Competition st;
         QVERIFY(st.start());
         QVERIFY(st.connectToHost());
-        st.sent += ";CONNECT_POSITION:Position 2";
+        st.sent += Ended({";CONNECT_POSITION:Position 2"});
         st.signIn("K1ABC");
-        st.sent += ";REGISTER_PLAYER:K1ABC,COMPUTERLOG";
+        st.sent += Ended({";REGISTER_PLAYER:K1ABC,COMPUTERLOG"});
         QVERIFY(st.host.waitForReceived(st.sent));
         QVERIFY(st.command(";PLAYER_ACCEPTED:", [&] { return st.ui().ebCallSign->isReadOnly(); }));
         QCOMPARE(st.ui().pnMessage->text(), QStringLiteral("Callsign ok -- please wait for start"));
@@ -74,7 +74,7 @@ private slots:
                  {";SET_WAVEFILE:../Test.wav;VALIDATE_WAVEFILE:../Test.wav", "NAME_ERROR"},
                  {";SET_WAVEFILE:/tmp/Test.wav;VALIDATE_WAVEFILE:/tmp/Test.wav", "NAME_ERROR"}}) {
             QVERIFY(st.exchange(block, status));
-            st.sent += ";WAVEFILE_STATUS:" + status;
+            st.sent += Ended({";WAVEFILE_STATUS:" + status});
         }
         QCOMPARE(st.dialogs.texts().last(), QStringLiteral("DEBUG:No wave file specified by host"));
         QCOMPARE(st.main->currentWaveName(), QStringLiteral("Missing,1.wav"));
@@ -96,7 +96,7 @@ private slots:
         st.clock.advanceSecs(5);
         st.main->tmDemoTimerTimer();
         QCOMPARE(st.main->session().calls(), QStringList{"OH2BH"});
-        st.sent += ";LOG_CALL:OH2BH";
+        st.sent += Ended({";LOG_CALL:OH2BH"});
         QVERIFY(st.exchange(";FORCE_SUBMIT:;STOP_DEMO:", ";FINALIZE_LOG:"));
         st.sent += ";FINALIZE_LOG:";
         QCOMPARE(st.base.Read("DemoLogs/K1ABC.log"), QByteArray("OH2BH\r\n"));
@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(st.base.Read("NetworkedLogs/K1ABC.log"), QByteArray("k5xx\r\n"));
         st.typeCall("K5XX", Qt::Key_Tab);
         QCOMPARE(st.base.Read("NetworkedLogs/K1ABC.log"), QByteArray("k5xx\r\nK5XX\r\n"));
-        st.sent += ";LOG_CALL:k5xx;LOG_CALL:K5XX";
+        st.sent += Ended({";LOG_CALL:k5xx", ";LOG_CALL:K5XX"});
 
         // Pause twice: paused, then playing again with the countdown still stopped.
         QVERIFY(st.command(";PAUSE_TEST:", [&] { return st.main->MediaPlayer1().isPaused(); }));
@@ -133,7 +133,7 @@ private slots:
         st.main->tmPCCompleteTimer();
         QVERIFY(!st.main->tmPCComplete().isActive());
         st.typeCall(" oh2bh ");
-        st.sent += ";LOG_CALL:oh2bh";
+        st.sent += Ended({";LOG_CALL:oh2bh"});
         QVERIFY(st.exchange(";FORCE_SUBMIT:", ";FINALIZE_LOG:"));
         st.sent += ";FINALIZE_LOG:";
         QCOMPARE(st.base.Read("NetworkedLogs/K1ABC.log"), QByteArray("k5xx\r\nK5XX\r\noh2bh\r\n"));

@@ -19,7 +19,7 @@ private slots:
         Station st;
         QVERIFY(st.start());
         QVERIFY(st.connectToHost());
-        QVERIFY(st.hostGot(";CONNECT_POSITION:Position 2"));
+        QVERIFY(st.hostGot(Ended({";CONNECT_POSITION:Position 2"})));
         QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Connected-Position 2"));
         QCOMPARE(st.ui().bnConnect->text(), QStringLiteral("Disconnect"));
         QVERIFY(!st.ui().bnConnect->isEnabled() && st.ui().ebCallSign->isEnabled());
@@ -34,7 +34,7 @@ private slots:
 
         // Registration: the identifier trimmed in the message, kept as typed.
         st.signIn(" K1abc ");
-        QVERIFY(st.hostGot(";REGISTER_PLAYER:K1abc,COMPUTERLOG"));
+        QVERIFY(st.hostGot(Ended({";REGISTER_PLAYER:K1abc,COMPUTERLOG"})));
         QCOMPARE(st.fmConnect->RegisteredCall(), QStringLiteral(" K1abc "));
         QVERIFY(st.ui().ebCallEntry->isEnabled());
         QVERIFY(!st.main->MediaPlayer1().isPlaying());
@@ -44,7 +44,8 @@ private slots:
         st.typeCall("  ab1cd  ");
         st.typeCall("AB1CD", Qt::Key_Tab);
         st.typeCall(QString(20, u'W'));
-        QVERIFY(st.hostGot(";LOG_CALL:ab1cd;LOG_CALL:AB1CD;LOG_CALL:" + QByteArray(20, 'W')));
+        QVERIFY(
+            st.hostGot(Ended({";LOG_CALL:ab1cd", ";LOG_CALL:AB1CD", ";LOG_CALL:" + QByteArray(20, 'W')})));
         QCOMPARE(st.main->session().calls(), (QStringList{"ab1cd", "AB1CD", QString(20, u'W')}));
         QCOMPARE(QApplication::focusWidget(), st.ui().ebCallEntry);
 
@@ -61,10 +62,10 @@ private slots:
         // A 20-character identifier registers in 49 characters; a paper log
         // leaves box 2 closed.
         st.signIn(QString(20, u'K'), false);
-        QVERIFY(st.hostGot(";REGISTER_PLAYER:" + QByteArray(20, 'K') + ",PAPERLOG"));
+        QVERIFY(st.hostGot(Ended({";REGISTER_PLAYER:" + QByteArray(20, 'K') + ",PAPERLOG"})));
         QVERIFY(!st.ui().ebCallEntry->isEnabled());
         st.signIn(QString(20, u'K'));
-        QVERIFY(st.hostGot(";REGISTER_PLAYER:" + QByteArray(20, 'K') + ",COMPUTERLOG"));
+        QVERIFY(st.hostGot(Ended({";REGISTER_PLAYER:" + QByteArray(20, 'K') + ",COMPUTERLOG"})));
     }
 
     void silentHostAndLostLink()
@@ -81,7 +82,7 @@ private slots:
         QVERIFY(practice.fmConnect->Connected());
         practice.host.clearReceived();
         practice.signIn("K1ABC");
-        QVERIFY(practice.hostGot(";REGISTER_PLAYER:K1ABC,COMPUTERLOG"));
+        QVERIFY(practice.hostGot(Ended({";REGISTER_PLAYER:K1ABC,COMPUTERLOG"})));
         QVERIFY(!practice.main->MediaPlayer1().isPlaying());
 
         Station st;
@@ -191,9 +192,9 @@ private slots:
         QVERIFY(st.host.waitForReceived(";LOG_CALL:G4XYZ"));
         st.host.send(";FORCE_SUBMIT:");
         QVERIFY(st.host.waitForReceived(";FINALIZE_LOG:"));
-        QCOMPARE(st.host.received(),
-                 QByteArray(";CONNECT_POSITION:Position 2;REGISTER_PLAYER:AUD1,COMPUTERLOG;"
-                            "LOG_CALL:DL1ABC;CLIENT_ALIVE:;LOG_CALL:G4XYZ;FINALIZE_LOG:"));
+        QCOMPARE(st.host.received(), Ended({";CONNECT_POSITION:Position 2",
+                                            ";REGISTER_PLAYER:AUD1,COMPUTERLOG", ";LOG_CALL:DL1ABC"}) +
+                                         ";CLIENT_ALIVE:" + Ended({";LOG_CALL:G4XYZ"}) + ";FINALIZE_LOG:");
         QCOMPARE(st.base.Read("NetworkedLogs/" + QFileInfo(log).fileName()),
                  QByteArray("W1AW\r\nDL1ABC\r\nG4XYZ\r\n"));
     }
@@ -263,7 +264,7 @@ private slots:
         // calls from then on go to the host, the earlier ones stay local.
         const int questions = st.dialogs.modalCount;
         st.enterCallSign("K1ABC");
-        QVERIFY(st.hostGot(";REGISTER_PLAYER:K1ABC,COMPUTERLOG"));
+        QVERIFY(st.hostGot(Ended({";REGISTER_PLAYER:K1ABC,COMPUTERLOG"})));
         QCOMPARE(st.dialogs.modalCount, questions);
         QVERIFY(st.ui().pnMessage->text().endsWith(
             "your calls from now on go to the host; the 2 typed before stay only in the local log "
@@ -286,9 +287,9 @@ private slots:
                  QStringLiteral("K5XX   (not sent)\nW1AW   (not sent)\nG4XYZ\nDL1ABC"));
         st.host.send(";FORCE_SUBMIT:");
         QVERIFY(st.host.waitForReceived(";FINALIZE_LOG:"));
-        QCOMPARE(st.host.received(),
-                 QByteArray(";LOG_CALL:G4XYZ;CONNECT_POSITION:Position 2;"
-                            "REGISTER_PLAYER:K1ABC,COMPUTERLOG;LOG_CALL:DL1ABC;FINALIZE_LOG:"));
+        QCOMPARE(st.host.received(), Ended({";LOG_CALL:G4XYZ", ";CONNECT_POSITION:Position 2",
+                                            ";REGISTER_PLAYER:K1ABC,COMPUTERLOG", ";LOG_CALL:DL1ABC"}) +
+                                         ";FINALIZE_LOG:");
         QCOMPARE(st.base.Read("NetworkedLogs/Unregistered.log"),
                  QByteArray("K5XX\r\nW1AW\r\nG4XYZ\r\nDL1ABC\r\n"));
     }

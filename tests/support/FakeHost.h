@@ -8,6 +8,18 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <functional>
+#include <initializer_list>
+
+// Messages with fields as this station and this host send them, each ended by
+// the end mark: Ended({";LOG_CALL:K1A", ";LOG_CALL:W1A"}) is
+// ";LOG_CALL:K1A;;LOG_CALL:W1A;".
+inline QByteArray Ended(std::initializer_list<QByteArray> messages)
+{
+    QByteArray bytes;
+    for (const QByteArray &message : messages)
+        bytes += message + ';';
+    return bytes;
+}
 
 class FakeHost : public QObject
 {

@@ -3,6 +3,7 @@
 // each stage of a round; the window's table, buttons, keys and event log
 // following what the engine reports.
 
+#include "FakeHost.h"
 #include "HostConsole.h"
 #include "HostDisplay.h"
 #include "HostEngine.h"
@@ -171,7 +172,7 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
     err.clear();
     QVERIFY(console.Execute(R"(wave "Pile up.wav" 'Pile up calls.txt')"));
     QVERIFY(console.Execute("send"));
-    QVERIFY(hears(";SET_WAVEFILE:Pile up.wav;VALIDATE_WAVEFILE:Pile up.wav"));
+    QVERIFY(hears(Ended({";SET_WAVEFILE:Pile up.wav", ";VALIDATE_WAVEFILE:Pile up.wav"})));
     say(";WAVEFILE_STATUS:FILE_OK;");
     QTRY_COMPARE(engine.positions()[1].waveStatus, QStringLiteral("FILE_OK"));
     QVERIFY(console.Execute("start"));

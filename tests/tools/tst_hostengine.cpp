@@ -3,6 +3,7 @@
 // whatever the network or the station does, lost and returning stations, the
 // timing of a round, and the scores.
 
+#include "FakeHost.h"
 #include "HostEngine.h"
 #include "HostStationLink.h"
 #include "TempBase.h"
@@ -12,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -87,7 +89,7 @@ struct Rig
         for (auto &s : stations) {
             if (s->socket.state() != QAbstractSocket::ConnectedState)
                 continue;
-            if (!s->waitFor(";SET_WAVEFILE:Pileup.wav;VALIDATE_WAVEFILE:Pileup.wav"))
+            if (!s->waitFor(Ended({";SET_WAVEFILE:Pileup.wav", ";VALIDATE_WAVEFILE:Pileup.wav"})))
                 return false;
             s->send(";WAVEFILE_STATUS:FILE_OK;");
         }
@@ -111,6 +113,23 @@ struct Rig
         }
     }
 };
+
+// Runs `send`, then the event loop until `done` holds or half the host's
+// wait for a message's rest has passed, and then once more for what had
+// arrived by then: true when `done` holds. A message that waited for its
+// rest cannot have been handled yet, its wait having begun after this one.
+bool BeforeMessageWait(const std::function<void()> &send, const std::function<bool()> &done)
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    guard.setTimerType(Qt::PreciseTimer);
+    guard.start(HostStationLink::MessageWaitMs / 2);
+    send();
+    while (!done() && guard.isActive())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+    return done();
+}
 
 // Every file under `folder`, relative to it.
 QStringList FilesUnder(const QString &folder)
@@ -251,9 +270,11 @@ void TestHostEngine::callsReachTheDiskWhateverTheLink()
     QVERIFY(a->waitFor(";START_TEST:") && b->waitFor(";START_TEST:"));
 
     // Each call is on the disk as soon as it came, whole and in order, however
-    // the network cut or merged the blocks.
-    a->send(";LOG_CALL:DL1ABC");
-    QTRY_COMPARE(rig.log(0), QByteArray("DL1ABC\r\n"));
+    // the network cut or merged the blocks. Our station's ends with its mark:
+    // on the disk at once, not after the wait for a message's rest.
+    QVERIFY(
+        BeforeMessageWait([&] { a->send(HostProtocol::EncodeWire(HostProtocol::LogCallMessage(u"DL1ABC"))); },
+                          [&] { return rig.log(0) == "DL1ABC\r\n"; }));
     a->send(";LOG_CA");
     QTest::qWait(20);
     a->send("LL:G3A;LOG_CALL:W1A");
@@ -354,7 +375,7 @@ void TestHostEngine::roundTimingAndWaveChoice()
                           "station(s) with a player ignore it",
                           "The recording lasts 5 s; a demonstration logs its first call 90 s in, "
                           "so this one logs no call"}));
-    QVERIFY(ready->waitFor(";START_DEMO:5"));
+    QVERIFY(ready->waitFor(Ended({";START_DEMO:5"})));
     ready->send(";LOG_CALL:DEMO1;FINALIZE_LOG:");
     QTRY_COMPARE(FilesUnder(rig.engine.roundFolder()).filter(QStringLiteral("Demo/K5XX.log")).size(), 1);
     QVERIFY(!rig.engine.reset()); // not while a recording plays
@@ -436,8 +457,8 @@ void TestHostEngine::scoresAndRanking()
 
     QVERIFY(rig.engine.score());
     QCOMPARE(rig.problems.filter(QStringLiteral("OH2BH did not finalize")).size(), 1);
-    const QList<QByteArray> told = {";SCORE_TEST:3,1 of 4", ";SCORE_TEST:3,3 of 4", ";SCORE_TEST:PAPER",
-                                    ";SCORE_TEST:3,1 of 4"};
+    const QList<QByteArray> told = {Ended({";SCORE_TEST:3,1 of 4"}), Ended({";SCORE_TEST:3,3 of 4"}),
+                                    Ended({";SCORE_TEST:PAPER"}), Ended({";SCORE_TEST:3,1 of 4"})};
     for (int i = 0; i < told.size(); ++i) {
         QVERIFY2(rig.stations[i]->waitFor(";ENABLE_FINALSCORE:" + told[i]), rig.stations[i]->got.constData());
         QCOMPARE(rig.stations[i]->got.count(";SCORE_TEST:"), 1);
@@ -469,7 +490,7 @@ void TestHostEngine::scoresAndRanking()
     QCOMPARE(rig.engine.positions()[0].call, QString());
     QCOMPARE(rig.engine.positions()[0].link, Link::Connected);
     rig.stations[1]->send(";REGISTER_PLAYER:K5XX,COMPUTERLOG;");
-    QVERIFY(rig.stations[1]->waitFor(";PLAYER_ACCEPTED:;SET_WAVEFILE:Pileup.wav"));
+    QVERIFY(rig.stations[1]->waitFor(";PLAYER_ACCEPTED:" + Ended({";SET_WAVEFILE:Pileup.wav"})));
 }
 
 void TestHostEngine::roundTakenUpAfterAHostCrash()
@@ -527,7 +548,8 @@ void TestHostEngine::roundTakenUpAfterAHostCrash()
     RawStation &back = rig.connectStation();
     back.send(";CONNECT_POSITION:Position 1;REGISTER_PLAYER:K5XX,COMPUTERLOG;LOG_CALL:DL9ZZZ;");
     QVERIFY(back.waitFor(
-        ";PLAYER_ACCEPTED:;SET_WAVEFILE:Pileup.wav;VALIDATE_WAVEFILE:Pileup.wav;START_TEST:35000"));
+        ";PLAYER_ACCEPTED:" + Ended({";SET_WAVEFILE:Pileup.wav", ";VALIDATE_WAVEFILE:Pileup.wav"}) +
+        ";START_TEST:35000"));
     QTRY_COMPARE(rig.log(0), QByteArray("K1ABC\r\nW2XYZ\r\nDL9ZZZ\r\n"));
     QCOMPARE(rig.engine.positions()[0].calls, 3);
     rig.tick(24);

@@ -2,7 +2,8 @@
 // One station's connection as the host reads it. Received bytes are cut into
 // the station's messages by the rules the station itself reads the host by
 // (a MessageAssembler reading FromStation): a message with fields at the end
-// of a block waits MessageWaitMs for its rest. At most ReadChunkBytes are
+// of a block waits MessageWaitMs for its rest, unless the station ended it
+// with the end mark ';' as ours does. At most ReadChunkBytes are
 // read per turn of the event loop and the rest in a queued call, so a
 // station that floods holds up neither the others nor the organiser's
 // window. The end of the link is reported once, from the event loop, after
