@@ -15,9 +15,9 @@ public:
 
     // One host message whose command acts on the session (every command but
     // HEALTH_CHECK, POSITION_ACCEPTED and POSITION_REJECTED; PERFORM_DISCONNECT
-    // arrives after the connection window has reset the link). `message` is
-    // the whole message, keyword included, without its leading semicolon.
-    virtual void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) = 0;
+    // arrives after the connection window has reset the link), decoded: the
+    // command and its fields.
+    virtual void HandleHostCommand(const HostProtocol::DecodedHostCommand &message) = 0;
 
     // A failure (StationError) raised while a host message was handled; its
     // text. It ended that message only: the messages after it are handled.

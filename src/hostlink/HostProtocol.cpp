@@ -378,4 +378,56 @@ QString WaveFileName(QStringView message)
     return ExtractField(message, 2, WaveFileNameLimit, FieldSeparators::ColonsOnly);
 }
 
+DecodedHostCommand DecodeHostCommand(QStringView message)
+{
+    DecodedHostCommand decoded;
+    decoded.command = MatchHostCommand(message);
+    decoded.text = message.toString();
+    switch (decoded.command) {
+    case HostCommand::StartTest:
+        decoded.playedMs = PlayedMs(message);
+        break;
+    case HostCommand::ScoreTest:
+        decoded.score = ReadScoreResult(message);
+        break;
+    case HostCommand::StartDemo:
+        decoded.demoSeconds = DemoIntervalSeconds(message);
+        break;
+    case HostCommand::SetWaveFile:
+    case HostCommand::ValidateWaveFile:
+        decoded.waveFile = WaveFileName(message);
+        break;
+    case HostCommand::PositionRejected:
+        decoded.allPositionsTaken =
+            ExtractField(message, 2, AllPositionsTaken.size() + 1) == AllPositionsTaken;
+        break;
+    default:
+        break;
+    }
+    return decoded;
+}
+
+DecodedStationMessage DecodeStationMessage(QStringView message)
+{
+    DecodedStationMessage decoded;
+    decoded.kind = MatchStationMessage(message);
+    switch (decoded.kind) {
+    case StationMessage::ConnectPosition:
+        decoded.text = StationMessageText(message, ConnectPositionLimit);
+        break;
+    case StationMessage::RegisterPlayer:
+        decoded.registration = ReadRegistration(message);
+        break;
+    case StationMessage::LogCall:
+        decoded.text = StationMessageText(message, LogCallLimit);
+        break;
+    case StationMessage::WaveFileStatus:
+        decoded.text = StationMessageText(message, WaveFileStatusLimit);
+        break;
+    default:
+        break;
+    }
+    return decoded;
+}
+
 } // namespace HostProtocol

@@ -330,4 +330,34 @@ std::optional<qint64> PlayedMs(QStringView message);
 inline constexpr qsizetype WaveFileNameLimit = 260;
 QString WaveFileName(QStringView message);
 
+// ---- Messages decoded once ------------------------------------------------------
+//
+// Each end takes a received message apart once, into a value that its
+// handlers read; no handler goes back to the text for a field.
+
+// A host command and its fields, each read by its command's own rules
+// (the functions above).
+struct DecodedHostCommand
+{
+    HostCommand command = HostCommand::None;
+    QString text;                          // the message, keyword included
+    std::optional<qint64> playedMs;        // START_TEST: a late start
+    ScoreResult score;                     // SCORE_TEST
+    int demoSeconds = DemoIntervalDefault; // START_DEMO
+    QString waveFile;                      // SET_WAVEFILE, VALIDATE_WAVEFILE
+    bool allPositionsTaken = false;        // POSITION_REJECTED:ALL_TAKEN
+};
+DecodedHostCommand DecodeHostCommand(QStringView message);
+
+// A station's message as the host reads it.
+struct DecodedStationMessage
+{
+    StationMessage kind = StationMessage::None;
+    // After the keyword's colon, cut to the message's longest length:
+    // CONNECT_POSITION's position, LOG_CALL's call, WAVEFILE_STATUS's status.
+    QString text;
+    Registration registration; // REGISTER_PLAYER
+};
+DecodedStationMessage DecodeStationMessage(QStringView message);
+
 } // namespace HostProtocol

@@ -507,11 +507,12 @@ void TfmConnect::HandlePendingMessages()
         m_dialogs.Guarded(this, [&] { EndLink(); });
 }
 
-void TfmConnect::HandleHostMessage(const QString &message)
+void TfmConnect::HandleHostMessage(const QString &text)
 {
-    const HostCommand command = MatchHostCommand(message);
+    // Taken apart once; the handlers read the value.
+    const DecodedHostCommand message = DecodeHostCommand(text);
     try {
-        switch (command) {
+        switch (message.command) {
         case HostCommand::None:
             break;
         case HostCommand::HealthCheck:
@@ -536,8 +537,7 @@ void TfmConnect::HandleHostMessage(const QString &message)
             }
             break;
         case HostCommand::PositionRejected:
-            m_allPositionsTaken = ExtractField(message, 2, HostProtocol::AllPositionsTaken.size()) ==
-                                  HostProtocol::AllPositionsTaken;
+            m_allPositionsTaken = message.allPositionsTaken;
             SetPanel(m_ui->pnPositionStatus,
                      m_allPositionsTaken ? QStringLiteral("All positions are taken")
                                          : QStringLiteral("Position already in use "),
@@ -562,11 +562,11 @@ void TfmConnect::HandleHostMessage(const QString &message)
             m_ui->bnConnect->setEnabled(true);
             SetPanel(m_ui->pnPositionStatus, kPositionUnassigned, NeutralColour());
             if (m_handler)
-                m_handler->HandleHostCommand(command, message);
+                m_handler->HandleHostCommand(message);
             break;
         default:
             if (m_handler)
-                m_handler->HandleHostCommand(command, message);
+                m_handler->HandleHostCommand(message);
             break;
         }
     } catch (const StationError &e) {

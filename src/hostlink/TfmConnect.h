@@ -143,7 +143,7 @@ private:
     // Hands the received messages on, one at a time, in order; then ends a
     // link that the socket reported gone.
     void HandlePendingMessages();
-    void HandleHostMessage(const QString &message);
+    void HandleHostMessage(const QString &text);
     // Every byte from the host is a sign of life.
     void Heard();
     // The host has been silent for longer than HostSilenceLimitMs.

@@ -13,12 +13,12 @@
 
 using HostProtocol::HostCommand;
 
-void MainHostCommands::Handle(HostCommand command, const QString &message)
+void MainHostCommands::Handle(const HostProtocol::DecodedHostCommand &message)
 {
     Ui::TfmMain &ui = *m_main.ui();
-    switch (command) {
+    switch (message.command) {
     case HostCommand::StartTest:
-        startTest(message);
+        startTest(message.playedMs);
         break;
     case HostCommand::PauseTest:
         pauseTest();
@@ -40,7 +40,7 @@ void MainHostCommands::Handle(HostCommand command, const QString &message)
         performDisconnect();
         break;
     case HostCommand::ScoreTest:
-        scoreTest(message);
+        scoreTest(message.score);
         break;
     case HostCommand::PlayerAccepted:
         playerAccepted();
@@ -49,16 +49,16 @@ void MainHostCommands::Handle(HostCommand command, const QString &message)
         playerRejected();
         break;
     case HostCommand::StartDemo:
-        startDemo(message);
+        startDemo(message.demoSeconds);
         break;
     case HostCommand::StopDemo:
         stopDemo();
         break;
     case HostCommand::SetWaveFile:
-        setWaveFile(message);
+        setWaveFile(message.waveFile);
         break;
     case HostCommand::ValidateWaveFile:
-        validateWaveFile(message);
+        validateWaveFile(message.waveFile);
         break;
     case HostCommand::PlayWelcome:
         playWelcome();
@@ -77,11 +77,10 @@ bool MainHostCommands::IsPlainFileName(const QString &name)
     return !name.isEmpty() && name != u"." && UnsafeNamePart(name).isEmpty();
 }
 
-void MainHostCommands::startTest(const QString &message)
+void MainHostCommands::startTest(std::optional<qint64> played)
 {
     // A late start is for a station that came back without its test; one
     // still in the test (its link came back) plays on as it is.
-    const std::optional<qint64> played = HostProtocol::PlayedMs(message);
     const TestSession &session = m_main.session();
     if (played && session.logPending && session.hostTest && !session.demoRunning)
         return;
@@ -132,11 +131,10 @@ void MainHostCommands::performDisconnect()
     ui.bnConnect->setText(QStringLiteral("Connect"));
 }
 
-void MainHostCommands::scoreTest(const QString &message)
+void MainHostCommands::scoreTest(const HostProtocol::ScoreResult &result)
 {
     Ui::TfmMain &ui = *m_main.ui();
     const QString call = m_main.connectWindow() ? m_main.connectWindow()->RegisteredCall() : QString();
-    const HostProtocol::ScoreResult result = HostProtocol::ReadScoreResult(message);
     if (result.paperLog)
         Announce::Text(ui.ebCallEntry, call + QStringLiteral(" Paper log - score posted later"));
     else
@@ -193,7 +191,7 @@ void MainHostCommands::playerRejected()
     ui.ebCallSign->setFocus();
 }
 
-void MainHostCommands::startDemo(const QString &message)
+void MainHostCommands::startDemo(int seconds)
 {
     Ui::TfmMain &ui = *m_main.ui();
     TestSession &session = m_main.session();
@@ -210,7 +208,7 @@ void MainHostCommands::startDemo(const QString &message)
     Announce::Text(ui.ebCallEntry, QStringLiteral("Demo underway"));
     ui.ebCallEntry->setReadOnly(true);
     // The interval is held to a sane range, so no value can flood the host.
-    m_main.tmDemoTimer().start(HostProtocol::DemoIntervalSeconds(message) * 1000);
+    m_main.tmDemoTimer().start(seconds * 1000);
     session.demoRunning = true;
     session.setAudioStartMs(m_main.clock().monotonicMs());
     session.logFolder = m_main.paths().demoLogs();
@@ -244,9 +242,8 @@ void MainHostCommands::stopDemo()
     session.logFile = JoinPath(session.logFolder, m_main.logIdentifier() + QStringLiteral(".log"));
 }
 
-void MainHostCommands::setWaveFile(const QString &message)
+void MainHostCommands::setWaveFile(const QString &name)
 {
-    const QString name = HostProtocol::WaveFileName(message);
     if (!IsPlainFileName(name)) {
         ShowHostBox(QStringLiteral("DEBUG:No wave file specified by host"), false);
         return;
@@ -254,9 +251,8 @@ void MainHostCommands::setWaveFile(const QString &message)
     m_main.setCurrentWaveFile(name);
 }
 
-void MainHostCommands::validateWaveFile(const QString &message)
+void MainHostCommands::validateWaveFile(const QString &name)
 {
-    const QString name = HostProtocol::WaveFileName(message);
     if (name.isEmpty() || !m_main.connectWindow())
         return;
     HostProtocol::WaveFileStatus status = HostProtocol::WaveFileStatus::NameError;

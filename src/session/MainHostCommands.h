@@ -16,7 +16,7 @@ class MainHostCommands
 public:
     explicit MainHostCommands(TfmMain &main) : m_main(main) {}
 
-    void Handle(HostProtocol::HostCommand command, const QString &message);
+    void Handle(const HostProtocol::DecodedHostCommand &message);
 
     // A wave file name from the host names a file in the program's folder
     // only: no separator, no "..", nothing absolute.
@@ -48,18 +48,19 @@ public:
     void ShowHostBox(const QString &text, bool error);
 
 private:
-    void startTest(const QString &message);
+    // `played`: a late start, this far into the recording.
+    void startTest(std::optional<qint64> played);
     void pauseTest();
     void resumeTest();
     void resetTest();
     void performDisconnect();
-    void scoreTest(const QString &message);
+    void scoreTest(const HostProtocol::ScoreResult &result);
     void playerAccepted();
     void playerRejected();
-    void startDemo(const QString &message);
+    void startDemo(int seconds);
     void stopDemo();
-    void setWaveFile(const QString &message);
-    void validateWaveFile(const QString &message);
+    void setWaveFile(const QString &name);
+    void validateWaveFile(const QString &name);
     void playWelcome();
     // What becomes of the calls of a player registered during the host's test.
     QString callsFromNowOn() const;

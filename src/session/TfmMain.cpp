@@ -451,9 +451,9 @@ void TfmMain::ReportHostProblem(const QString &text)
     m_hostCommands.ShowHostBox(text, true);
 }
 
-void TfmMain::HandleHostCommand(HostProtocol::HostCommand command, const QString &message)
+void TfmMain::HandleHostCommand(const HostProtocol::DecodedHostCommand &message)
 {
-    m_hostCommands.Handle(command, message);
+    m_hostCommands.Handle(message);
 }
 
 QString TfmMain::logIdentifier() const

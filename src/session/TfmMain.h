@@ -129,7 +129,7 @@ public:
     const QStringList &foundLogs() const { return m_foundLogs; }
 
     // HostCommandHandler.
-    void HandleHostCommand(HostProtocol::HostCommand command, const QString &message) override;
+    void HandleHostCommand(const HostProtocol::DecodedHostCommand &message) override;
     bool IsLocalMode() const override;
     void LinkDropped() override;
     bool WantsLink() const override;

@@ -36,10 +36,11 @@ public:
     HC boxOn = HC::None;
     std::function<void()> whileBoxOpen;
 
-    void HandleHostCommand(HC command, const QString &message) override
+    void HandleHostCommand(const HostProtocol::DecodedHostCommand &message) override
     {
+        const HC command = message.command;
         commands.append(command);
-        messages.append(message);
+        messages.append(message.text);
         if (command == failOn)
             throw StationError(QStringLiteral("No MCI device open"));
         if (command == boxOn)

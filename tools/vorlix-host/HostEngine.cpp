@@ -184,24 +184,25 @@ HostEngine::Station *HostEngine::stationAt(int index) const
     return nullptr;
 }
 
-void HostEngine::handleMessage(Station *station, const QString &message)
+void HostEngine::handleMessage(Station *station, const QString &text)
 {
-    const StationMessage kind = MatchStationMessage(message);
-    if (kind == StationMessage::None)
+    // Taken apart once; the handlers read the value.
+    const DecodedStationMessage message = DecodeStationMessage(text);
+    if (message.kind == StationMessage::None)
         return; // not a message of the station's: ignored, like any garbage
     heard(station);
-    switch (kind) {
+    switch (message.kind) {
     case StationMessage::ConnectPosition:
-        connectPosition(station, message);
+        connectPosition(station, message.text);
         break;
     case StationMessage::RegisterPlayer:
-        registerPlayer(station, message);
+        registerPlayer(station, message.registration);
         break;
     case StationMessage::LogCall:
-        logCall(station, message);
+        logCall(station, message.text);
         break;
     case StationMessage::WaveFileStatus:
-        waveFileStatus(station, message);
+        waveFileStatus(station, message.text);
         break;
     case StationMessage::RequestDisconnect:
         requestDisconnect(station);
@@ -229,9 +230,9 @@ void HostEngine::heard(Station *station)
     }
 }
 
-void HostEngine::connectPosition(Station *station, const QString &message)
+void HostEngine::connectPosition(Station *station, const QString &position)
 {
-    const QString asked = StationMessageText(message, ConnectPositionLimit).trimmed();
+    const QString asked = position.trimmed();
     int index = -1;
     for (int i = 0; i < Positions; ++i) {
         if (asked.compare(PositionName(i), Qt::CaseInsensitive) == 0)
@@ -281,9 +282,8 @@ void HostEngine::connectPosition(Station *station, const QString &message)
     emit positionChanged(index);
 }
 
-void HostEngine::registerPlayer(Station *station, const QString &message)
+void HostEngine::registerPlayer(Station *station, const Registration &registration)
 {
-    const Registration registration = ReadRegistration(message);
     const QString &call = registration.call;
     if (station->position < 0) {
         send(station, HostMessage(HostCommand::PlayerRejected));
@@ -355,9 +355,9 @@ void HostEngine::joinLate(Station *station)
     emit event(QStringLiteral("%1: %2 joins the test %3 s in").arg(p.name, p.call).arg(played / 1000));
 }
 
-void HostEngine::logCall(Station *station, const QString &message)
+void HostEngine::logCall(Station *station, const QString &received)
 {
-    const QString call = LogLine(StationMessageText(message, LogCallLimit));
+    const QString call = LogLine(received);
     const int index = station->position;
     if (index < 0 || m_positions[index].call.isEmpty()) {
         stray(station, QStringLiteral("no registered player"));
@@ -423,12 +423,12 @@ void HostEngine::stationProblem(Station *station, const QString &text)
     ++station->problems;
 }
 
-void HostEngine::waveFileStatus(Station *station, const QString &message)
+void HostEngine::waveFileStatus(Station *station, const QString &received)
 {
     if (station->position < 0)
         return;
     Position &p = m_positions[station->position];
-    const QString status = StationMessageText(message, WaveFileStatusLimit).trimmed();
+    const QString status = received.trimmed();
     p.waveStatus = status.left(20);
     if (status == WaveFileStatusText(WaveFileStatus::FileOk))
         emit event(QStringLiteral("%1: wave file ok").arg(p.name));

@@ -174,11 +174,11 @@ private:
     struct RoundFiles; // the open logs of one position in this round
 
     void acceptStations();
-    void handleMessage(Station *station, const QString &message);
-    void connectPosition(Station *station, const QString &message);
-    void registerPlayer(Station *station, const QString &message);
-    void logCall(Station *station, const QString &message);
-    void waveFileStatus(Station *station, const QString &message);
+    void handleMessage(Station *station, const QString &text);
+    void connectPosition(Station *station, const QString &position);
+    void registerPlayer(Station *station, const HostProtocol::Registration &registration);
+    void logCall(Station *station, const QString &received);
+    void waveFileStatus(Station *station, const QString &received);
     void finalizeLog(Station *station);
     void requestDisconnect(Station *station);
     void heard(Station *station);
