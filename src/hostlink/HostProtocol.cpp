@@ -232,8 +232,13 @@ void MessageAssembler::Keep(QStringView tail, QStringList &messages)
 
 bool MessageAssembler::takesFields(QStringView message) const
 {
-    if (m_direction == Direction::FromHost)
-        return TakesFields(MatchHostCommand(message));
+    if (m_direction == Direction::FromHost) {
+        const HostCommand command = MatchHostCommand(message);
+        // START_TEST and POSITION_REJECTED are whole at their colon, unless
+        // text follows it: our host's fields, which wait for their end.
+        const bool extended = command == HostCommand::StartTest || command == HostCommand::PositionRejected;
+        return TakesFields(command) || (extended && !message.endsWith(u':'));
+    }
     switch (MatchStationMessage(message)) {
     case StationMessage::ConnectPosition:
     case StationMessage::RegisterPlayer:
@@ -315,7 +320,9 @@ Registration ReadRegistration(QStringView message)
 QString HostMessage(HostCommand command, const QStringList &fields)
 {
     QString message = u';' + HostKeyword(command).toString() + fields.join(u',');
-    return TakesFields(command) ? EndFields(message) : message;
+    // Also a command that usually has none ends its fields (START_TEST's
+    // late start, POSITION_REJECTED's ALL_TAKEN), so they arrive whole.
+    return TakesFields(command) || !fields.isEmpty() ? EndFields(message) : message;
 }
 
 FieldSeparators FieldSeparatorsFor(HostCommand command)
@@ -386,6 +393,7 @@ DecodedHostCommand DecodeHostCommand(QStringView message)
     switch (decoded.command) {
     case HostCommand::StartTest:
         decoded.playedMs = PlayedMs(message);
+        decoded.latePaused = decoded.playedMs && ExtractField(message, 3, 7) == u"PAUSED";
         break;
     case HostCommand::ScoreTest:
         decoded.score = ReadScoreResult(message);

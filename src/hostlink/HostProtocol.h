@@ -319,8 +319,9 @@ inline constexpr qint64 DemoFirstCallDelayMs = 90 * 1000;
 // held by a station that is there.
 inline constexpr QStringView AllPositionsTaken = u"ALL_TAKEN";
 
-// START_TEST:milliseconds - a test already under way, joined late (a station
-// back after a crash): the recording has played this long. Our host sends the
+// START_TEST:milliseconds[,PAUSED] - a test already under way, joined late
+// (a station back after a crash): the recording has played this long, and
+// is paused now (a PAUSE_TEST follows for a station that ignores fields). Our host sends the
 // field only then; a station that knows nothing of it starts from the top.
 // None without a field of digits alone.
 std::optional<qint64> PlayedMs(QStringView message);
@@ -342,6 +343,7 @@ struct DecodedHostCommand
     HostCommand command = HostCommand::None;
     QString text;                          // the message, keyword included
     std::optional<qint64> playedMs;        // START_TEST: a late start
+    bool latePaused = false;               // START_TEST: ...,PAUSED: the test is paused
     ScoreResult score;                     // SCORE_TEST
     int demoSeconds = DemoIntervalDefault; // START_DEMO
     QString waveFile;                      // SET_WAVEFILE, VALIDATE_WAVEFILE

@@ -150,7 +150,7 @@ void TfmConnect::LinkLost()
         return;
     m_reconnecting = true;
     m_reconnectTries = 0;
-    m_lastAttemptMs = m_clock.monotonicMs();
+    m_lastAttemptMs = m_reconnectSinceMs = m_clock.monotonicMs();
     tmReconnect.start();
     m_handler->ReconnectStatus(QStringLiteral("Link lost -- reconnecting to the host"));
 }
@@ -164,7 +164,8 @@ void TfmConnect::StopReconnecting()
 void TfmConnect::tmReconnectTimer()
 {
     m_dialogs.Guarded(this, [&] {
-        if (!m_reconnecting)
+        // Not while the player has the window open: he is connecting by hand.
+        if (!m_reconnecting || isVisible())
             return;
         if (!m_handler || !m_handler->WantsLink() || m_handler->IsLocalMode() || m_linkPosition.isEmpty()) {
             StopReconnecting();
@@ -322,6 +323,7 @@ void TfmConnect::bnConnectClick()
 void TfmConnect::bnContinueClick()
 {
     m_dialogs.Guarded(this, [&] {
+        StopReconnecting();
         if (m_ui->cbPosition->currentIndex() < 0) {
             ShowRefusal(QStringLiteral("Please specify a position"));
             return;
@@ -545,11 +547,22 @@ void TfmConnect::HandleHostMessage(const QString &text)
             m_positionAssigned = false;
             m_positionRefused = true;
             if (m_reconnecting) {
-                // Someone else holds it now: the player decides what next.
-                StopReconnecting();
-                if (m_handler)
-                    m_handler->ReconnectStatus(
-                        QStringLiteral("%1 is taken -- press Connect").arg(m_linkPosition));
+                // The host may not have seen the old link go yet: asked
+                // again for a while. Someone else holds it, or every place
+                // is taken: the player decides what next.
+                if (!message.allPositionsTaken &&
+                    m_clock.monotonicMs() - m_reconnectSinceMs < ReconnectRefusedForMs) {
+                    CloseSocket();
+                    m_positionRefused = false;
+                    if (m_handler)
+                        m_handler->ReconnectStatus(
+                            QStringLiteral("Link lost -- %1 still held, trying again").arg(m_linkPosition));
+                } else {
+                    StopReconnecting();
+                    if (m_handler)
+                        m_handler->ReconnectStatus(
+                            QStringLiteral("%1 is taken -- press Connect").arg(m_linkPosition));
+                }
             }
             break;
         case HostCommand::PerformDisconnect:

@@ -63,6 +63,9 @@ public:
     static constexpr int HealthCheckIntervalMs = 10000;
     static constexpr int ReconnectIntervalMs = 3000;
     static constexpr int ReconnectTickMs = 500;
+    // A host that has not yet seen the old link go (it waits 30 s of
+    // silence) refuses the position: it is asked again for this long.
+    static constexpr qint64 ReconnectRefusedForMs = 45000;
     // How long a message with fields at the end of a block waits for the rest
     // that the network cut off. A small message's tail arrives late mostly
     // when the sender's Nagle algorithm holds it until our delayed ACK (40 ms
@@ -86,6 +89,9 @@ public:
 
     // State read and written by the main window.
     bool Connected() const { return m_connected; }
+    // The host takes messages for the player here: connected, and neither
+    // waiting for a retried link's position nor refused one.
+    bool LinkReady() const { return m_connected && !m_reconnecting && !m_positionRefused; }
     bool PositionAssigned() const { return m_positionAssigned; }
     // The host refused the position asked for on this link (and whether it
     // said that every position is taken).
@@ -186,6 +192,7 @@ private:
     QString m_linkPosition;
     bool m_reconnecting = false;
     int m_reconnectTries = 0;
+    qint64 m_reconnectSinceMs = 0;     // monotonic: when the link was lost
     qint64 m_lastAttemptMs = 0;        // monotonic
     std::optional<qint64> m_lastHeard; // none until the first sign of life: long ago
 };

@@ -8,6 +8,7 @@
 #include "ui_TfmMain.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
+#include "util/WavePlayer.h"
 
 #include <QFileInfo>
 
@@ -18,7 +19,7 @@ void MainHostCommands::Handle(const HostProtocol::DecodedHostCommand &message)
     Ui::TfmMain &ui = *m_main.ui();
     switch (message.command) {
     case HostCommand::StartTest:
-        startTest(message.playedMs);
+        startTest(message.playedMs, message.latePaused);
         break;
     case HostCommand::PauseTest:
         pauseTest();
@@ -77,13 +78,20 @@ bool MainHostCommands::IsPlainFileName(const QString &name)
     return !name.isEmpty() && name != u"." && UnsafeNamePart(name).isEmpty();
 }
 
-void MainHostCommands::startTest(std::optional<qint64> played)
+void MainHostCommands::startTest(std::optional<qint64> played, bool paused)
 {
-    // A late start is for a station that came back without its test; one
-    // still in the test (its link came back) plays on as it is.
+    // A late start is for a station that came back without its test. One
+    // still in the test (its link came back) plays on, paused or going as
+    // the host's test is now: it may have missed a pause or a resume.
     const TestSession &session = m_main.session();
-    if (played && session.logPending && session.hostTest && !session.demoRunning)
+    // The PAUSE_TEST that follows a paused late start (for stations that
+    // read no fields) means "paused", not "pause or resume".
+    m_latePauseFollows = played && paused;
+    if (played && session.logPending && session.hostTest && !session.demoRunning) {
+        if (!paused && m_main.MediaPlayer1().isOpen() && m_main.MediaPlayer1().isPaused())
+            resumeTest();
         return;
+    }
     Ui::TfmMain &ui = *m_main.ui();
     ui.ebCallEntry->clear();
     ui.ebCallEntry->setReadOnly(false);
@@ -96,7 +104,9 @@ void MainHostCommands::startTest(std::optional<qint64> played)
 
 void MainHostCommands::pauseTest()
 {
-    m_main.MediaPlayer1().pause();
+    WavePlayer &player = m_main.MediaPlayer1();
+    if (!std::exchange(m_latePauseFollows, false) || player.isPlaying())
+        player.pause();
     m_main.tmPCComplete().stop();
 }
 
@@ -110,6 +120,7 @@ void MainHostCommands::resetTest()
 {
     Ui::TfmMain &ui = *m_main.ui();
     m_main.session().awaitingReset = false;
+    m_reregistering = false;
     ui.ebCallSign->clear();
     ui.ebCallSign->setReadOnly(false);
     ui.ebCallEntry->clear();
@@ -127,6 +138,7 @@ void MainHostCommands::performDisconnect()
 {
     // The connection window has already reset the link and its own panels.
     Ui::TfmMain &ui = *m_main.ui();
+    m_reregistering = false;
     Announce::Text(ui.ebNetStatus, QStringLiteral("Disconnected"));
     ui.bnConnect->setText(QStringLiteral("Connect"));
 }
@@ -273,6 +285,7 @@ void MainHostCommands::playWelcome()
 void MainHostCommands::LinkDropped()
 {
     Ui::TfmMain &ui = *m_main.ui();
+    m_reregistering = false; // its answer will not come on this link
     Announce::Text(ui.ebNetStatus, QStringLiteral("Disconnected"));
     ui.bnConnect->setText(QStringLiteral("Connect"));
     ui.bnConnect->setEnabled(true);
@@ -280,7 +293,7 @@ void MainHostCommands::LinkDropped()
     if (m_main.session().logPending && m_main.session().hostTest)
         Announce::Text(ui.pnMessage,
                        QStringLiteral("The link to the host is lost: your calls stay in the local "
-                                      "log. Press Connect to join again."));
+                                      "log until it is back."));
 }
 
 qsizetype MainHostCommands::SendTypedMeanwhile(TestSession &session, TfmConnect &link)
@@ -309,6 +322,7 @@ bool MainHostCommands::Rejoin()
     TestSession &session = m_main.session();
     Ui::TfmMain &ui = *m_main.ui();
     TfmConnect &link = *m_main.connectWindow();
+    m_reregistering = false;
     Announce::Text(ui.ebNetStatus, QStringLiteral("Connected-") + link.positionText());
     ui.bnConnect->setText(QStringLiteral("Disconnect"));
     ui.bnConnect->setEnabled(false);
@@ -318,8 +332,9 @@ bool MainHostCommands::Rejoin()
     // The host may have started again since: it hears who plays here before
     // it hears his calls (SendTypedMeanwhile registers him first when there
     // are any). Its answer only confirms it (playerAccepted, playerRejected).
-    m_reregistering = m_main.registeredWithHost();
-    if (m_reregistering && !(inTest && session.hasQueuedCalls()))
+    // A player still waiting for the start hears the answer as usual.
+    m_reregistering = m_main.registeredWithHost() && (inTest || session.awaitingReset);
+    if (m_main.registeredWithHost() && !(inTest && session.hasQueuedCalls()))
         SendRegistration(session, link, m_main.computerLog());
     if (inTest) {
         // Back into the host's test that went on meanwhile: the player stays

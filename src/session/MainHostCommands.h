@@ -48,8 +48,9 @@ public:
     void ShowHostBox(const QString &text, bool error);
 
 private:
-    // `played`: a late start, this far into the recording.
-    void startTest(std::optional<qint64> played);
+    // `played`: a late start, this far into the recording; `paused`: the
+    // host's test is paused.
+    void startTest(std::optional<qint64> played, bool paused);
     void pauseTest();
     void resumeTest();
     void resetTest();
@@ -70,4 +71,7 @@ private:
     // A link that came back registered the player again: the host's answer
     // only confirms it.
     bool m_reregistering = false;
+    // A paused late start came: the PAUSE_TEST behind it only makes sure the
+    // audio is paused.
+    bool m_latePauseFollows = false;
 };

@@ -383,7 +383,6 @@ void TfmMain::bnConnectClick()
     if (!m_connect)
         return;
     if (m_ui->bnConnect->text() == u"Connect") {
-        m_connect->StopReconnecting();
         m_connect->setSettingsFileName(m_paths.restartSettings());
         ShowCentred(m_connect);
         if (!m_connect->Connected())
@@ -616,13 +615,13 @@ TestSession::Delivery TfmMain::LogCall()
     const OperatingMode testMode = m_session.logPending ? m_session.testMode : OperatingMode::Networked;
     const auto logged =
         m_session.LogCall(m_ui->ebCallEntry->text(), testMode, m_config.standAloneCallsPresent(),
-                          m_clock.monotonicMs(), {isConnected(), registeredWithHost()});
+                          m_clock.monotonicMs(), {m_connect && m_connect->LinkReady(), registeredWithHost()});
     if (!logged)
         return TestSession::Delivery::Local;
     m_ui->moCallsLogged->appendPlainText(TestSession::ShownLine(logged->call, logged->delivery));
     if (logged->delivery == TestSession::Delivery::Sent)
         m_connect->SendToHost(HostProtocol::LogCallMessage(logged->call));
-    else if (logged->delivery == TestSession::Delivery::KeptLocal && isConnected())
+    else if (logged->delivery == TestSession::Delivery::KeptLocal && isConnected() && !m_session.demoRunning)
         m_hostCommands.AskToRegister();
     // On the disk at once: a crash, a power cut or a vanished host loses
     // nothing. If the file cannot take it, the call is still in the list,

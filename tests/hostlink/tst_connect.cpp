@@ -194,7 +194,7 @@ private slots:
         s.window.FormActivate(); // shown again: another try, then a third
         s.ui.cbPosition->setCurrentIndex(1);
         s.window.bnContinueClick();
-        QVERIFY(s.sendAndRead(";POSITION_REJECTED:ALL_TAKEN"));
+        QVERIFY(s.sendAndRead(";POSITION_REJECTED:ALL_TAKEN;"));
         QCOMPARE(s.ui.pnPositionStatus->text(), QStringLiteral("All positions are taken"));
         QVERIFY(s.window.PositionRefused() && s.window.AllPositionsTaken());
         s.host.clearReceived();

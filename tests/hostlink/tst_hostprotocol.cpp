@@ -126,6 +126,8 @@ private slots:
             {{";START_DEMO:", "5", "!"}, "||"}, {{";VALIDATE_WAVEFILE:a.wav", ";"}, "|VALIDATE_WAVEFILE:a.wav"},
             {{";SCORE_TEST:57", "~", ",3;START_TEST:"}, "|SCORE_TEST:57|START_TEST:"},
             {{";START_TEST:", "abc:1;"}, "START_TEST:|abc:1"}, {{";bogus:", "x"}, "bogus:|"},
+            // A late start's time, cut by the network, is waited for whole.
+            {{";START_TEST:35", "000,PAUSED;"}, "|START_TEST:35000,PAUSED"},
             // Too long to keep: a piece without a colon is dropped, a message handled as it stands, and
             // either's rest skipped up to the next ';'.
             {{";SCORE_TE" + nines, "ST:1;HEALTH_CHECK:"}, "|HEALTH_CHECK:"},
@@ -133,6 +135,9 @@ private slots:
         // clang-format on
         for (const auto &[steps, given] : reads)
             QCOMPARE(assemble(steps), given);
+        const DecodedHostCommand late = DecodeHostCommand(u"START_TEST:35000,PAUSED");
+        QVERIFY(late.playedMs == 35000 && late.latePaused);
+        QVERIFY(!DecodeHostCommand(u"START_TEST:trailing text").playedMs);
     }
 
     void fieldsAndReadings()

@@ -183,8 +183,15 @@ private slots:
         QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Connected-Position 2"));
         QCOMPARE(st.ui().pnMessage->text(),
                  QStringLiteral("Connected again -- 1 calls typed meanwhile were sent"));
-        st.host.send(";PLAYER_ACCEPTED:;START_TEST:5000;HEALTH_CHECK:");
-        QVERIFY(st.host.waitForReceived(";CLIENT_ALIVE:")); // handled in order: the two before are done
+        // Paused already, the station takes up the late start's state: the
+        // PAUSE_TEST behind a paused one does not toggle it back, and a late
+        // start without the mark resumes it.
+        st.host.send(";PAUSE_TEST:;PLAYER_ACCEPTED:;START_TEST:5000,PAUSED;;PAUSE_TEST:;HEALTH_CHECK:");
+        QVERIFY(st.host.waitForReceived(";CLIENT_ALIVE:")); // handled in order: those before are done
+        QVERIFY(st.main->MediaPlayer1().isPaused() && !st.main->tmPCComplete().isActive());
+        st.host.send(";START_TEST:6000;;HEALTH_CHECK:");
+        QVERIFY(QTest::qWaitFor([&] { return st.host.received().count(";CLIENT_ALIVE:") == 2; }));
+        QVERIFY(st.main->MediaPlayer1().isPlaying());
         QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("W1AW\nDL1ABC"));
         QVERIFY(!st.ui().ebCallSign->isEnabled() && st.main->tmPCComplete().isActive());
         QVERIFY(st.ui().ebCallEntry->isEnabled() && st.ui().ebCallEntry->text().isEmpty());
@@ -192,9 +199,10 @@ private slots:
         QVERIFY(st.host.waitForReceived(";LOG_CALL:G4XYZ"));
         st.host.send(";FORCE_SUBMIT:");
         QVERIFY(st.host.waitForReceived(";FINALIZE_LOG:"));
-        QCOMPARE(st.host.received(), Ended({";CONNECT_POSITION:Position 2",
-                                            ";REGISTER_PLAYER:AUD1,COMPUTERLOG", ";LOG_CALL:DL1ABC"}) +
-                                         ";CLIENT_ALIVE:" + Ended({";LOG_CALL:G4XYZ"}) + ";FINALIZE_LOG:");
+        QCOMPARE(
+            st.host.received(),
+            Ended({";CONNECT_POSITION:Position 2", ";REGISTER_PLAYER:AUD1,COMPUTERLOG", ";LOG_CALL:DL1ABC"}) +
+                ";CLIENT_ALIVE:;CLIENT_ALIVE:" + Ended({";LOG_CALL:G4XYZ"}) + ";FINALIZE_LOG:");
         QCOMPARE(st.base.Read("NetworkedLogs/" + QFileInfo(log).fileName()),
                  QByteArray("W1AW\r\nDL1ABC\r\nG4XYZ\r\n"));
     }
@@ -221,16 +229,30 @@ private slots:
         st.host.closeClient();
         QVERIFY(QTest::qWaitFor([&] { return st.fmConnect->Reconnecting(); }));
         st.typeCall("DL1ABC");
+        // The host has not seen the old link go yet: the position is refused,
+        // the station asks again, and a call typed meanwhile is not sent.
         st.host.clearReceived();
         st.clock.advanceMs(TfmConnect::ReconnectIntervalMs);
         st.fmConnect->tmReconnectTimer();
         QVERIFY(st.host.waitForReceived(";CONNECT_POSITION:Position 2"));
+        st.host.send(";POSITION_REJECTED:");
+        QVERIFY(QTest::qWaitFor([&] { return !st.fmConnect->Connected(); }));
+        QVERIFY(st.fmConnect->Reconnecting());
+        QCOMPARE(st.ui().ebNetStatus->text(),
+                 QStringLiteral("Link lost -- Position 2 still held, trying again"));
+        st.host.clearReceived();
+        st.clock.advanceMs(TfmConnect::ReconnectIntervalMs);
+        st.fmConnect->tmReconnectTimer();
+        QVERIFY(st.host.waitForReceived(";CONNECT_POSITION:Position 2"));
+        // Connected, the position not given back yet: a call waits.
+        st.typeCall("K5XX");
+        QVERIFY(st.ui().moCallsLogged->toPlainText().endsWith("K5XX   (not sent)"));
         st.host.send(";POSITION_ACCEPTED:;PLAYER_REJECTED:");
         QVERIFY(QTest::qWaitFor([&] {
             return st.ui().pnMessage->text() == u"The host refused K1ABC: your calls stay in the local log";
         }));
         QCOMPARE(st.ui().ebCallSign->text(), QStringLiteral("K1ABC"));
-        QCOMPARE(st.base.Read("NetworkedLogs/K1ABC.log"), QByteArray("W1AW\r\nDL1ABC\r\n"));
+        QCOMPARE(st.base.Read("NetworkedLogs/K1ABC.log"), QByteArray("W1AW\r\nDL1ABC\r\nK5XX\r\n"));
 
         // A link the player ends is not tried again.
         st.ui().bnConnect->setEnabled(true);

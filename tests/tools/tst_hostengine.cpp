@@ -552,15 +552,20 @@ void TestHostEngine::roundTakenUpAfterAHostCrash()
         ";START_TEST:35000"));
     QTRY_COMPARE(rig.log(0), QByteArray("K1ABC\r\nW2XYZ\r\nDL9ZZZ\r\n"));
     QCOMPARE(rig.engine.positions()[0].calls, 3);
+    // The second station takes its place back just before the end; its
+    // player registers only once the test is over: he is asked for his log
+    // and given no late start.
+    RawStation &late = rig.connectStation();
+    late.send(";CONNECT_POSITION:Position 2;");
+    QVERIFY(late.waitFor(";POSITION_ACCEPTED:"));
     rig.tick(24);
     QCOMPARE(rig.engine.stage(), Stage::Running);
     rig.tick(1);
     QCOMPARE(rig.engine.stage(), Stage::Submitted);
-    QVERIFY(back.waitFor(";FORCE_SUBMIT:"));
+    QVERIFY(back.waitFor(";FORCE_SUBMIT:") && late.waitFor(";FORCE_SUBMIT:"));
     back.send(";FINALIZE_LOG:");
-    RawStation &late = rig.connectStation();
-    late.send(";CONNECT_POSITION:Position 2;");
-    QVERIFY(late.waitFor(";POSITION_ACCEPTED:;FORCE_SUBMIT:"));
+    late.send(";REGISTER_PLAYER:W1AW,COMPUTERLOG;");
+    QVERIFY(late.waitFor(Ended({";VALIDATE_WAVEFILE:Pileup.wav"})) && !late.got.contains("START_TEST"));
     late.send(";LOG_CALL:K1ABC;FINALIZE_LOG:");
     QTRY_VERIFY(rig.engine.positions()[1].finalized);
     QVERIFY(rig.engine.score());

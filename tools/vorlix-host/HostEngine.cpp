@@ -74,6 +74,15 @@ bool IsDeviceName(const QString &call)
     return device.match(call).hasMatch();
 }
 
+// A registered call names the player's log: one plain file name in the
+// round's folder, short, without a comma (the results file is
+// comma-separated), and no device.
+bool NamesALog(const QString &call)
+{
+    return !call.isEmpty() && call.size() <= HostEngine::MaxCallLength && UnsafeNamePart(call).isEmpty() &&
+           !call.contains(u',') && !IsDeviceName(call);
+}
+
 // One call as one log line: blanks and control characters around it go, and
 // those inside become '?'.
 QString LogLine(QStringView received)
@@ -293,8 +302,7 @@ void HostEngine::registerPlayer(Station *station, const Registration &registrati
     const int index = station->position;
     Position &p = m_positions[index];
     QString refusal;
-    if (call.isEmpty() || call.size() > MaxCallLength || !UnsafeNamePart(call).isEmpty() ||
-        call.contains(u',') || IsDeviceName(call))
+    if (!NamesALog(call))
         refusal = QStringLiteral("\"%1\" cannot name a log file").arg(call);
     for (int i = 0; i < Positions && refusal.isEmpty(); ++i) {
         if (i != index && m_positions[i].call.compare(call, Qt::CaseInsensitive) == 0)
@@ -341,16 +349,26 @@ void HostEngine::joinLate(Station *station)
     // recording where the others are (a station of ours seeks there; one
     // that ignores the field starts from the top), and its calls go on in
     // the player's one log of the round. One still in its test (its link came
-    // back) ignores the late start.
+    // back) only takes up the test's pause or run from it.
     const Position &p = m_positions[station->position];
     if (m_stage == Stage::Demo) {
         send(station, HostMessage(HostCommand::StartDemo, {QString::number(m_demoSeconds)}));
         emit event(QStringLiteral("%1: %2 joins the demonstration").arg(p.name, p.call));
         return;
     }
+    // Only into a test that still plays: the stage may have moved on while
+    // the player typed his call (a station back after the submit was asked
+    // for its log when it took the position).
+    if ((m_stage != Stage::Running && m_stage != Stage::Paused) || !p.inTest)
+        return;
     const qint64 played = playedMs();
-    send(station, HostMessage(HostCommand::StartTest, {QString::number(played)}));
-    if (m_stage == Stage::Paused)
+    const bool paused = m_stage == Stage::Paused;
+    send(station, HostMessage(HostCommand::StartTest,
+                              paused ? QStringList{QString::number(played), QStringLiteral("PAUSED")}
+                                     : QStringList{QString::number(played)}));
+    // A station that reads no fields starts playing: it is paused like the
+    // others (ours takes this as "paused", whatever it was).
+    if (paused)
         send(station, HostMessage(HostCommand::PauseTest));
     emit event(QStringLiteral("%1: %2 joins the test %3 s in").arg(p.name, p.call).arg(played / 1000));
 }
@@ -864,6 +882,7 @@ void HostEngine::saveState(bool closed)
     state.playedMs = playedMs();
     state.savedMonotonicMs = m_clock.monotonicMs();
     state.savedAt = m_clock.now();
+    state.bootId = HostRoundState::CurrentBootId();
     for (int i = 0; i < Positions; ++i) {
         const Position &p = m_positions[i];
         state.players[i] = {p.call, p.method == LogMethod::Paper, p.inTest, p.finalized};
@@ -896,7 +915,7 @@ bool HostEngine::resumeRound()
     // The played time goes on from where it was; the time the host was down
     // counts as played while the test ran, since the stations played on.
     const qint64 now = m_clock.monotonicMs();
-    m_testStartedMs = now - state->playedMsAt(now, m_clock.now());
+    m_testStartedMs = now - state->playedMsAt(now, m_clock.now(), HostRoundState::CurrentBootId());
     m_pausedMs = 0;
     m_pausedAtMs.reset();
     if (m_stage == Stage::Paused)
@@ -907,6 +926,13 @@ bool HostEngine::resumeRound()
         Position &p = m_positions[i];
         if (player.call.isEmpty())
             continue;
+        // The file may have been damaged or edited: its names are held to
+        // the registration's rules, so no log is opened outside the round.
+        if (!NamesALog(player.call)) {
+            report(i, QStringLiteral("\"%1\" in the round's state cannot name a log file; not taken up")
+                          .arg(player.call));
+            continue;
+        }
         ++players;
         // Stations come back to their places and go on.
         p.link = Link::Dropped;

@@ -3,6 +3,7 @@
 #include "util/TextFile.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 
@@ -31,6 +32,7 @@ QStringList HostRoundState::toLines() const
         QStringLiteral("PLAYED_MS=%1").arg(playedMs),
         QStringLiteral("SAVED_MONOTONIC_MS=%1").arg(savedMonotonicMs),
         QStringLiteral("SAVED_AT=") + savedAt.toString(Qt::ISODateWithMs),
+        QStringLiteral("BOOT=") + bootId,
     };
     for (int i = 0; i < Positions; ++i) {
         const Player &p = players[i];
@@ -74,6 +76,8 @@ std::optional<HostRoundState> HostRoundState::fromLines(const QStringList &lines
             state.savedMonotonicMs = value.toLongLong(&ok);
         else if (name == u"SAVED_AT")
             state.savedAt = QDateTime::fromString(value, Qt::ISODateWithMs);
+        else if (name == u"BOOT")
+            state.bootId = value;
         else if (name == u"CLOSED")
             state.closed = value == u"1";
         else if (name.startsWith(u"POSITION_")) {
@@ -102,14 +106,22 @@ bool HostRoundState::anyPlayer() const
     return std::any_of(players.begin(), players.end(), [](const Player &p) { return !p.call.isEmpty(); });
 }
 
-qint64 HostRoundState::playedMsAt(qint64 monotonicMs, const QDateTime &now) const
+qint64 HostRoundState::playedMsAt(qint64 monotonicMs, const QDateTime &now,
+                                  const QString &currentBootId) const
 {
     if (stage != u"Running")
         return playedMs;
     qint64 since = monotonicMs - savedMonotonicMs;
-    if (since < 0) // the machine started again: its monotonic clock did too
+    // The machine started again: its monotonic clock did too.
+    if (since < 0 || bootId != currentBootId)
         since = savedAt.isValid() ? std::max<qint64>(0, savedAt.msecsTo(now)) : 0;
     return playedMs + since;
+}
+
+QString HostRoundState::CurrentBootId()
+{
+    QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.read(64)).trimmed() : QString();
 }
 
 std::optional<HostRoundState> HostRoundState::FindUnfinished(const QString &hostLogs, QString *folder)

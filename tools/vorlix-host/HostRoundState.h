@@ -13,6 +13,7 @@
 //   SAVED_MONOTONIC_MS=<n>   the monotonic clock then (the same on the whole
 //                            machine until it restarts)
 //   SAVED_AT=<ISO date>      the wall clock then, for a machine restarted since
+//   BOOT=<id>                the machine's boot then (Linux boot_id)
 //   POSITION_<1..6>=<call>,<COMPUTER|PAPER>,<in test 0|1>,<finalized 0|1>
 //   CLOSED=0|1
 
@@ -44,6 +45,7 @@ struct HostRoundState
     qint64 playedMs = 0;
     qint64 savedMonotonicMs = 0;
     QDateTime savedAt;
+    QString bootId;
     std::array<Player, Positions> players;
     bool closed = false;
 
@@ -58,8 +60,10 @@ struct HostRoundState
     // The played time now: what was played when written, plus, while the
     // recording played, the time since - the stations' audio played on while
     // the host was down. Measured on the monotonic clock; after a restart of
-    // the machine (the clock began again) on the wall clock.
-    qint64 playedMsAt(qint64 monotonicMs, const QDateTime &now) const;
+    // the machine (another boot: the clock began again) on the wall clock.
+    qint64 playedMsAt(qint64 monotonicMs, const QDateTime &now, const QString &currentBootId) const;
+    // This boot of the machine; empty where the system does not say.
+    static QString CurrentBootId();
 
     // The round to take up under `hostLogs`: the newest round with a state,
     // unless that one is closed, damaged, or has neither a player nor a
