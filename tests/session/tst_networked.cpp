@@ -68,11 +68,11 @@ private slots:
         QVERIFY(st.hostGot(Ended({";REGISTER_PLAYER:" + QByteArray(20, 'K') + ",COMPUTERLOG"})));
     }
 
-    void silentHostAndLostLink()
+    void practiceModeKeepsTheLink()
     {
-        // Thirty seconds of silence are tolerated, more drop the link; in
-        // practice mode the link is never dropped, and Enter in box 1 still
-        // registers instead of starting a local test.
+        // In practice mode a silent host never drops the link, and Enter in
+        // box 1 still registers instead of starting a local test. (Silence in
+        // networked mode: lateStartSilenceAndRefusedReturn.)
         Station practice;
         QVERIFY(practice.start());
         QVERIFY(practice.connectToHost());
@@ -84,37 +84,6 @@ private slots:
         practice.signIn("K1ABC");
         QVERIFY(practice.hostGot(Ended({";REGISTER_PLAYER:K1ABC,COMPUTERLOG"})));
         QVERIFY(!practice.main->MediaPlayer1().isPlaying());
-
-        Station st;
-        st.base.Write("Test.wav", MakeWave(8000, 8, 1, 20000));
-        QVERIFY(st.start());
-        QVERIFY(st.connectToHost());
-        st.signIn("K1ABC");
-        // A step of the wall clock is no silence; after one back, silence
-        // still counts from the last sign of life.
-        st.host.send(";SET_WAVEFILE:Test.wav;START_TEST:");
-        QVERIFY(QTest::qWaitFor([&] { return st.main->tmPCComplete().isActive(); }));
-        st.clock.stepWallMs(10 * 60 * 1000);
-        st.fmConnect->tmHealthCheckTimer();
-        st.main->tmPCCompleteTimer();
-        QVERIFY(st.fmConnect->Connected());
-        QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=00:20"));
-        st.clock.stepWallMs(-20 * 60 * 1000);
-        st.clock.advanceSecs(30);
-        st.fmConnect->tmHealthCheckTimer();
-        QVERIFY(st.fmConnect->Connected());
-        st.clock.advanceSecs(1);
-        st.fmConnect->tmHealthCheckTimer();
-        QVERIFY(!st.fmConnect->Connected());
-        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Link lost -- reconnecting to the host"));
-        // The way back is open at once: Connect, not a stale Disconnect.
-        QVERIFY(st.ui().bnConnect->isEnabled() && st.ui().gbConnection->isEnabled());
-        QCOMPARE(st.ui().bnConnect->text(), QStringLiteral("Connect"));
-
-        // Calls typed now are kept, though they cannot be sent yet.
-        QVERIFY(st.shownBy([&] { st.typeCall("DL1ABC"); }).isEmpty());
-        QCOMPARE(st.main->session().calls(), QStringList{"DL1ABC"});
-        QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("DL1ABC   (not sent)"));
     }
 
     void returningPlayerAndDroppedHost()
@@ -207,7 +176,7 @@ private slots:
                  QByteArray("W1AW\r\nDL1ABC\r\nG4XYZ\r\n"));
     }
 
-    void lateStartAndRefusedReturn()
+    void lateStartSilenceAndRefusedReturn()
     {
         // A station back after a crash joins the test where the others are:
         // the recording from 30 s in, the countdown from the host's start.
@@ -222,13 +191,33 @@ private slots:
         st.main->tmPCCompleteTimer();
         QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=00:30"));
         QVERIFY(st.ui().ebCallEntry->isEnabled() && !st.ui().ebCallEntry->isReadOnly());
-
-        // Its link lost and back, the host no longer knows the player: what
-        // he typed stays in the local log, and he is told so.
         st.typeCall("W1AW");
-        st.host.closeClient();
-        QVERIFY(QTest::qWaitFor([&] { return st.fmConnect->Reconnecting(); }));
-        st.typeCall("DL1ABC");
+
+        // A step of the wall clock is no silence, and moves no countdown;
+        // after one back, silence still counts from the last sign of life:
+        // more than 30 s of it drop the link, and the station tries again.
+        st.clock.stepWallMs(10 * 60 * 1000);
+        st.fmConnect->tmHealthCheckTimer();
+        st.main->tmPCCompleteTimer();
+        QVERIFY(st.fmConnect->Connected());
+        QCOMPARE(st.ui().pnDemo->text(), QStringLiteral("Demo Time Remaining=00:30"));
+        st.clock.stepWallMs(-20 * 60 * 1000);
+        st.clock.advanceSecs(30);
+        st.fmConnect->tmHealthCheckTimer();
+        QVERIFY(st.fmConnect->Connected());
+        st.clock.advanceSecs(1);
+        st.fmConnect->tmHealthCheckTimer();
+        QVERIFY(!st.fmConnect->Connected() && st.fmConnect->Reconnecting());
+        QCOMPARE(st.ui().ebNetStatus->text(), QStringLiteral("Link lost -- reconnecting to the host"));
+        // The way back is open at once: Connect, not a stale Disconnect.
+        QVERIFY(st.ui().bnConnect->isEnabled() && st.ui().gbConnection->isEnabled());
+        QCOMPARE(st.ui().bnConnect->text(), QStringLiteral("Connect"));
+        // Calls typed now are kept, though they cannot be sent yet.
+        QVERIFY(st.shownBy([&] { st.typeCall("DL1ABC"); }).isEmpty());
+        QCOMPARE(st.ui().moCallsLogged->toPlainText(), QStringLiteral("W1AW\nDL1ABC   (not sent)"));
+
+        // Back, the host no longer knows the player: what he typed stays in
+        // the local log, and he is told so.
         // The host has not seen the old link go yet: the position is refused,
         // the station asks again, and a call typed meanwhile is not sent.
         st.host.clearReceived();
