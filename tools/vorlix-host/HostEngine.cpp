@@ -867,11 +867,6 @@ constexpr std::array<QStringView, 7> StageKeys{u"Idle",   u"WaveSet",   u"Demo",
 
 void HostEngine::saveState(bool closed)
 {
-    // Nothing to take up before a wave is chosen or a player registered.
-    const bool anyPlayer = std::any_of(m_positions.begin(), m_positions.end(),
-                                       [](const Position &p) { return !p.call.isEmpty(); });
-    if (m_wavePath.isEmpty() && !anyPlayer && !QFileInfo::exists(m_roundFolder))
-        return;
     HostRoundState state;
     state.wavePath = m_wavePath;
     state.checkListPath = m_checkListPath;
@@ -888,6 +883,9 @@ void HostEngine::saveState(bool closed)
         state.players[i] = {p.call, p.method == LogMethod::Paper, p.inTest, p.finalized};
     }
     state.closed = closed;
+    // Nothing to take up before a wave is chosen or a player registered.
+    if (state.wavePath.isEmpty() && !state.anyPlayer() && !QFileInfo::exists(m_roundFolder))
+        return;
     const QString path = QDir(m_roundFolder).filePath(HostRoundState::FileName());
     if (!ensureRoundFolder() || !TextFile::tryWriteLines(path, state.toLines()))
         emit problem(QStringLiteral("Cannot write the round's state %1: a host started again could not take "
