@@ -6,10 +6,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake
-  qt6-base-dev qt6-multimedia-dev
-  # Qt Multimedia (in the sound-device module) starts its GStreamer backend;
-  # without these two it cannot be created.
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  qt6-base-dev
+  # The sound-device module plays through the PulseAudio client library;
+  # the tests and the sound benchmark run PulseAudio servers of their own
+  # (null sinks) and record them with parec.
+  pkg-config libpulse-dev pulseaudio pulseaudio-utils
   # The Debian package (cpack -G DEB) and its test: dpkg-shlibdeps and
   # file work out the libraries it depends on; appstreamcli and
   # desktop-file-validate check its metadata and menu entries.

@@ -11,7 +11,7 @@ stage() { echo "== $1 ($((SECONDS - started)) s so far)"; }
 bash scripts/install-deps.sh
 stage "normal build"
 bash scripts/build.sh -DVORLIX_WERROR=ON
-# Qt, GStreamer and PulseAudio write below HOME and XDG_RUNTIME_DIR: keep
+# Qt and PulseAudio write below HOME and XDG_RUNTIME_DIR: keep
 # them in a throw-away folder.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

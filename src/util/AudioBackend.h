@@ -6,8 +6,10 @@
 // the device (for start-latency measurements), the end of the stretch, and a
 // device failure while playing or paused (reported while state() and
 // position() still tell where it was, so the player can carry on without
-// sound).
+// sound). A sound device may offer a choice of outputs.
 
+#include <QList>
+#include <QString>
 #include <QtGlobal>
 #include <functional>
 #include <utility>
@@ -22,6 +24,14 @@ public:
         Stopped,
         Playing,
         Paused
+    };
+
+    // One output a sound device can play on: its id, and what the player
+    // sees (the device's own description).
+    struct Output
+    {
+        QString id;
+        QString description;
     };
 
     struct Events
@@ -50,6 +60,12 @@ public:
     // These two may notice that the stretch has ended and report it.
     virtual qint64 position() = 0;
     virtual State state() = 0;
+
+    // The outputs there are now; empty when there is no choice.
+    virtual QList<Output> outputs() { return {}; }
+    // Plays on the output `id` from now on (a play under way moves there); an
+    // empty id leaves the choice to the system.
+    virtual void setOutput(const QString &) {}
 
     void setEvents(Events events) { m_events = std::move(events); }
 

@@ -160,6 +160,17 @@ void WavePlayer::close()
     m_wave = WaveFile();
 }
 
+QList<AudioBackend::Output> WavePlayer::soundOutputs() const
+{
+    return m_device ? m_device->outputs() : QList<AudioBackend::Output>();
+}
+
+void WavePlayer::setSoundOutput(const QString &id)
+{
+    if (m_device)
+        m_device->setOutput(id);
+}
+
 bool WavePlayer::isPlaying() const
 {
     return m_active && m_active->state() == AudioBackend::State::Playing;
@@ -221,10 +232,11 @@ void WavePlayer::onDeviceFailed()
     qWarning("The sound device failed; %s plays on without sound", qUtf8Printable(m_wave.path()));
     const bool paused = m_active->state() == AudioBackend::State::Paused;
     const qint64 at = m_active->position();
-    // The device is mid-signal here: leave it as it is, it stops by itself.
+    // The device lets go of its run itself once this returns.
     m_silent->load(m_wave);
     m_active = m_silent.get();
     m_active->play(at, std::max(at, m_runEnd));
     if (paused)
         m_active->pause();
+    emit soundLost();
 }

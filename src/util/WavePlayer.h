@@ -9,8 +9,14 @@
 // VORLIX_SILENT_AUDIO=1, or when asked for) a silent backend keeps time with
 // the station's clock, so the station works the same without sound. When the
 // device refuses a file or fails while playing, that file carries on
-// silently. Operations that need an open file raise "No MCI device open".
+// silently, and soundLost() says so. Operations that need an open file raise
+// "No MCI device open".
+//
+// The sound device may offer outputs to choose from (soundOutputs()); the
+// chosen one (setSoundOutput(), empty for the system's choice) applies at
+// once, to a play under way too.
 
+#include "util/AudioBackend.h"
 #include "util/WaveFile.h"
 
 #include <QObject>
@@ -19,7 +25,6 @@
 #include <memory>
 #include <optional>
 
-class AudioBackend;
 class Clock;
 class SilentAudioBackend;
 
@@ -75,9 +80,16 @@ public:
     // device; used to measure start latency.
     void setFirstFrameObserver(std::function<void()> observer) { m_firstFrameObserver = std::move(observer); }
 
+    // The outputs of the sound device; empty without one.
+    QList<AudioBackend::Output> soundOutputs() const;
+    void setSoundOutput(const QString &id);
+
 signals:
     // The stretch being played has reached its end (not sent for stop()).
     void playbackFinished();
+    // The sound device failed or went away while playing: the file plays on
+    // without sound.
+    void soundLost();
 
 private:
     void requireOpen() const;
