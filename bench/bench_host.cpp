@@ -1,6 +1,7 @@
 // The competition host under load, with the station's own code at the other end.
 //
 //   build/bin/bench_host spread [rounds]   START_TEST to the first audio frame at six stations
+//   build/bin/bench_host sound [rounds]    START_TEST to the first sample heard at six stations
 //   build/bin/bench_host flood [calls]     six stations logging calls at full speed
 //   build/bin/bench_host logcall [calls]   Enter in box 2 until the call is in the host's log file
 //
@@ -13,6 +14,16 @@
 // and reset, and the players sign in again. Reported: p50 and p99 of the spread (last station
 // minus first) and of every station's latency over 100 rounds. Target: p99
 // of the spread at most 10 ms.
+//
+// sound: as spread, but each station plays through a PulseAudio server of
+// its own (a null sink, as a sound card) and the sink's monitor is recorded
+// with parec (2 ms latency) on a thread of this process that stamps each
+// block as it arrives. The wave (48 kHz) begins with sound, so a position's
+// first sample louder than silence is its first sample heard; its time is
+// the block's arrival less the samples after it. Reported over 20 rounds
+// (after a warm-up round): the spread of the first samples heard over the
+// six positions, and startTest() -> first sample heard. Target: spread p99
+// at most 10 ms, start delay median at most 20 ms.
 //
 // flood: six stations, as plain sockets in a thread of their own, register,
 // answer the wave check and, once the test starts, each writes 10,000 (or
@@ -35,6 +46,7 @@
 
 #include "BenchStats.h"
 #include "HostEngine.h"
+#include "SoundServer.h"
 #include "hostlink/TfmConnect.h"
 #include "logentry/TfmLogQuery.h"
 #include "session/TfmMain.h"
@@ -58,13 +70,18 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
+#include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -119,6 +136,29 @@ QByteArray Wave(int seconds)
     return out;
 }
 
+// 48 kHz, 16-bit mono: a 600 Hz tone at full swing from its first sample.
+QByteArray ToneWave(int seconds)
+{
+    const int frames = 48000 * seconds;
+    QByteArray out("RIFF");
+    auto u32 = [&](quint32 v) { out.append(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [&](quint16 v) { out.append(reinterpret_cast<const char *>(&v), 2); };
+    u32(36 + frames * 2);
+    out.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(48000);
+    u32(96000);
+    u16(2);
+    u16(16);
+    out.append("data");
+    u32(frames * 2);
+    for (int i = 0; i < frames; ++i)
+        u16(quint16(qint16(12000 * std::cos(2 * M_PI * 600 * i / 48000.0))));
+    return out;
+}
+
 // The logging question answered "computer"; every other box passed over.
 class BenchDialogs : public Dialogs
 {
@@ -134,7 +174,8 @@ public:
 
 struct Station
 {
-    Station(quint16 port, int position, const QByteArray &wave)
+    Station(quint16 port, int position, const QByteArray &wave,
+            WavePlayer::Output output = WavePlayer::Output::Silent)
     {
         TextFile::writeLines(base.path() + "/Vorlix_Player_ini.txt",
                              {"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
@@ -146,7 +187,7 @@ struct Station
         file.write(wave);
         file.close();
         main = std::make_unique<TfmMain>(SessionPaths(base.path()), base.path() + "/vorlix-player", dialogs,
-                                         clock, WavePlayer::Output::Silent);
+                                         clock, output);
         connect = std::make_unique<TfmConnect>(dialogs, clock, main.get());
         main->SetConnectWindow(connect.get());
     }
@@ -192,9 +233,10 @@ qint64 MonotonicNs()
 
 // Station mode: joins, reports every first audio frame as "FRAME <ns>",
 // and signs in again after each reset, until its input closes.
-int RunStation(quint16 port, int position)
+int RunStation(quint16 port, int position, bool sound)
 {
-    Station station(port, position, Wave(3));
+    Station station(port, position, sound ? ToneWave(3) : Wave(3),
+                    sound ? WavePlayer::Output::Automatic : WavePlayer::Output::Silent);
     station.main->MediaPlayer1().setFirstFrameObserver([] {
         std::printf("FRAME %lld\n", static_cast<long long>(MonotonicNs()));
         std::fflush(stdout);
@@ -260,8 +302,106 @@ int RunTypist(quint16 port, int waveSeconds)
     return QCoreApplication::exec();
 }
 
-int Spread(HostEngine &host, const QString &folder, int rounds)
+// One sink's monitor, recorded by parec on a thread of its own. Once armed,
+// it notes the time of the first sample louder than silence.
+class MonitorRecorder
 {
+public:
+    MonitorRecorder(const QString &server, const QString &sink)
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            return;
+        const QByteArray serverArg = "--server=" + server.toUtf8();
+        const QByteArray deviceArg = "--device=" + sink.toUtf8() + ".monitor";
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(fds[1], 1);
+            ::close(fds[0]);
+            ::execlp("parec", "parec", serverArg.constData(), deviceArg.constData(), "--raw",
+                     "--format=s16le", "--channels=1", "--rate=48000", "--latency-msec=2",
+                     static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        m_fd = fds[0];
+        m_thread = std::thread([this] { run(); });
+    }
+    ~MonitorRecorder()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    void arm()
+    {
+        m_first = -1;
+        m_armed = true;
+    }
+    qint64 firstHeardNs() const { return m_first; }
+
+private:
+    void run()
+    {
+        char buffer[8192];
+        qsizetype carry = 0; // an odd byte left from the last block
+        for (;;) {
+            const ssize_t got = ::read(m_fd, buffer + carry, sizeof buffer - std::size_t(carry));
+            if (got <= 0)
+                return;
+            const qint64 arrived = MonotonicNs();
+            const qsizetype bytes = carry + got;
+            const qsizetype samples = bytes / 2;
+            if (m_armed && m_first < 0) {
+                for (qsizetype i = 0; i < samples; ++i) {
+                    qint16 v;
+                    std::memcpy(&v, buffer + 2 * i, 2);
+                    if (std::abs(int(v)) > 2000) {
+                        m_first = arrived - (samples - i) * 1000000000LL / 48000;
+                        m_armed = false;
+                        break;
+                    }
+                }
+            }
+            carry = bytes % 2;
+            if (carry)
+                buffer[0] = buffer[bytes - 1];
+        }
+    }
+
+    pid_t m_pid = -1;
+    int m_fd = -1;
+    std::thread m_thread;
+    std::atomic<bool> m_armed{false};
+    std::atomic<qint64> m_first{-1};
+};
+
+int Spread(HostEngine &host, const QString &folder, int rounds, bool sound)
+{
+    // With sound: a PulseAudio server and a recorder of its sink for each
+    // station, started before the stations.
+    std::vector<std::unique_ptr<SoundServer>> servers;
+    std::vector<std::unique_ptr<MonitorRecorder>> recorders;
+    if (sound) {
+        for (int p = 1; p <= HostEngine::Positions; ++p) {
+            servers.push_back(std::make_unique<SoundServer>(QStringList{"Station"}));
+            if (!servers.back()->error().isEmpty()) {
+                std::fprintf(stderr, "%s\n", qPrintable(servers.back()->error()));
+                return 2;
+            }
+            recorders.push_back(std::make_unique<MonitorRecorder>(servers.back()->address(), "Station"));
+        }
+        for (const auto &server : servers)
+            if (!server->waitForShortLatency(5000)) {
+                std::fprintf(stderr, "a sound server's sink did not get a short latency\n");
+                return 2;
+            }
+    }
     std::vector<std::unique_ptr<QProcess>> stations;
     std::vector<qint64> first(HostEngine::Positions, -1);
     qint64 started = 0;
@@ -275,15 +415,23 @@ int Spread(HostEngine &host, const QString &folder, int rounds)
             }
         });
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QCoreApplication::applicationFilePath(),
-                       {"station", QString::number(host.port()), QString::number(p)});
+        QStringList arguments = {"station", QString::number(host.port()), QString::number(p)};
+        if (sound) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("PULSE_SERVER", servers[std::size_t(p - 1)]->address());
+            env.remove("VORLIX_SILENT_AUDIO");
+            process->setProcessEnvironment(env);
+            arguments << "sound";
+        }
+        process->start(QCoreApplication::applicationFilePath(), arguments);
         stations.push_back(std::move(process));
     }
     const auto all = [&](const std::function<bool(const HostEngine::Position &)> &test) {
         return std::all_of(host.positions().begin(), host.positions().end(), test);
     };
-    std::vector<double> spread, latency;
-    for (int round = 0; round < rounds; ++round) {
+    std::vector<double> spread, latency, heardSpread, heardDelay;
+    // With sound, a first round warms up: its figures are not counted.
+    for (int round = sound ? -1 : 0; round < rounds; ++round) {
         if (!WaitFor([&] { return all([](const HostEngine::Position &p) { return !p.call.isEmpty(); }); },
                      30000) ||
             !host.chooseWave(folder + "/Round.wav", folder + "/RoundCalls.txt") || !host.sendWave() ||
@@ -293,23 +441,48 @@ int Spread(HostEngine &host, const QString &folder, int rounds)
             std::fprintf(stderr, "round %d: the stations did not get ready\n", round);
             return 2;
         }
+        if (sound) {
+            // An operator takes a moment between sending the wave and the start.
+            WaitFor([] { return false; }, 500);
+            for (auto &recorder : recorders)
+                recorder->arm();
+        }
         std::fill(first.begin(), first.end(), -1);
         started = MonotonicNs();
         host.startTest();
-        if (!WaitFor(
-                [&] { return std::all_of(first.begin(), first.end(), [](qint64 t) { return t >= 0; }); })) {
+        const auto heard = [&] {
+            return std::all_of(recorders.begin(), recorders.end(),
+                               [](const auto &r) { return r->firstHeardNs() >= 0; });
+        };
+        if (!WaitFor([&] {
+                return heard() && std::all_of(first.begin(), first.end(), [](qint64 t) { return t >= 0; });
+            })) {
             std::fprintf(stderr, "round %d: a station did not start\n", round);
             return 2;
         }
+        std::vector<qint64> heardAt;
+        for (const auto &recorder : recorders)
+            heardAt.push_back(recorder->firstHeardNs() - started);
         if (qEnvironmentVariableIsSet("BENCH_TRACE")) {
             for (qint64 t : first)
                 std::printf(" %.2f", double(t) / 1e6);
+            std::printf(" |");
+            for (qint64 t : heardAt)
+                std::printf(" %.2f", double(t) / 1e6);
             std::printf("\n");
         }
-        const auto [lo, hi] = std::minmax_element(first.begin(), first.end());
-        spread.push_back(double(*hi - *lo) / 1e6);
-        for (qint64 t : first)
-            latency.push_back(double(t) / 1e6);
+        if (round >= 0) {
+            const auto [lo, hi] = std::minmax_element(first.begin(), first.end());
+            spread.push_back(double(*hi - *lo) / 1e6);
+            for (qint64 t : first)
+                latency.push_back(double(t) / 1e6);
+            if (sound) {
+                const auto [hlo, hhi] = std::minmax_element(heardAt.begin(), heardAt.end());
+                heardSpread.push_back(double(*hhi - *hlo) / 1e6);
+                for (qint64 t : heardAt)
+                    heardDelay.push_back(double(t) / 1e6);
+            }
+        }
         host.forceSubmit();
         WaitFor([&] { return all([](const HostEngine::Position &p) { return p.finalized; }); });
         host.reset();
@@ -321,12 +494,20 @@ int Spread(HostEngine &host, const QString &folder, int rounds)
             process->waitForFinished(1000);
         }
     }
-    std::printf("%d rounds, six station processes, silent backend:\n", rounds);
-    std::printf("  spread (last - first station): p50 %.2f ms, p99 %.2f ms, max %.2f ms (target p99 10 ms)\n",
+    std::printf("%d rounds, six station processes, %s:\n", rounds,
+                sound ? "each on a PulseAudio server of its own (null sink)" : "silent backend");
+    std::printf("  spread of the first frame (last - first station): p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
                 Percentile(spread, 0.5), Percentile(spread, 0.99), Percentile(spread, 1.0));
     std::printf("  startTest() -> first frame:    p50 %.2f ms, p99 %.2f ms\n", Percentile(latency, 0.5),
                 Percentile(latency, 0.99));
-    return Percentile(spread, 0.99) <= 10 ? 0 : 1;
+    if (!sound)
+        return Percentile(spread, 0.99) <= 10 ? 0 : 1;
+    std::printf(
+        "  spread of the first sample heard: p50 %.2f ms, p99 %.2f ms, max %.2f ms (target p99 10 ms)\n",
+        Percentile(heardSpread, 0.5), Percentile(heardSpread, 0.99), Percentile(heardSpread, 1.0));
+    std::printf("  startTest() -> first sample heard: p50 %.2f ms, p99 %.2f ms (target p50 20 ms)\n",
+                Percentile(heardDelay, 0.5), Percentile(heardDelay, 0.99));
+    return Percentile(heardSpread, 0.99) <= 10 && Percentile(heardDelay, 0.5) <= 20 ? 0 : 1;
 }
 
 // Six stations as plain sockets, on a thread of their own.
@@ -512,24 +693,28 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.value(0) == QStringLiteral("station"))
-        return RunStation(quint16(args.value(1).toUInt()), args.value(2).toInt());
+        return RunStation(quint16(args.value(1).toUInt()), args.value(2).toInt(),
+                          args.value(3) == QStringLiteral("sound"));
     if (args.value(0) == QStringLiteral("typist"))
         return RunTypist(quint16(args.value(1).toUInt()), args.value(2).toInt());
     const QString mode = args.value(0);
+    const bool sound = mode == QStringLiteral("sound");
     if (mode != QStringLiteral("spread") && mode != QStringLiteral("flood") &&
-        mode != QStringLiteral("logcall")) {
-        std::fprintf(stderr, "usage: bench_host spread [rounds] | flood [calls] | logcall [calls]\n");
+        mode != QStringLiteral("logcall") && !sound) {
+        std::fprintf(
+            stderr, "usage: bench_host spread [rounds] | sound [rounds] | flood [calls] | logcall [calls]\n");
         return 2;
     }
     const int number = args.value(1).toInt() > 0           ? args.value(1).toInt()
                        : mode == QStringLiteral("flood")   ? 10000
                        : mode == QStringLiteral("logcall") ? 1000
+                       : sound                             ? 20
                                                            : 100;
 
     QTemporaryDir folder;
     QFile wave(folder.path() + "/Round.wav");
     wave.open(QIODevice::WriteOnly);
-    wave.write(Wave(3));
+    wave.write(sound ? ToneWave(3) : Wave(3));
     wave.close();
     TextFile::writeLines(folder.path() + "/RoundCalls.txt", {"K1AA", "K2BB"});
     SystemClock clock;
@@ -543,5 +728,5 @@ int main(int argc, char *argv[])
         return Flood(host, folder.path(), number);
     if (mode == QStringLiteral("logcall"))
         return LogCalls(host, folder.path(), number);
-    return Spread(host, folder.path(), number);
+    return Spread(host, folder.path(), number, sound);
 }

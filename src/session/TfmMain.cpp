@@ -642,8 +642,13 @@ void TfmMain::setEntryNormalColour()
 void TfmMain::openAndPlay(const QString &wavePath, bool localTest, qint64 fromMs)
 {
     WavePlayer &player = MediaPlayer1();
-    player.setFileName(wavePath);
-    player.open();
+    // A wave opened when it was set, and not played since, is ready to go.
+    const bool ready = player.isOpen() && player.openFileName() == wavePath && !player.isPlaying() &&
+                       !player.isPaused() && player.position() == 0;
+    if (!ready) {
+        player.setFileName(wavePath);
+        player.open();
+    }
     player.setTimeFormatMilliseconds();
     const qint64 now = m_clock.monotonicMs();
     // Joined late, the recording plays from where the others are, and the
@@ -668,6 +673,15 @@ void TfmMain::clearLastResult()
 
 void TfmMain::StartTest(qint64 playedMs)
 {
+    // The audio first, so all stations start as the command arrives; the
+    // test's window and its log follow, the log on the disk before a call can
+    // be typed, even when the wave cannot play.
+    std::exception_ptr audioFault;
+    try {
+        openAndPlay(m_currentWavePath, false, playedMs);
+    } catch (...) {
+        audioFault = std::current_exception();
+    }
     clearLastResult();
     m_session.demoRunning = false;
     m_ui->pnDemo->setVisible(false);
@@ -693,10 +707,9 @@ void TfmMain::StartTest(qint64 playedMs)
                        : QStringLiteral("Make sure your call is at the top of your log sheet"));
     if (m_session.hostTest && computerLog() && !registeredWithHost())
         m_hostCommands.AskToRegister();
-    // The audio first, so all stations start as the command arrives; the log
-    // is on the disk before a call can be typed, even when the wave cannot play.
-    const auto logBegun = qScopeGuard([this] { BeginLog(m_session.logFile); });
-    openAndPlay(m_currentWavePath, false, playedMs);
+    BeginLog(m_session.logFile);
+    if (audioFault)
+        std::rethrow_exception(audioFault);
 }
 
 void TfmMain::StartStandaloneTest()
@@ -728,7 +741,18 @@ void TfmMain::setCurrentWaveFile(const QString &name)
 {
     m_currentWaveName = name;
     m_currentWavePath = JoinPath(m_paths.baseFolder(), name);
-    MediaPlayer1().setFileName(m_currentWavePath);
+    WavePlayer &player = MediaPlayer1();
+    player.setFileName(m_currentWavePath);
+    // Opened now, so that the start only sets it going: the sound device
+    // stands ready with the first samples. A file that is not there (yet)
+    // is opened, and its fault shown, at the start.
+    if (player.isPlaying() || player.isPaused() || !QFileInfo(m_currentWavePath).isFile())
+        return;
+    try {
+        player.open();
+    } catch (const StationError &) {
+        player.close();
+    }
 }
 
 int TfmMain::LoadDemoCalls()

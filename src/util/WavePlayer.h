@@ -52,6 +52,8 @@ public:
     // samples at all.
     void open();
     bool isOpen() const { return m_active != nullptr; }
+    // The file that is open; empty when none is.
+    QString openFileName() const { return m_active ? m_wave.path() : QString(); }
 
     // Milliseconds are the only unit the station uses.
     void setTimeFormatMilliseconds() {}
