@@ -5,6 +5,7 @@
 #include "LogSaver.h"
 #include "MainWindowLooks.h"
 #include "SignInRules.h"
+#include "SoundSetting.h"
 #include "hostlink/TfmConnect.h"
 #include "logentry/StandAloneScoring.h"
 #include "logentry/TfmCollectScores.h"
@@ -87,6 +88,16 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     connect(m_ui->bnReplay, &QPushButton::clicked, this, guarded(&TfmMain::bnReplayClick));
     m_ui->pnMessage->installEventFilter(this);
     m_ui->ebNetStatus->installEventFilter(this);
+
+    // The saved sound output is shown by its id: the outputs are listed (and
+    // the sound server reached) only when the player turns to the box.
+    m_ui->cbSoundOutput->showChoice(SoundSetting::Load(m_paths.soundSettings()));
+    m_ui->cbSoundOutput->setLister([this] { return MediaPlayer1().soundOutputs(); });
+    connect(m_ui->cbSoundOutput, &SoundOutputBox::chosen, this, [this](const QString &id) {
+        MediaPlayer1().setSoundOutput(id);
+        if (!SoundSetting::Save(m_paths.soundSettings(), id))
+            m_dialogs.ShowError(this, StationError::cannotCreate(m_paths.soundSettings()).text());
+    });
     // Key preview: the window sees Enter and Tab before any of its controls.
     qApp->installEventFilter(this);
 }
@@ -164,8 +175,16 @@ TfmPracticeScores &TfmMain::PracticeScores()
 
 WavePlayer &TfmMain::MediaPlayer1()
 {
-    if (!m_player)
+    if (!m_player) {
         m_player = std::make_unique<WavePlayer>(m_clock, m_audio);
+        m_player->setSoundOutput(m_ui->cbSoundOutput->choice());
+        // The wave plays on silently: the player keeps copying by the clock,
+        // told in the panel (and by the screen reader), not stopped by a box.
+        connect(m_player.get(), &WavePlayer::soundLost, this, [this] {
+            Announce::Text(m_ui->pnMessage,
+                           QStringLiteral("The sound device is gone; the test goes on without sound."));
+        });
+    }
     return *m_player;
 }
 

@@ -55,7 +55,7 @@ QStringList SessionPaths::stationFiles() const
     // stays free of a folder listing per missing file.
     QStringList files;
     for (const char16_t *name : {u"Vorlix_Player_ini.txt", u"DemoCalls.txt", u"PracticeHistory.csv",
-                                 u"Vorlix_PRestart.txt", u"zzSAResults.txt"})
+                                 u"Vorlix_PRestart.txt", u"Vorlix_Sound.txt", u"zzSAResults.txt"})
         files.append(JoinPath(m_base, QString::fromUtf16(name)));
     for (const QString &name : InstructionFileNames())
         files.append(JoinPath(m_base, name));

@@ -32,6 +32,8 @@ public:
     QString demoCalls() const { return sub(u"DemoCalls.txt"); }
     QString practiceHistory() const { return sub(u"PracticeHistory.csv"); }
     QString restartSettings() const { return sub(u"Vorlix_PRestart.txt"); }
+    // The sound output the player chose.
+    QString soundSettings() const { return sub(u"Vorlix_Sound.txt"); }
     QString standAloneResults() const { return sub(u"zzSAResults.txt"); }
     // An instruction text such as "PracticeComputerLogInstruct.txt".
     QString instructionFile(QStringView name) const { return sub(name); }

@@ -167,6 +167,7 @@ QList<AudioBackend::Output> WavePlayer::soundOutputs() const
 
 void WavePlayer::setSoundOutput(const QString &id)
 {
+    m_soundOutput = id;
     if (m_device)
         m_device->setOutput(id);
 }

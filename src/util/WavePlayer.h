@@ -85,6 +85,8 @@ public:
     // The outputs of the sound device; empty without one.
     QList<AudioBackend::Output> soundOutputs() const;
     void setSoundOutput(const QString &id);
+    // The output last set; empty for the system's choice.
+    const QString &soundOutput() const { return m_soundOutput; }
 
 signals:
     // The stretch being played has reached its end (not sent for stop()).
@@ -105,6 +107,7 @@ private:
     AudioBackend *m_active = nullptr;       // the backend holding the open file
     WaveFile m_wave;
     QString m_fileName;
+    QString m_soundOutput;
     std::optional<qint64> m_startPosition;
     std::optional<qint64> m_endPosition;
     qint64 m_runEnd = 0;

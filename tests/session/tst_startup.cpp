@@ -1,6 +1,7 @@
 // The main window's start-up sequence in a temporary base folder.
 
 #include "TestStation.h"
+#include "ui/SoundOutputBox.h"
 #include "ui_TfmMain.h"
 #include "util/StationError.h"
 
@@ -202,6 +203,67 @@ private slots:
         QCOMPARE(st.main->foundLogs(), (QStringList{"K5XX.log", "K5XX.log"}));
         st.main->FindAllLogs(st.main->paths().standAloneLogs() + "/");
         QCOMPARE(st.main->foundLogs(), (QStringList{"K5XX.log", "W1AW.log", "K5XX.log"}));
+    }
+
+    void soundOutputChoiceIsKeptBetweenRuns()
+    {
+        TestStation st({});
+        st.base.WriteLines("Vorlix_Sound.txt", {"SOUND_OUTPUT=usb-headset"});
+        QVERIFY(st.crashAndRestart());
+        Ui::TfmMain &ui = st.ui();
+        SoundOutputBox *box = ui.cbSoundOutput;
+        // Before the player turns to the box it shows the saved output by its
+        // id; the player made later plays on it.
+        QCOMPARE(box->count(), 2);
+        QCOMPARE(box->itemText(0), QStringLiteral("System default"));
+        QCOMPARE(box->currentText(), QStringLiteral("usb-headset"));
+        QCOMPARE(st.main->MediaPlayer1().soundOutput(), QStringLiteral("usb-headset"));
+
+        // Focused, the box lists the outputs: without a sound device only the
+        // system's choice, and the saved output kept as not connected.
+        box->setFocus();
+        QVERIFY(box->hasFocus());
+        QCOMPARE(box->count(), 2);
+        QCOMPARE(box->currentText(), QStringLiteral("usb-headset (not connected)"));
+        // The arrow keys choose: the player switches at once, the file follows.
+        QTest::keyClick(box, Qt::Key_Up);
+        QCOMPARE(box->currentText(), QStringLiteral("System default"));
+        QCOMPARE(st.main->MediaPlayer1().soundOutput(), QString());
+        QCOMPARE(st.base.Read("Vorlix_Sound.txt"), QByteArray("SOUND_OUTPUT=\r\n"));
+        QVERIFY(st.crashAndRestart());
+        QCOMPARE(st.ui().cbSoundOutput->count(), 1);
+        QCOMPARE(st.ui().cbSoundOutput->currentText(), QStringLiteral("System default"));
+
+        // Outputs the device offers are listed by their descriptions; the one
+        // chosen is saved by its id and shown again after a restart.
+        box = st.ui().cbSoundOutput;
+        box->setLister([] {
+            return QList<AudioBackend::Output>{{"hdmi", "HDMI Audio"}, {"usb-headset", "USB Headset"}};
+        });
+        box->setFocus();
+        QCOMPARE(box->count(), 3);
+        QTest::keyClick(box, Qt::Key_End);
+        QCOMPARE(box->currentText(), QStringLiteral("USB Headset"));
+        QCOMPARE(st.main->MediaPlayer1().soundOutput(), QStringLiteral("usb-headset"));
+        QVERIFY(st.crashAndRestart());
+        QCOMPARE(st.ui().cbSoundOutput->currentText(), QStringLiteral("usb-headset"));
+        QCOMPARE(st.main->MediaPlayer1().soundOutput(), QStringLiteral("usb-headset"));
+
+        // A file that cannot be replaced is said; the choice still applies.
+        QVERIFY(QFile::remove(st.base.file("Vorlix_Sound.txt")));
+        QVERIFY(QDir(st.base.path()).mkdir("Vorlix_Sound.txt"));
+        box = st.ui().cbSoundOutput;
+        box->setFocus();
+        const QStringList shown = st.shownBy([&] { QTest::keyClick(box, Qt::Key_Home); });
+        QCOMPARE(shown, QStringList{"Cannot create file " + st.base.file("Vorlix_Sound.txt")});
+        QCOMPARE(st.main->MediaPlayer1().soundOutput(), QString());
+
+        // A device lost while playing is told in the panel, without a box.
+        st.dialogs.shown.clear();
+        emit st.main->MediaPlayer1().soundLost();
+        QCOMPARE(st.ui().pnMessage->text(),
+                 QStringLiteral("The sound device is gone; the test goes on without sound."));
+        QVERIFY(st.dialogs.shown.isEmpty());
     }
 };
 

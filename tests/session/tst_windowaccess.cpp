@@ -83,6 +83,7 @@ class TestWindowAccess : public QObject
                     {"pnMessage", "The earlier log " + kCall + ".log is kept; this test is logged as " +
                                       kCall + "-20261207-040404.log"},
                     {"pnDemo", "Demo Time Remaining=99:59"},
+                    {"cbSoundOutput", "Built-in Audio Analog Stereo"},
                     {"Label4", "Instructions for Paper Logging in Non-Networked System"}};
         if (window == u"TfmConnect")
             return {{"pnPositionStatus", "Position already in use "}};
