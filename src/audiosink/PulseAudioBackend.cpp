@@ -282,12 +282,20 @@ void PulseAudioBackend::onAbandonedState(pa_stream *stream, void *)
     }
 }
 
+bool PulseAudioBackend::waitingAt(qint64 fromMs, size_t toByte)
+{
+    if (!m_stream || m_stream->fromMs != fromMs)
+        return false;
+    pa_threaded_mainloop_lock(m_loop);
+    const bool waiting = !m_stream->started && !m_stream->lost && m_stream->cursor <= toByte;
+    pa_threaded_mainloop_unlock(m_loop);
+    return waiting;
+}
+
 void PulseAudioBackend::prepareNext()
 {
     const qint64 at = m_position < m_wave.lengthMs() ? m_position : 0;
-    if (m_stream && !m_stream->started && !m_stream->lost && m_stream->fromMs == at)
-        return;
-    if (!prepare(at))
+    if (!waitingAt(at, size_t(m_samples.size())) && !prepare(at))
         release();
 }
 
@@ -298,12 +306,7 @@ bool PulseAudioBackend::play(qint64 fromMs, qint64 toMs)
     toMs = std::max(fromMs, toMs);
     const size_t toByte =
         std::min(size_t(m_wave.frameAtMs(toMs) * m_wave.bytesPerFrame()), size_t(m_samples.size()));
-    bool reuse = false;
-    if (m_state == State::Stopped && m_stream && !m_stream->started && m_stream->fromMs == fromMs) {
-        pa_threaded_mainloop_lock(m_loop);
-        reuse = !m_stream->lost && m_stream->cursor <= toByte;
-        pa_threaded_mainloop_unlock(m_loop);
-    }
+    const bool reuse = m_state == State::Stopped && waitingAt(fromMs, toByte);
     if (!reuse && !prepare(fromMs)) {
         m_state = State::Stopped;
         return false;

@@ -86,6 +86,9 @@ private:
     void armEndTimer();
     void finish();
     void uncorkLocked(Stream &stream);
+    // Whether the wave's stream waits, never played, to play from `fromMs`
+    // and has handed over no more than `toByte`.
+    bool waitingAt(qint64 fromMs, size_t toByte);
     // Prepares the next stream at the position a play without a start uses.
     void prepareNext();
     void onEvent(quint64 stream, Event event);

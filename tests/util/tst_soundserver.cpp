@@ -144,12 +144,16 @@ private slots:
     {
         // Load, play to the end or stop part way, pause and go on, seek, let
         // go: the sequence of a round, 150 times over with short waves, so
-        // that the server's thread ends streams while the station drops them.
+        // that the server's thread ends streams while the station drops them
+        // (VORLIX_SOUND_ROUNDS=1000 for a longer stress run).
+        const int rounds = qEnvironmentVariableIntValue("VORLIX_SOUND_ROUNDS") > 0
+                               ? qEnvironmentVariableIntValue("VORLIX_SOUND_ROUNDS")
+                               : 150;
         WavePlayer player(m_clock);
         QSignalSpy finished(&player, &WavePlayer::playbackFinished);
         QSignalSpy lost(&player, &WavePlayer::soundLost);
         int ends = 0;
-        for (int round = 0; round < 150; ++round) {
+        for (int round = 0; round < rounds; ++round) {
             openWave(player, 30 + round % 4 * 10);
             player.play();
             switch (round % 5) {
