@@ -235,10 +235,11 @@ void TestCompletion::EnterPaperLog()
                                  QStringLiteral("Entering Paper Logs"), Dialogs::Icon::None, Dialogs::Ok);
         return;
     }
-    // The button's hint promises a password: the administrator's.
-    if (!askPassword())
-        return;
+    // Standalone sheets are the administrator's to enter, behind his
+    // password; a player practising alone types in his own sheet.
     const bool practice = mode == OperatingMode::Practice;
+    if (!practice && !askPassword())
+        return;
     const QString folder = practice ? m_main.paths().practiceLogs() : m_main.paths().standAloneLogs();
     m_main.FindAllLogs(folder);
     TfmPaperLogEntry &entry = m_main.PaperLogEntry();

@@ -308,13 +308,13 @@ private slots:
         QCOMPARE(existing, (QStringList{"ALPHA.log", "BRAVO.log"}));
         QCOMPARE(st.base.Read("StandAloneLogs/ALPHA.log"), QByteArray("K5XX\r\nW1AW\r\nOH2BH\r\n"));
 
-        // Practice: the name gets the time stamp, and the log is scored
+        // Practice, where the player types in his own sheet without a
+        // password: the name gets the time stamp, and the log is scored
         // against the case played last and added to the history as ",Paper,".
         QVERIFY(st.begin(false, false, "K1ABC"));
         st.runToEnd();
         st.clock.set(QDateTime(QDate(2026, 5, 26), QTime(8, 15)));
         const QByteArray history = st.base.Read("PracticeHistory.csv");
-        st.password("owner-rattle-owner");
         st.paperLog([&](TfmPaperLogEntry *p) {
             p->ui()->ebCallSignPaper->setText("PLAYER1");
             QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Return);
@@ -335,7 +335,6 @@ private slots:
         QCOMPARE(st.main->logTypeIndex(), 1);
 
         // Escape closes the window without saving anything.
-        st.password("owner-rattle-owner");
         st.paperLog([&](TfmPaperLogEntry *p) {
             p->ui()->ebCallSignPaper->setText("NOBODY");
             QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Escape);
