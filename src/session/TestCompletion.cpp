@@ -161,24 +161,30 @@ void TestCompletion::completePractice()
                                      QStringLiteral("you should enter it NOW"),
                                  QStringLiteral("Enter paper log now!"), Dialogs::Icon::Warning, Dialogs::Ok);
         Announce::Text(ui().ebCallEntry, QStringLiteral("Use Enter Paper Log button to enter your log"));
+        ui().lblStandAloneStatus->setText(QStringLiteral("Practice test ended for ") +
+                                          m_main.session().player);
         m_main.setLogTypeIndex(1);
     } else {
         const TScore score = ScoreLog(m_main.session().checkListPath, m_main.session().logFile);
         const QString line =
             PracticeHistoryLine(m_main.clock().now(), m_main.session().logFile, QStringLiteral("Computer"),
                                 m_main.session().practiceCaseName, score);
-        if (!TextFile::tryAppendLine(m_main.paths().practiceHistory(), line)) {
+        // The score is known even when the history cannot take it: it is
+        // shown all the same, and the history's fault told at the end.
+        const bool inHistory = TextFile::tryAppendLine(m_main.paths().practiceHistory(), line);
+        if (!inHistory)
             m_problems.append(StationError::cannotCreate(m_main.paths().practiceHistory()).text());
-        } else {
-            Announce::Text(ui().ebCallEntry, ScoreText(score));
-            Announce::Text(ui().pnMessage,
-                           QStringLiteral("Your log was saved locally in the PracticeLogs directory"));
-            ui().lblStandAloneStatus->setText(QStringLiteral("Practice test logged as ") +
-                                              m_main.session().logFile);
-            // The window stays responsive during the pause.
+        Announce::Text(ui().ebCallEntry, ScoreText(score));
+        Announce::Text(ui().pnMessage,
+                       inHistory ? QStringLiteral("Your log was saved locally in the PracticeLogs directory")
+                                 : QStringLiteral("Your log was saved locally in the PracticeLogs directory; "
+                                                  "this score was not added to your practice history"));
+        ui().lblStandAloneStatus->setText(QStringLiteral("Practice test logged as ") +
+                                          m_main.session().logFile);
+        // The window stays responsive during the pause.
+        if (inHistory)
             m_main.tmPracticePrompt().start();
-            m_main.setLogTypeIndex(0);
-        }
+        m_main.setLogTypeIndex(0);
     }
     m_main.MediaPlayer1().rewind();
     ui().moCallsLogged->clear();

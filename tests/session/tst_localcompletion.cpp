@@ -215,6 +215,7 @@ private slots:
                  QStringList{"To ensure accurate scoring of your paper log you should enter it NOW"});
         QCOMPARE(st.dialogs.shown[0].caption, QStringLiteral("Enter paper log now!"));
         QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Use Enter Paper Log button to enter your log"));
+        QCOMPARE(st.ui().lblStandAloneStatus->text(), QStringLiteral("Practice test ended for K1ABC"));
         QCOMPARE(st.main->logTypeIndex(), 1);
         QCOMPARE(st.ui().Label4->text(), QStringLiteral("Instructions for Practice Logging on Paper"));
         QCOMPARE(st.base.Read("PracticeHistory.csv"), history);
@@ -376,6 +377,18 @@ private slots:
         QCOMPARE(st.base.Read("PracticeHistory.csv"), history);
         QVERIFY(shown.last().endsWith("Cannot create file " + st.base.file("PracticeHistory.csv")));
         QVERIFY(st.ui().ebCallSign->isEnabled());
+
+        // A history that cannot be written (a folder in its place) while the
+        // log is saved: the score is shown all the same, and the panel says
+        // that it is not in the history.
+        QVERIFY(QFile::remove(st.base.file("PracticeHistory.csv")));
+        QVERIFY(QDir(st.base.path()).mkdir("PracticeHistory.csv"));
+        QVERIFY(st.begin(false, true, "K1ABC"));
+        st.typeCall("K5XX");
+        QCOMPARE(st.shownBy([&] { st.runToEnd(); }),
+                 QStringList{"Cannot create file " + st.base.file("PracticeHistory.csv")});
+        QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Correct calls/chars=1/4"));
+        QVERIFY(st.ui().pnMessage->text().endsWith("this score was not added to your practice history"));
     }
 
     void aLogThatCannotBeWritten()
