@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 int Dialogs::Message(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons)
 {
@@ -9,10 +11,18 @@ int Dialogs::Message(QWidget *parent, const QString &text, const QString &captio
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Error: box.setIcon(QMessageBox::Critical); break;
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     QMessageBox::StandardButtons qtButtons;
     if (buttons & Yes)
@@ -25,10 +35,14 @@ int Dialogs::Message(QWidget *parent, const QString &text, const QString &captio
     if (parent)
         CentreOver(&box, parent);
     switch (box.exec()) {
-    case QMessageBox::Yes: return Yes;
-    case QMessageBox::No: return No;
-    case QMessageBox::Ok: return Ok;
-    default: return (buttons & No) ? No : Ok;
+    case QMessageBox::Yes:
+        return Yes;
+    case QMessageBox::No:
+        return No;
+    case QMessageBox::Ok:
+        return Ok;
+    default:
+        return (buttons & No) ? No : Ok;
     }
 }
 
@@ -48,6 +62,15 @@ void Dialogs::CentreOver(QWidget *window, const QWidget *over)
         return;
     const QRect outer = over->frameGeometry();
     const QSize size = window->frameGeometry().size();
-    window->move(outer.left() + (outer.width() - size.width()) / 2,
-                 outer.top() + (outer.height() - size.height()) / 2);
+    QPoint at(outer.left() + (outer.width() - size.width()) / 2,
+              outer.top() + (outer.height() - size.height()) / 2);
+    // Never past the screen's edges (nor under its panels): a main window
+    // near the top of the screen would put a tall window's title bar above
+    // it, out of reach. A window larger than the screen keeps its top left.
+    if (const QScreen *screen = over->screen()) {
+        const QRect free = screen->availableGeometry();
+        at.setX(std::max(free.left(), std::min(at.x(), free.right() + 1 - size.width())));
+        at.setY(std::max(free.top(), std::min(at.y(), free.bottom() + 1 - size.height())));
+    }
+    window->move(at);
 }

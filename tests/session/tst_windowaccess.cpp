@@ -25,6 +25,7 @@
 #include "ui_TfmSelectPractice.h"
 
 #include <QAccessible>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 
@@ -129,9 +130,20 @@ private slots:
         QVERIFY(scoreLogs.ui()->ebDestinationFile->text().endsWith("/Lakemont results of 2013.txt"));
         QCOMPARE(scoreLogs.destinationFile(), deep.left(260));
 
+        // Each window, centred over a main window in a corner of the screen,
+        // opens whole on the screen, its title bar too.
+        TfmMain &main = *w.st.main;
+        const QRect screen = main.screen()->availableGeometry();
         QStringList problems;
         for (QWidget *window : w.all()) {
             problems += WindowChecks::Clipped(window, longest(window->objectName()));
+            for (const QPoint corner : {screen.topLeft(), screen.bottomRight() - QPoint(100, 100)}) {
+                main.move(corner);
+                Dialogs::CentreOver(window, &main);
+                if (!screen.contains(QRect(window->pos(), window->frameGeometry().size())) &&
+                    window->frameGeometry().width() <= screen.width())
+                    problems << window->objectName() + " opens off the screen";
+            }
             window->hide();
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
