@@ -19,6 +19,7 @@
 #include "util/TextFile.h"
 
 #include <QDialog>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <utility>
@@ -247,9 +248,15 @@ void TestCompletion::EnterPaperLog()
     if (!practice && !askPassword())
         return;
     const QString folder = practice ? m_main.paths().practiceLogs() : m_main.paths().standAloneLogs();
+    // The logs the entry can load: those in the folder itself, not the
+    // ones of its sub-folders that the search finds too.
     m_main.FindAllLogs(folder);
+    QStringList loadable;
+    for (const QString &name : m_main.foundLogs())
+        if (!loadable.contains(name) && QFileInfo(JoinPath(folder, name)).isFile())
+            loadable.append(name);
     TfmPaperLogEntry &entry = m_main.PaperLogEntry();
-    entry.setLogFolder(folder, practice, m_main.foundLogs());
+    entry.setLogFolder(folder, practice, loadable);
     m_main.ShowCentred(&entry);
     // Standalone logs are scored together by the administrator; a practice
     // log against the check list of the case chosen last, when it exists.
