@@ -1,5 +1,6 @@
 #include "GradedCalls.h"
 
+#include "TPracticeScore.h"
 #include "util/FileUtil.h"
 #include "util/SortedTextList.h"
 #include "util/TextFile.h"
@@ -41,18 +42,17 @@ CallAnalysis AnalysePracticeLog(const QString &practiceLogs, const QString &logN
         analysis.problem = QStringLiteral("Requested log file no longer exists");
         return analysis;
     }
-    const auto source = std::find_if(sources.begin(), sources.end(),
-                                     [&](const TWaveSourcePair *s) { return s->caseNameMatches(caseName); });
-    const auto checkLines =
-        source == sources.end() ? std::nullopt : TextFile::tryReadLines((*source)->callsPath());
+    // The history keeps the first characters of a long case name.
+    const TWaveSourcePair *source = FindCase(sources, caseName, TPracticeScore::kCaseMax);
+    const auto checkLines = source ? TextFile::tryReadLines(source->callsPath()) : std::nullopt;
     if (!checkLines) {
         analysis.problem = QStringLiteral("Requested check list file no longer exists");
         return analysis;
     }
     analysis.logName = logName;
-    analysis.caseName = caseName;
-    analysis.winningScore = (*source)->winningScore();
-    analysis.averageScore = (*source)->averageScore();
+    analysis.caseName = source->caseNameMatches(caseName) ? caseName : source->testCaseName();
+    analysis.winningScore = source->winningScore();
+    analysis.averageScore = source->averageScore();
     analysis.calls = GradeLog(*log, *checkLines);
     return analysis;
 }

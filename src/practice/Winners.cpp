@@ -1,5 +1,6 @@
 #include "Winners.h"
 
+#include "TPracticeScore.h"
 #include "util/SortedTextList.h"
 #include "util/TextUtil.h"
 
@@ -34,13 +35,8 @@ QStringList WinnerRowTextsFor(const QStringList &caseNames,
     SortedTextList names;
     names.addAll(caseNames);
     QStringList texts;
-    for (const QString &name : names.items()) {
-        for (const TWaveSourcePair *source : sources) {
-            if (source->caseNameMatches(name)) {
-                texts.append(WinnerRowText(*source));
-                break;
-            }
-        }
-    }
+    for (const QString &name : names.items())
+        if (const TWaveSourcePair *source = FindCase(sources, name, TPracticeScore::kCaseMax))
+            texts.append(WinnerRowText(*source));
     return texts;
 }

@@ -63,6 +63,23 @@ bool TWaveSourcePair::caseNameMatches(QStringView name) const
     return SameText(m_caseName, name);
 }
 
+const TWaveSourcePair *FindCase(const std::vector<const TWaveSourcePair *> &sources, QStringView name,
+                                qsizetype kept)
+{
+    const TWaveSourcePair *cut = nullptr;
+    int cutFits = 0;
+    for (const TWaveSourcePair *source : sources) {
+        if (source->caseNameMatches(name))
+            return source;
+        const QString &whole = source->testCaseName();
+        if (name.size() == kept && whole.size() > kept && whole.startsWith(name, Qt::CaseInsensitive)) {
+            cut = source;
+            ++cutFits;
+        }
+    }
+    return cutFits == 1 ? cut : nullptr;
+}
+
 namespace {
 
 // Whether `path` is `other` or lies inside it, both taken as they really are

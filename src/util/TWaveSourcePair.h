@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class TWaveSourcePair
 {
@@ -60,3 +61,10 @@ private:
     QString m_averageScore = QStringLiteral("N/A");
     bool m_available = false;
 };
+
+// The case of `sources` that a practice record names `name`: the one of that
+// name, letter case ignored, or, for a name that the record cut to `kept`
+// characters, the one case whose name begins with it. Null when none fits,
+// or when a cut name fits more than one case.
+const TWaveSourcePair *FindCase(const std::vector<const TWaveSourcePair *> &sources, QStringView name,
+                                qsizetype kept);

@@ -6,6 +6,7 @@
 #include "practice/GradedCalls.h"
 #include "practice/ProgressChart.h"
 #include "practice/TfmGradedCalls.h"
+#include "practice/Winners.h"
 #include "ui_TfmGradedCalls.h"
 
 #include <QTest>
@@ -53,6 +54,23 @@ private slots:
         QCOMPARE(AnalysePracticeLog(logs, "gone.log", "Alpha", sources).problem, noLog);
         QCOMPARE(AnalysePracticeLog(logs, "../secret.log", "Alpha", sources).problem, noLog);
         QCOMPARE(AnalysePracticeLog(logs, "K1ABC-030524-1407.log", "Bravo", sources).problem, noList);
+
+        // A case name longer than the history keeps (30 characters) is found
+        // from its beginning, unless two cases begin alike.
+        const TWaveSourcePair longCase(
+            "VORLIX_WAVESOURCE_PRACTICE=a.wav,a.txt,Lakemont Pileup Competition 2012 QK,K1ZZ,80,40",
+            base.file("PracticeWavesAndCalls"));
+        const TWaveSourcePair twin(
+            "VORLIX_WAVESOURCE_PRACTICE=a.wav,a.txt,Lakemont Pileup Competition 2012 QX,K1ZZ,70,30",
+            base.file("PracticeWavesAndCalls"));
+        const QString cut = QStringLiteral("Lakemont Pileup Competition 20");
+        const CallAnalysis ofLong =
+            AnalysePracticeLog(logs, "K1ABC-030524-1407.log", cut, {&source, &longCase});
+        QVERIFY2(ofLong.problem.isEmpty(), qPrintable(ofLong.problem));
+        QCOMPARE(ofLong.caseName, longCase.testCaseName());
+        QCOMPARE(WinnerRowTextsFor({cut}, {&longCase}),
+                 WinnerRowTextsFor({longCase.testCaseName()}, {&longCase}));
+        QCOMPARE(AnalysePracticeLog(logs, "K1ABC-030524-1407.log", cut, {&longCase, &twin}).problem, noList);
         QFile::remove(base.file("PracticeWavesAndCalls/a.txt"));
         QCOMPARE(AnalysePracticeLog(logs, "K1ABC-030524-1407.log", "Alpha", sources).problem, noList);
     }
