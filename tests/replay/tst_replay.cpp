@@ -63,8 +63,9 @@ private slots:
         PrepareReplay(paths, "Seven", data);
         QCOMPARE(Calls(data), (QStringList{"K4D", "K2B", "K1A", "K3C", "K5E"}));
         QCOMPARE(data.SelectItems, (QStringList{"None", "K6F", "K7G", "TXT"}));
-        QCOMPARE(data.AverageChars[29], 0);
-        QCOMPARE(data.AverageChars[30], (300 + 310 + 200 + 100 + 500 + 95 + 90) / 8);
+        // Each competitor's lone call counts from second 10.
+        QCOMPARE(data.AverageChars[9], 0);
+        QCOMPARE(data.AverageChars[10], (300 + 310 + 200 + 100 + 500 + 95 + 90) / 8);
 
         // The average is cut toward zero; a missing folder ranks nobody.
         WriteCompetition(base, "Trio",
@@ -235,6 +236,12 @@ private slots:
         for (int s = 0; s < 370; ++s)
             w.tmReplayTimer();
         QVERIFY(u.ebNowChar0->text() == "4" && u.ebRemTime->text() == "00:30");
+        w.reject();
+
+        // A best practice run of one call counts from second 10.
+        base.WriteLines("PracticeLogs/PracticeTimedScores/Duo/TS_ME-010213-1405.txt", {"45,1,5"});
+        w.show();
+        QVERIFY(w.race().UserBest() && CharsAt(*w.race().UserBest(), 10) == 5);
         w.reject();
 
         // The main window's button leads to the choice of a competition.
