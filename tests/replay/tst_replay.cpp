@@ -67,11 +67,16 @@ private slots:
         QCOMPARE(data.AverageChars[9], 0);
         QCOMPARE(data.AverageChars[10], (300 + 310 + 200 + 100 + 500 + 95 + 90) / 8);
 
-        // The average is cut toward zero; a missing folder ranks nobody.
+        // The average is cut toward zero; a long file counts, one that cannot be read
+        // (listed from a subfolder) does not; a missing folder ranks nobody.
         WriteCompetition(base, "Trio",
-                         {{"TS_A.txt", {"50,1,10"}}, {"TS_B.txt", {"50,1,11"}}, {"TS_C.txt", {"50,1,11"}}});
+                         {{"TS_A.txt", {"50,1,10"}},
+                          {"TS_B.txt", {"50,1,11"}},
+                          {"TS_C.txt", {"50,1,11"}},
+                          {"TS_D.txt", QStringList(120'000, "50,1,12")},
+                          {"old/TS_E.txt", {"50,1,90"}}});
         PrepareReplay(paths, "Trio", data);
-        QCOMPARE(data.AverageChars[50], 10);
+        QCOMPARE(data.AverageChars[50], (10 + 11 + 11 + 12) / 4);
         PrepareReplay(paths, "A competition name of many letters", data);
         QVERIFY(data.TopFive.empty() && data.SelectItems == QStringList{"None"});
         QVERIFY(
