@@ -56,12 +56,15 @@ void PrepareReplay(const SessionPaths &paths, const QString &competition, Replay
     for (auto &score : scores)
         BuildSecondTable(*score);
 
-    // The average competitor at each second, cut toward zero.
-    const auto count = static_cast<qint64>(scores.size());
+    // The average competitor at each second, cut toward zero. A file that
+    // could not be read still takes its place in the ranking with zeros, but
+    // those are no result and stay out of the average.
+    const auto count =
+        std::count_if(scores.begin(), scores.end(), [](const auto &score) { return score->FileRead; });
     for (int s = 0; s < TimedScoreSeconds; ++s) {
         qint64 sum = 0;
         for (const auto &score : scores)
-            sum += CharsAt(*score, s);
+            sum += score->FileRead ? CharsAt(*score, s) : 0;
         data.AverageChars[s] = count ? static_cast<qint32>(sum / count) : 0;
     }
 

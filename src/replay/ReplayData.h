@@ -25,7 +25,8 @@ struct ReplayData
     // The five best competitors in ranking order, as copies whose second
     // tables are built when the replay window is shown.
     std::vector<std::unique_ptr<TTimedScore>> TopFive;
-    // The average cumulative characters of all competitors at each second.
+    // The average cumulative characters at each second of all competitors
+    // whose files could be read.
     std::array<qint32, TimedScoreSeconds> AverageChars{};
     // The choice of a further competitor: "None", then the others' calls.
     QStringList SelectItems{QStringLiteral("None")};

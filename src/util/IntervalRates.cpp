@@ -39,8 +39,8 @@ std::unique_ptr<TIntervalRate> LoadIntervalRates(const QString &folder, const QS
     rate->Call = TimedScoreKey(fileName);
     if (rate->Call.isEmpty())
         return rate;
-    const std::optional<QStringList> lines = ReadTimedScoreLines(rate->Folder, fileName);
-    if (!lines)
+    const std::optional<std::vector<TimedScorePoint>> points = ReadTimedScore(rate->Folder, fileName);
+    if (!points)
         return rate;
 
     std::vector<std::unique_ptr<TRateData>> intervals;
@@ -51,13 +51,9 @@ std::unique_ptr<TIntervalRate> LoadIntervalRates(const QString &folder, const QS
         interval->EndSecond = interval->StartSecond + RateIntervalSeconds - 1;
         intervals.push_back(std::move(interval));
     }
-    for (const QString &text : *lines) {
-        const TimedScoreLine line = ParseTimedScoreLine(text);
-        if (line.seconds < 0 || line.seconds >= TimedScoreSeconds)
-            continue;
-        for (int i = line.seconds / RateIntervalSeconds; i < RateIntervalCount; ++i)
-            intervals[i]->CumChars = line.chars;
-    }
+    for (const TimedScorePoint &point : *points)
+        for (int i = point.seconds / RateIntervalSeconds; i < RateIntervalCount; ++i)
+            intervals[i]->CumChars = point.chars;
     rate->Rates = std::move(intervals);
     return rate;
 }

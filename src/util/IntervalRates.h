@@ -42,9 +42,9 @@ struct TIntervalRate
 };
 
 // Reads the cumulative characters of every interval of folder + fileName:
-// each interval holds the count of its last line, carried forward through
-// intervals without lines. Lines outside seconds 0 to 359 change nothing. A
-// name without a key, or a file that cannot be read, gives no Rates.
+// each interval holds the count of its last point (the lines as
+// ReadTimedScore takes them), carried forward through intervals without
+// points. A name without a key, or a file that cannot be read, gives no Rates.
 std::unique_ptr<TIntervalRate> LoadIntervalRates(const QString &folder, const QString &fileName);
 
 // Fills IntervalChars (a drop of the cumulative count gives 0), Average and

@@ -4,28 +4,37 @@
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QStringList>
+#include <QStringTokenizer>
 
 #include <algorithm>
 #include <optional>
 
 namespace {
 
-// The totals and the per-second table look at the first 50 characters of a
-// line only.
+// The readers look at the first 50 characters of a line only.
 constexpr int LineLookLength = 50;
 
-TimedScoreLine ReadLookedAt(const QString &line)
+// The first three comma-separated fields of a line, empty pieces skipped;
+// nothing when one of them is missing.
+std::optional<TimedScorePoint> ParseLine(QStringView line)
 {
-    return ParseTimedScoreLine(QStringView(line).left(LineLookLength));
+    int values[3] = {};
+    int count = 0;
+    for (QStringView field : qTokenize(line.left(LineLookLength), u',', Qt::SkipEmptyParts)) {
+        values[count] = LeadingInt(field);
+        if (++count == 3)
+            return TimedScorePoint{values[0], values[1], values[2]};
+    }
+    return std::nullopt;
 }
 
-std::optional<QStringList> ReadScoreFile(const TTimedScore &score)
+std::optional<std::vector<TimedScorePoint>> ReadScoreFile(const TTimedScore &score)
 {
     if (score.FileName.isEmpty())
         return std::nullopt;
-    return ReadTimedScoreLines(score.Folder, score.FileName);
+    return ReadTimedScore(score.Folder, score.FileName);
 }
 
 void FillFromSecondTen(TTimedScore &score)
@@ -36,23 +45,32 @@ void FillFromSecondTen(TTimedScore &score)
 
 } // namespace
 
-TimedScoreLine ParseTimedScoreLine(QStringView line)
-{
-    const QStringList fields = SplitFields(line, u",");
-    TimedScoreLine parsed;
-    parsed.seconds = fields.isEmpty() ? 0 : LeadingInt(fields.at(0));
-    parsed.calls = fields.size() > 1 ? LeadingInt(fields.at(1)) : 0;
-    parsed.chars = fields.size() > 2 ? LeadingInt(fields.at(2)) : 0;
-    parsed.hasCallsAndChars = fields.size() > 2;
-    return parsed;
-}
-
-std::optional<QStringList> ReadTimedScoreLines(const QString &folder, const QString &fileName)
+std::optional<std::vector<TimedScorePoint>> ReadTimedScore(const QString &folder, const QString &fileName)
 {
     const QString path = ResolveCase(JoinPath(folder, fileName));
-    if (QFileInfo(path).size() > MaxTimedScoreBytes)
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > MaxTimedScoreBytes)
         return std::nullopt;
-    return TextFile::tryReadLines(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QString text = TextFile::decode(file.readAll());
+
+    std::vector<TimedScorePoint> points;
+    TimedScorePoint last;
+    // Lines end with CR LF, LF or a lone CR; the empty pieces between are
+    // blank lines, left out with the other lines lacking their fields.
+    for (QStringView line : qTokenize(text, u'\n')) {
+        for (QStringView piece : qTokenize(line, u'\r')) {
+            // Starting from second 0, `last` also keeps out negative seconds.
+            const std::optional<TimedScorePoint> point = ParseLine(piece);
+            if (!point || point->seconds < last.seconds || point->seconds >= TimedScoreSeconds)
+                continue;
+            last = {point->seconds, std::max(last.calls, point->calls), std::max(last.chars, point->chars)};
+            points.push_back(last);
+        }
+    }
+    return points;
 }
 
 QString TimedScoreFolder(const QString &folder)
@@ -78,15 +96,13 @@ std::unique_ptr<TTimedScore> LoadTimedScore(const QString &folder, const QString
     score->Call = TimedScoreKey(fileName);
     if (score->Call.isEmpty())
         return score;
-    const std::optional<QStringList> lines = ReadScoreFile(*score);
-    if (!lines)
+    const std::optional<std::vector<TimedScorePoint>> points = ReadScoreFile(*score);
+    if (!points)
         return score;
-    if (!lines->isEmpty()) {
-        const TimedScoreLine last = ReadLookedAt(lines->last());
-        if (last.hasCallsAndChars) {
-            score->CorrectCalls = last.calls;
-            score->CorrectChars = last.chars;
-        }
+    score->FileRead = true;
+    if (!points->empty()) {
+        score->CorrectCalls = points->back().calls;
+        score->CorrectChars = points->back().chars;
     }
     FillFromSecondTen(*score);
     return score;
@@ -107,24 +123,16 @@ std::unique_ptr<TTimedScore> CopyTimedScore(const QString &folder, const QString
 void BuildSecondTable(TTimedScore &score)
 {
     FillFromSecondTen(score);
-    const std::optional<QStringList> lines = ReadScoreFile(score);
-    if (!lines || lines->isEmpty())
+    const std::optional<std::vector<TimedScorePoint>> points = ReadScoreFile(score);
+    if (!points || points->size() < 2)
         return;
-
-    // Walk the seconds with a cursor on the lines. Every line whose time has
-    // come (including one whose time runs backwards in a damaged file) is
-    // taken in file order, so a second shows the last line logged at or
-    // before it; lines at 360 s or later never come.
-    qsizetype cursor = 0;
-    int current = 0;
+    // The points run forward in time with counts that never drop, so each
+    // second takes the last point at or before it.
+    std::size_t next = 0;
+    qint32 current = 0;
     for (int s = 0; s < TimedScoreSeconds; ++s) {
-        while (cursor < lines->size()) {
-            const TimedScoreLine line = ReadLookedAt(lines->at(cursor));
-            if (line.seconds > s)
-                break;
-            current = line.chars;
-            ++cursor;
-        }
+        for (; next < points->size() && (*points)[next].seconds <= s; ++next)
+            current = (*points)[next].chars;
         score.CharsAtSecond[s] = current;
     }
 }

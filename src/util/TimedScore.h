@@ -6,8 +6,6 @@
 // characters at every second of the test, which the replay races and ranks.
 
 #include <QString>
-#include <QStringList>
-#include <QStringView>
 
 #include <array>
 #include <memory>
@@ -27,25 +25,29 @@ struct TTimedScore
     qint32 CorrectCalls = 0;
     qint32 CorrectChars = 0;
     std::array<qint32, TimedScoreSeconds> CharsAtSecond{};
+    // LoadTimedScore read the file: its zeros are a result, not a stand-in.
+    bool FileRead = false;
 };
 
-// One line of a timed-score file, read as every reader reads it: the first
-// three comma-separated fields (doubled commas vanish), each the value of its
-// leading digits, 0 when it has none or is missing.
-struct TimedScoreLine
+// One line of a timed-score file as the readers take it.
+struct TimedScorePoint
 {
     int seconds = 0;
-    int calls = 0;
-    int chars = 0;
-    bool hasCallsAndChars = false; // the second and third fields are there
+    qint32 calls = 0;
+    qint32 chars = 0;
 };
-TimedScoreLine ParseTimedScoreLine(QStringView line);
 
-// The lines of folder + fileName, the name matched without letter case;
-// nothing when the file cannot be read or is larger than any test could
-// write (MaxTimedScoreBytes), so a stray huge file cannot stall a replay.
-inline constexpr qint64 MaxTimedScoreBytes = 1 << 20;
-std::optional<QStringList> ReadTimedScoreLines(const QString &folder, const QString &fileName);
+// The timed score of folder + fileName (the name matched without letter
+// case), one point per line in file order. Each field is the value of its
+// leading digits, 0 when it has none; doubled commas vanish. A line is left
+// out when it lacks one of its three fields (a blank line), lies outside
+// seconds 0 to 359, or was logged before the line taken ahead of it; the
+// counts are the largest so far, so a damaged line never pulls them back.
+// Nothing when the file cannot be read or is larger than MaxTimedScoreBytes
+// (a test writes a few kilobytes; a million lines still read in well under a
+// second).
+inline constexpr qint64 MaxTimedScoreBytes = qint64(64) << 20;
+std::optional<std::vector<TimedScorePoint>> ReadTimedScore(const QString &folder, const QString &fileName);
 
 // `folder` ending with a separator, as the records keep it.
 QString TimedScoreFolder(const QString &folder);
@@ -55,10 +57,11 @@ QString TimedScoreFolder(const QString &folder);
 // at most 22 characters; empty when there is no second piece.
 QString TimedScoreKey(const QString &fileName);
 
-// Reads the totals of folder + fileName (the last line's second and third
-// fields). The table holds 0 for seconds 0 to 9 and the character total from
-// second 10 on until BuildSecondTable runs. A missing file or a name without
-// a key gives zero totals.
+// Reads the totals of folder + fileName, the counts of its last point (see
+// ReadTimedScore), so they agree with the table's last second. The table holds
+// 0 for seconds 0 to 9 and the character total from second 10 on until
+// BuildSecondTable runs. A file that cannot be read or a name without a key
+// gives zero totals, and FileRead stays false.
 std::unique_ptr<TTimedScore> LoadTimedScore(const QString &folder, const QString &fileName);
 
 // A record holding the given values; its table is all 0.
@@ -66,8 +69,9 @@ std::unique_ptr<TTimedScore> CopyTimedScore(const QString &folder, const QString
                                             const QString &call, qint32 correctCalls, qint32 correctChars);
 
 // Fills CharsAtSecond from the file: each second holds the characters of the
-// last line logged at or before it, 0 before the first line. When the file
-// cannot be read (or is empty) seconds 10 to 359 hold the character total.
+// last point at or before it, 0 before the first. A file of a single point (a
+// test with one correct call), like one that cannot be read or is empty, gives
+// the character total from second 10 on, seconds 0 to 9 as they were.
 void BuildSecondTable(TTimedScore &score);
 
 // The table entry of `second`; 0 outside 0 to 359.

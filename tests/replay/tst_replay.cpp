@@ -63,14 +63,20 @@ private slots:
         PrepareReplay(paths, "Seven", data);
         QCOMPARE(Calls(data), (QStringList{"K4D", "K2B", "K1A", "K3C", "K5E"}));
         QCOMPARE(data.SelectItems, (QStringList{"None", "K6F", "K7G", "TXT"}));
-        QCOMPARE(data.AverageChars[29], 0);
-        QCOMPARE(data.AverageChars[30], (300 + 310 + 200 + 100 + 500 + 95 + 90) / 8);
+        // Each competitor's lone call counts from second 10.
+        QCOMPARE(data.AverageChars[9], 0);
+        QCOMPARE(data.AverageChars[10], (300 + 310 + 200 + 100 + 500 + 95 + 90) / 8);
 
-        // The average is cut toward zero; a missing folder ranks nobody.
+        // The average is cut toward zero; a long file counts, one that cannot be read
+        // (listed from a subfolder) does not; a missing folder ranks nobody.
         WriteCompetition(base, "Trio",
-                         {{"TS_A.txt", {"50,1,10"}}, {"TS_B.txt", {"50,1,11"}}, {"TS_C.txt", {"50,1,11"}}});
+                         {{"TS_A.txt", {"50,1,10"}},
+                          {"TS_B.txt", {"50,1,11"}},
+                          {"TS_C.txt", {"50,1,11"}},
+                          {"TS_D.txt", QStringList(120'000, "50,1,12")},
+                          {"old/TS_E.txt", {"50,1,90"}}});
         PrepareReplay(paths, "Trio", data);
-        QCOMPARE(data.AverageChars[50], 10);
+        QCOMPARE(data.AverageChars[50], (10 + 11 + 11 + 12) / 4);
         PrepareReplay(paths, "A competition name of many letters", data);
         QVERIFY(data.TopFive.empty() && data.SelectItems == QStringList{"None"});
         QVERIFY(
@@ -235,6 +241,12 @@ private slots:
         for (int s = 0; s < 370; ++s)
             w.tmReplayTimer();
         QVERIFY(u.ebNowChar0->text() == "4" && u.ebRemTime->text() == "00:30");
+        w.reject();
+
+        // A best practice run of one call counts from second 10.
+        base.WriteLines("PracticeLogs/PracticeTimedScores/Duo/TS_ME-010213-1405.txt", {"45,1,5"});
+        w.show();
+        QVERIFY(w.race().UserBest() && CharsAt(*w.race().UserBest(), 10) == 5);
         w.reject();
 
         // The main window's button leads to the choice of a competition.

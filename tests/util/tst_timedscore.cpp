@@ -63,19 +63,21 @@ private slots:
             {"TS_K5XX.txt", {"5,1,4", "12,2,9", "12,3,13", "30,4,18"}, 4, 18, {{0, 0}, {5, 4}, {12, 13}, {30, 18}}},
             // A last line early in the test keeps its total to the end.
             {"TS_W1AW.txt", {"1,1,4", "3,2,8"}, 2, 8, {{0, 0}, {1, 4}, {3, 8}}},
-            // Numbers from their leading digits (none: 0), doubled commas vanish,
-            // lines at 360 s or later never come; "abc" (second 0) counts after 7.
-            {"TS_JUNK.txt", {" 7x,1,4abc", "abc,2,9", "20,,3,,12", "400,4,30"}, 4, 30, {{0, 0}, {7, 9}, {20, 12}}},
-            // Times running backwards still fill every second; the first call, at second 50,
-            // counts from then on, not from second 10.
-            {"TS_BACK.txt", {"50,1,5", "40,2,10", "60,3,14"}, 3, 14, {{0, 0}, {50, 10}, {60, 14}}},
+            // Numbers from their leading digits (none: 0), doubled commas vanish; lines at
+            // 360 s or later, or logged before the line ahead of them ("abc": second 0), are left out.
+            {"TS_JUNK.txt", {" 7x,1,4abc", "abc,2,9", "20,,3,,12", "400,4,30", "200,5,36"}, 5, 36,
+             {{0, 0}, {7, 4}, {20, 12}, {200, 36}}},
+            // Neither a line back in time, nor a blank one, nor a dropping count pulls the value back.
+            {"TS_BACK.txt", {"50,1,5", "40,2,10", "60,3,14", "", "65,4,12"}, 4, 14, {{0, 0}, {50, 5}, {60, 14}}},
+            // A lone call counts from second 10; a line without its counts is left out.
+            {"TS_ONE.txt", {"45,1,5", "50,2"}, 1, 5, {{0, 0}, {10, 5}}},
             // The last second takes a line logged at it.
             {"TS_MinTop[2].txt", {"10,1,4", "358,2,9", "359,3,12"}, 3, 12, {{0, 0}, {10, 4}, {358, 9}, {359, 12}}},
             {"TS_EMPTY.txt", {}, 0, 0, {{0, 0}}},
-            // A last line with two fields, or a name without a key: zero totals.
-            {"TS_SHORT.txt", {"5,1,4", "9,2"}, 0, 0, {}}, {"nokey", {"5,1,4"}, 0, 0, {}},
-            // Larger than any test could write: not read at all.
-            {"TS_HUGE.txt", QStringList(150'000, "100,1,10") << "300,99,999", 0, 0, {{0, 0}}}};
+            // A name without a key: zero totals. Long files are read whole.
+            {"nokey", {"5,1,4"}, 0, 0, {}},
+            {"TS_HUGE.txt", QStringList(150'000, "100,1,10") << "300,99,999", 99, 999,
+             {{0, 0}, {100, 10}, {300, 999}}}};
         // clang-format on
         for (const auto &row : rows) {
             base.WriteLines(row.file, row.lines);
@@ -144,9 +146,10 @@ private slots:
             {"TS_STEADY.txt", steady, RateRow("STEADY", tens, "10.0,0.0"), true},
             // One burst in the middle: average 12/12, deviation the square root of 11.
             {"TS_BURST.txt", {"130,1,12"}, RateRow("BURST", {0, 0, 0, 0, 0, 0, 12}, "1.0,3.3"), true},
-            // A dropping count gains nothing; lines outside 0 to 359 change nothing.
-            {"TS_DROP.txt", {"5,1,10", "25,2,4", "45,3,9", "-5,4,50", "360,5,60"},
-             RateRow("DROP", {10, 0, 5}, "0.0,0.0"), true},
+            // A dropping count gains nothing, not even when it rises again; blank lines and
+            // lines outside 0 to 359 change nothing.
+            {"TS_DROP.txt", {"5,1,10", "", "25,2,4", "45,3,9", "-5,4,50", "360,5,60"},
+             RateRow("DROP", {10, 0, 0}, "0.0,0.0"), true},
             {"TS_MinTop[2].txt", {"70,0,6"}, RateRow("MinTop[2]", {0, 0, 0, 6}, "0.5,1.7"), true},
             // A missing file, or a name without a key: no rates, a row of zeros.
             {"TS_NOBODY.txt", {}, RateRow("NOBODY", {}, "0.0,0.0"), false},
