@@ -30,6 +30,24 @@ void TfmPaperLogEntry::setLogFolder(const QString &folder, bool timeStamp, const
     m_folder = folder;
     m_timeStamp = timeStamp;
     m_ui->moExistLogs->setPlainText(existingLogs.join(u'\n'));
+    m_ui->Label4->setVisible(timeStamp);
+    m_ui->cbPracticeCase->setVisible(timeStamp);
+    if (!timeStamp)
+        setPracticeCases({}, nullptr);
+}
+
+void TfmPaperLogEntry::setPracticeCases(const QStringList &cases,
+                                        std::function<QString(const QString &)> playedBy)
+{
+    m_ui->cbPracticeCase->clear();
+    m_ui->cbPracticeCase->addItems(cases);
+    m_ui->cbPracticeCase->setCurrentIndex(-1);
+    m_playedBy = std::move(playedBy);
+}
+
+QString TfmPaperLogEntry::chosenCase() const
+{
+    return m_ui->cbPracticeCase->currentIndex() < 0 ? QString() : m_ui->cbPracticeCase->currentText();
 }
 
 void TfmPaperLogEntry::showEvent(QShowEvent *event)
@@ -71,6 +89,9 @@ void TfmPaperLogEntry::ebCallSignPaperEnter()
         return;
     }
     if (m_timeStamp) {
+        if (m_playedBy)
+            m_ui->cbPracticeCase->setCurrentIndex(m_ui->cbPracticeCase->findText(
+                m_playedBy(m_ui->ebCallSignPaper->text()), Qt::MatchFixedString));
         m_ui->ebCallSignPaper->setText(m_ui->ebCallSignPaper->text() +
                                        m_clock.now().toString(QStringLiteral("-MMddyy-hhmm")));
         m_dialogs.Message(this, QStringLiteral("You should enter and save your paper log at one sitting"),

@@ -4,9 +4,13 @@
 // a time stamp in practice mode); an earlier log of that name is loaded for
 // editing; Save writes the lines exactly as typed. After the modal showing
 // the caller reads savedLog(): the file written, empty when nothing was.
+// A practice log also names the case it was played on (cbPracticeCase),
+// chosen for the player when the station knows it; the caller reads
+// chosenCase() to score it.
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -29,6 +33,12 @@ public:
     const QString &logFolder() const { return m_folder; }
     const QString &savedLog() const { return m_savedLog; }
 
+    // Practice mode: the cases, and the case a player (by his call) played
+    // last, empty when not known. The box shows while names get the stamp.
+    void setPracticeCases(const QStringList &cases, std::function<QString(const QString &)> playedBy);
+    // The case chosen in the box; empty when none is.
+    QString chosenCase() const;
+
     void FormActivate();
     // Enter in ebCallSignPaper: stamps the name, loads or clears the calls.
     void ebCallSignPaperEnter();
@@ -47,4 +57,5 @@ private:
     QString m_folder;
     bool m_timeStamp = false;
     QString m_savedLog;
+    std::function<QString(const QString &)> m_playedBy;
 };

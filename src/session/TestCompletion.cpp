@@ -162,6 +162,8 @@ void TestCompletion::completePractice()
                                      QStringLiteral("you should enter it NOW"),
                                  QStringLiteral("Enter paper log now!"), Dialogs::Icon::Warning, Dialogs::Ok);
         Announce::Text(ui().ebCallEntry, QStringLiteral("Use Enter Paper Log button to enter your log"));
+        // His sheet is scored against this case, whatever is played meanwhile.
+        m_paperCases.insert(m_main.session().player.toUpper(), m_main.session().practiceCaseName);
         ui().lblStandAloneStatus->setText(QStringLiteral("Practice test ended for ") +
                                           m_main.session().player);
         m_main.setLogTypeIndex(1);
@@ -257,18 +259,32 @@ void TestCompletion::EnterPaperLog()
             loadable.append(name);
     TfmPaperLogEntry &entry = m_main.PaperLogEntry();
     entry.setLogFolder(folder, practice, loadable);
+    if (practice) {
+        QStringList cases;
+        for (const TWaveSourcePair &source : m_main.config().practiceSources())
+            cases.append(source.testCaseName());
+        entry.setPracticeCases(cases,
+                               [this](const QString &call) { return m_paperCases.value(call.toUpper()); });
+    }
     m_main.ShowCentred(&entry);
     // Standalone logs are scored together by the administrator; a practice
-    // log against the check list of the case chosen last, when it exists.
+    // log against the check list of the case it was played on.
     const QString log = entry.savedLog();
     if (log.isEmpty() || !practice)
         return;
-    const QString caseName = m_main.SelectPractice().caseText();
+    const QString caseName = entry.chosenCase();
     const auto &sources = m_main.config().practiceSources();
     const auto source = std::find_if(sources.begin(), sources.end(),
                                      [&](const TWaveSourcePair &s) { return s.caseNameMatches(caseName); });
-    if (caseName.isEmpty() || source == sources.end() || !FileExistsAnyCase(source->callsPath()))
+    if (caseName.isEmpty() || source == sources.end() || !FileExistsAnyCase(source->callsPath())) {
+        m_main.dialogs().Message(&m_main,
+                                 QStringLiteral("Your paper log is saved but not scored: ") +
+                                     (caseName.isEmpty() ? QStringLiteral("no practice case was chosen")
+                                                         : QStringLiteral("the check list of ") + caseName +
+                                                               QStringLiteral(" is missing")),
+                                 QStringLiteral("Entering Paper Logs"), Dialogs::Icon::Warning, Dialogs::Ok);
         return;
+    }
     const TScore score = ScoreLog(source->callsPath(), log);
     const QString line =
         PracticeHistoryLine(m_main.clock().now(), log, QStringLiteral("Paper"), caseName, score);

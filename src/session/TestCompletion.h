@@ -5,6 +5,7 @@
 // ranking of all standalone players); and the administrator's scoring of
 // every standalone log into a results file.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -48,6 +49,9 @@ private:
 
     TfmMain &m_main;
     QStringList m_problems;
+    // The case of each player's last practice test on paper (his call in
+    // capitals): his sheet is scored against it.
+    QHash<QString, QString> m_paperCases;
     QString m_savedTo;           // where the calls of the ending test are
     bool m_savedNowhere = false; // neither the log nor a recovery file took them
 };

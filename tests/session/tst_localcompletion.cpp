@@ -311,30 +311,47 @@ private slots:
         QCOMPARE(st.base.Read("StandAloneLogs/ALPHA.log"), QByteArray("K5XX\r\nW1AW\r\nOH2BH\r\n"));
 
         // Practice, where the player types in his own sheet without a
-        // password: the name gets the time stamp, and the log is scored
-        // against the case played last and added to the history as ",Paper,".
+        // password: the name gets the time stamp, the case he played is
+        // chosen for him, and the log is scored against it and added to the
+        // history as ",Paper,".
         QVERIFY(st.begin(false, false, "K1ABC"));
         st.runToEnd();
         st.clock.set(QDateTime(QDate(2026, 5, 26), QTime(8, 15)));
         const QByteArray history = st.base.Read("PracticeHistory.csv");
         st.paperLog([&](TfmPaperLogEntry *p) {
-            p->ui()->ebCallSignPaper->setText("PLAYER1");
+            QVERIFY(p->ui()->cbPracticeCase->isVisibleTo(p) && p->chosenCase().isEmpty());
+            p->ui()->ebCallSignPaper->setText("k1abc");
             QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Return);
-            QCOMPARE(p->ui()->ebCallSignPaper->text(), QStringLiteral("PLAYER1-052626-0815"));
+            QCOMPARE(p->ui()->ebCallSignPaper->text(), QStringLiteral("k1abc-052626-0815"));
+            QCOMPARE(p->chosenCase(), QStringLiteral("Lakemont 2012"));
             QVERIFY(p->ui()->moPaperLog->isEnabled() && p->ui()->moPaperLog->toPlainText().isEmpty());
             p->ui()->moPaperLog->setPlainText("K5XX\n oh2bh \nW1AW\nK5XX\n");
             p->ui()->bnSavePaper->click();
         });
         QCOMPARE(st.shownBy([&] { st.ui().bnEnterPaper->click(); }),
                  QStringList{"You should enter and save your paper log at one sitting"});
-        const QString log = st.main->paths().practiceLogs() + "/PLAYER1-052626-0815.log";
-        QCOMPARE(st.base.Read("PracticeLogs/PLAYER1-052626-0815.log"),
+        const QString log = st.main->paths().practiceLogs() + "/k1abc-052626-0815.log";
+        QCOMPARE(st.base.Read("PracticeLogs/k1abc-052626-0815.log"),
                  QByteArray("K5XX\r\n oh2bh \r\nW1AW\r\nK5XX\r\n"));
         QCOMPARE(st.base.Read("PracticeHistory.csv"),
                  history + "26-May-2026, 08:15," + log.toUtf8() + ",Paper,Lakemont 2012,3,13\r\n");
         QCOMPARE(st.ui().ebCallEntry->text(), QStringLiteral("Correct calls/chars=3/13"));
         QCOMPARE(st.ui().lblStandAloneStatus->text(), "Practice test logged for " + log);
         QCOMPARE(st.main->logTypeIndex(), 1);
+
+        // The sheet of a player the station saw play no case on paper: no
+        // case is chosen for him, and the log is saved unscored, as he is told.
+        st.paperLog([&](TfmPaperLogEntry *p) {
+            p->ui()->ebCallSignPaper->setText("PLAYER1");
+            QTest::keyClick(p->ui()->ebCallSignPaper, Qt::Key_Return);
+            QVERIFY(p->chosenCase().isEmpty());
+            p->ui()->moPaperLog->setPlainText("K5XX\n");
+            p->ui()->bnSavePaper->click();
+        });
+        QCOMPARE(st.shownBy([&] { st.ui().bnEnterPaper->click(); }).last(),
+                 QStringLiteral("Your paper log is saved but not scored: no practice case was chosen"));
+        QVERIFY(QFileInfo::exists(st.base.file("PracticeLogs/PLAYER1-052626-0815.log")));
+        QCOMPARE(st.base.Read("PracticeHistory.csv").count('\n'), history.count('\n') + 1);
 
         // Escape closes the window without saving anything.
         st.paperLog([&](TfmPaperLogEntry *p) {

@@ -182,9 +182,12 @@ private slots:
         QCOMPARE(order(&connect, connect.ui()->ebHostAddress),
                  QStringList({"ebHostAddress", "ebHostPort", "bnConnect", "cbPosition", "bnContinue",
                               "bnDisconnect", "bnCancel"}));
+        // The paper log of a practice test names its case after the call.
         TfmPaperLogEntry &paper = w.st.main->PaperLogEntry();
+        paper.setLogFolder(w.st.main->paths().practiceLogs(), true, {});
         QCOMPARE(order(&paper, paper.ui()->ebCallSignPaper),
-                 QStringList({"ebCallSignPaper", "moPaperLog", "moExistLogs", "bnSavePaper", "bnCancel"}));
+                 QStringList({"ebCallSignPaper", "cbPracticeCase", "moPaperLog", "moExistLogs", "bnSavePaper",
+                              "bnCancel"}));
         TfmSelectPractice &select = w.st.main->SelectPractice();
         QCOMPARE(order(&select, select.ui()->bnViewWinScores),
                  QStringList({"bnViewWinScores", "cbPracticeCases", "bnSelectPracticeCase", "bnCancel"}));
