@@ -189,13 +189,13 @@ std::unique_ptr<PulseAudioBackend::Stream> PulseAudioBackend::openStream(qint64 
     s->end = size_t(m_samples.size());
     s->cursor = std::min(size_t(m_wave.frameAtMs(fromMs) * m_wave.bytesPerFrame()), s->end);
 
-    pa_sample_spec spec;
-    spec.format = m_wave.bitsPerSample() == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-    spec.rate = uint32_t(m_wave.sampleRate());
-    spec.channels = uint8_t(m_wave.channels());
+    pa_sample_spec format;
+    format.format = m_wave.bitsPerSample() == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    format.rate = uint32_t(m_wave.sampleRate());
+    format.channels = uint8_t(m_wave.channels());
     pa_buffer_attr buffer;
     buffer.maxlength = uint32_t(-1);
-    buffer.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(BufferMs) * PA_USEC_PER_MSEC, &spec));
+    buffer.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(BufferMs) * PA_USEC_PER_MSEC, &format));
     // Played as soon as it is uncorked: the buffer is filled while corked.
     buffer.prebuf = 0;
     buffer.minreq = uint32_t(-1);
@@ -210,7 +210,7 @@ std::unique_ptr<PulseAudioBackend::Stream> PulseAudioBackend::openStream(qint64 
         pa_proplist *props = pa_proplist_new();
         pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
         s->stream =
-            pa_stream_new_with_proplist(m_context, silence ? "Standby" : "Pileup", &spec, nullptr, props);
+            pa_stream_new_with_proplist(m_context, silence ? "Standby" : "Pileup", &format, nullptr, props);
         pa_proplist_free(props);
     }
     if (s->stream) {

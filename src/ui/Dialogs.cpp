@@ -11,18 +11,10 @@ int Dialogs::Message(QWidget *parent, const QString &text, const QString &captio
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
-    case Icon::None:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
-    case Icon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case Icon::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case Icon::Error:
-        box.setIcon(QMessageBox::Critical);
-        break;
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Error: box.setIcon(QMessageBox::Critical); break;
     }
     QMessageBox::StandardButtons qtButtons;
     if (buttons & Yes)
@@ -35,14 +27,10 @@ int Dialogs::Message(QWidget *parent, const QString &text, const QString &captio
     if (parent)
         CentreOver(&box, parent);
     switch (box.exec()) {
-    case QMessageBox::Yes:
-        return Yes;
-    case QMessageBox::No:
-        return No;
-    case QMessageBox::Ok:
-        return Ok;
-    default:
-        return (buttons & No) ? No : Ok;
+    case QMessageBox::Yes: return Yes;
+    case QMessageBox::No: return No;
+    case QMessageBox::Ok: return Ok;
+    default: return (buttons & No) ? No : Ok;
     }
 }
 
