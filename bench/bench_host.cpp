@@ -20,7 +20,8 @@
 // with parec (2 ms latency) on a thread of this process that stamps each
 // block as it arrives. The wave (48 kHz) begins with sound, so a position's
 // first sample louder than silence is its first sample heard; its time is
-// the block's arrival less the samples after it. Reported over 20 rounds
+// the block's arrival less the samples after it. A round starts once the
+// last round's wave has ended, so its tail is not taken for the start. Reported over 20 rounds
 // (after a warm-up round): the spread of the first samples heard over the
 // six positions, and startTest() -> first sample heard. Target: spread p99
 // at most 10 ms, start delay median at most 20 ms.
@@ -442,8 +443,11 @@ int Spread(HostEngine &host, const QString &folder, int rounds, bool sound)
             return 2;
         }
         if (sound) {
-            // An operator takes a moment between sending the wave and the start.
+            // An operator takes a moment between sending the wave and the
+            // start; the last round's wave (3 s) has ended by then.
+            const qint64 lastStart = started;
             WaitFor([] { return false; }, 500);
+            WaitFor([&] { return MonotonicNs() - lastStart > 3'300'000'000LL; }, 4000);
             for (auto &recorder : recorders)
                 recorder->arm();
         }

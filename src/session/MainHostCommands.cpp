@@ -92,12 +92,12 @@ void MainHostCommands::startTest(std::optional<qint64> played, bool paused)
             resumeTest();
         return;
     }
+    // The test's start sets the audio going before anything else, box 2
+    // included.
+    m_main.StartTest(played.value_or(0));
     Ui::TfmMain &ui = *m_main.ui();
-    ui.ebCallEntry->clear();
-    ui.ebCallEntry->setReadOnly(false);
     const bool computer = m_main.logTypeIndex() == 0;
     ui.ebCallEntry->setEnabled(computer);
-    m_main.StartTest(played.value_or(0));
     if (computer)
         ui.ebCallEntry->setFocus();
 }
