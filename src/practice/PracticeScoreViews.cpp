@@ -15,7 +15,8 @@ void Tell(Dialogs &dialogs, QWidget *mainWindow, const QString &text)
 }
 
 void ShowScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow,
-                const PracticeScoresSession &session, const std::optional<QString> &caseName)
+                const PracticeScoresSession &session, const std::optional<QString> &caseName,
+                const QString &player)
 {
     std::optional<TPracticeScoreList> scores = PracticeHistory::Read(session.historyFile, caseName);
     if (!scores) {
@@ -28,13 +29,8 @@ void ShowScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow
                       : QStringLiteral("No practice scores available"));
         return;
     }
-    // The chart follows the runs of the case in the order they were played.
-    QList<QPair<int, int>> progress;
-    if (caseName) {
-        for (const TPracticeScore &score : *scores)
-            progress.append({score.calls, score.chars});
-    }
-    window.ShowProgress(progress);
+    // The chart follows a player's runs of the case in the order played.
+    window.ShowProgress(caseName ? PlayerRuns(*scores) : PlayerRuns(), player);
     PracticeHistory::Sort(*scores);
     const QString folderLine = QStringLiteral("All logs are saved in: ") + session.logsFolder;
     if (caseName) {
@@ -59,13 +55,13 @@ void ShowScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow
 } // namespace
 
 void ShowCaseScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow,
-                    const PracticeScoresSession &session, const QString &caseName)
+                    const PracticeScoresSession &session, const QString &caseName, const QString &player)
 {
-    ShowScores(window, dialogs, mainWindow, session, caseName);
+    ShowScores(window, dialogs, mainWindow, session, caseName, player);
 }
 
 void ShowAllPracticeScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow,
                            const PracticeScoresSession &session)
 {
-    ShowScores(window, dialogs, mainWindow, session, std::nullopt);
+    ShowScores(window, dialogs, mainWindow, session, std::nullopt, {});
 }

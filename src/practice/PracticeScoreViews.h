@@ -20,9 +20,10 @@ struct PracticeScoresSession
     const std::vector<TWaveSourcePair> &sources;
 };
 
-// The scores of `caseName` only.
+// The scores of `caseName` only, with the progress of `player` (the player of
+// the test just ended) charted.
 void ShowCaseScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow,
-                    const PracticeScoresSession &session, const QString &caseName);
+                    const PracticeScoresSession &session, const QString &caseName, const QString &player);
 // The scores of all cases.
 void ShowAllPracticeScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow,
                            const PracticeScoresSession &session);

@@ -113,7 +113,13 @@ void TfmPracticeScores::lvPracticeScoresColumnClick(int column)
 
 void TfmPracticeScores::lvPracticeScoresSelectItem(int row)
 {
-    if (!m_gradedCalls || row < 0 || row >= m_model.rowCount())
+    if (row < 0 || row >= m_model.rowCount())
+        return;
+    if (!m_runs.isEmpty()) {
+        const QString player = PlayerRuns::PlayerOf(m_model.text(row, PracticeScoresModel::LogFile)).toUpper();
+        m_chart->setRuns(player, m_runs.of(player));
+    }
+    if (!m_gradedCalls)
         return;
     const CallAnalysis analysis =
         AnalysePracticeLog(m_logsFolder, m_model.text(row, PracticeScoresModel::LogFile),
@@ -128,11 +134,11 @@ void TfmPracticeScores::lvPracticeScoresSelectItem(int row)
     m_dialogs->ShowModal(m_gradedCalls);
 }
 
-void TfmPracticeScores::ShowProgress(const QList<QPair<int, int>> &callsAndChars)
+void TfmPracticeScores::ShowProgress(PlayerRuns runs, const QString &player)
 {
-    QList<ProgressChart::Run> runs;
-    for (const auto &[calls, chars] : callsAndChars)
-        runs.append({calls, chars});
-    m_chart->setRuns(runs);
-    m_chart->setVisible(!runs.isEmpty());
+    m_runs = std::move(runs);
+    const QString call = player.trimmed().toUpper();
+    QList<PlayerRuns::Run> ofPlayer = m_runs.of(call);
+    m_chart->setRuns(ofPlayer.isEmpty() ? QString() : call, ofPlayer);
+    m_chart->setVisible(!m_runs.isEmpty());
 }

@@ -4,12 +4,11 @@
 // and keeps the PracticeLogs folder and the practice sources handed to it
 // for the winners and the call analysis; the caller shows it modally.
 
+#include "PlayerRuns.h"
 #include "PracticeScoresModel.h"
 #include "util/TWaveSourcePair.h"
 
 #include <QDialog>
-#include <QList>
-#include <QPair>
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -50,9 +49,10 @@ public:
     void lvPracticeScoresColumnClick(int column);
     void lvPracticeScoresSelectItem(int row);
 
-    // The player's runs of the case shown, oldest first; an empty list
-    // hides the chart (the view of all cases).
-    void ShowProgress(const QList<QPair<int, int>> &callsAndChars);
+    // The runs of the case shown, as played; the chart follows `player`
+    // (who has just played) and then the player of the row chosen. No runs
+    // hide the chart (the view of all cases).
+    void ShowProgress(PlayerRuns runs, const QString &player);
     ProgressChart &progressChart() { return *m_chart; }
     Ui::TfmPracticeScores *ui() const { return m_ui.get(); }
 
@@ -64,6 +64,7 @@ private:
     QString m_logsFolder;
     std::vector<const TWaveSourcePair *> m_sources;
     ProgressChart *m_chart = nullptr; // owned by the window
+    PlayerRuns m_runs;
     Dialogs *m_dialogs = nullptr;
     TfmWinners *m_winners = nullptr;
     TfmGradedCalls *m_gradedCalls = nullptr;

@@ -857,7 +857,7 @@ void TfmMain::ShowCaseScores()
     m_dialogs.Guarded(this, [&] {
         ::ShowCaseScores(PracticeScores(), m_dialogs, this,
                          {m_paths.practiceHistory(), m_paths.practiceLogs(), m_config.practiceSources()},
-                         SelectPractice().caseText());
+                         SelectPractice().caseText(), PlayerRuns::PlayerOf(m_session.logFile));
     });
 }
 

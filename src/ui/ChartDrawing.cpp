@@ -1,6 +1,7 @@
 #include "ChartDrawing.h"
 
 #include <QPainter>
+#include <QPolygonF>
 
 #include <iterator>
 
@@ -21,13 +22,32 @@ void DrawAxes(QPainter &painter, const QRectF &area)
     painter.drawLine(area.bottomLeft(), area.topLeft());
 }
 
-void DrawSeries(QPainter &painter, const QList<QPointF> &points, const QColor &colour)
+void DrawSeries(QPainter &painter, const QList<QPointF> &points, const QColor &colour, bool dots)
 {
     painter.save();
     painter.setPen(QPen(colour, 2));
     painter.drawPolyline(points.constData(), int(points.size()));
-    for (const QPointF &p : points)
-        painter.drawEllipse(p, 2.5, 2.5);
+    if (dots) {
+        for (const QPointF &p : points)
+            painter.drawEllipse(p, 2.5, 2.5);
+    }
+    painter.restore();
+}
+
+void DrawBand(QPainter &painter, const QList<QPointF> &pairs, const QColor &colour)
+{
+    QPolygonF outline;
+    outline.reserve(pairs.size());
+    for (qsizetype i = 1; i < pairs.size(); i += 2)
+        outline.append(pairs[i]);
+    for (qsizetype i = pairs.size() - 2; i >= 0; i -= 2)
+        outline.append(pairs[i]);
+    painter.save();
+    QColor fill = colour;
+    fill.setAlpha(150);
+    painter.setPen(colour);
+    painter.setBrush(fill);
+    painter.drawPolygon(outline);
     painter.restore();
 }
 

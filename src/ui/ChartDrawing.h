@@ -18,7 +18,11 @@ QColor SeriesColour(int index);
 // The left and bottom axes of `area`, in the painter's pen.
 void DrawAxes(QPainter &painter, const QRectF &area);
 
-// A line through the points, with a dot on each.
-void DrawSeries(QPainter &painter, const QList<QPointF> &points, const QColor &colour);
+// A line through the points, with a dot on each unless `dots` is false.
+void DrawSeries(QPainter &painter, const QList<QPointF> &points, const QColor &colour, bool dots = true);
+
+// A band through pairs of points, (x, low) then (x, high) for each x from
+// left to right: the range of a series too dense to draw run by run.
+void DrawBand(QPainter &painter, const QList<QPointF> &pairs, const QColor &colour);
 
 } // namespace ChartDrawing

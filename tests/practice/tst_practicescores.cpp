@@ -240,6 +240,7 @@ private slots:
         QVERIFY(st.start());
         st.base.Write("PracticeHistory.csv",
                       kHeader + "\r\n" + Line("/b/Old.log", "Paper", "LAKEMONT 2012", 9, 30) + "\r\n" +
+                          Line("/b/k1abc-010124-0900.log", "Computer", "Lakemont 2012", 4, 20) + "\r\n" +
                           Line("/b/Other.log", "Computer", "Otter", 20, 80) + "\r\n");
         st.ui().rbPractice->click();
         st.answerLogging(true);
@@ -263,18 +264,21 @@ private slots:
                 st.main->paths().practiceLogs());
         QCOMPARE(seen.rows,
                  (QStringList{"1|05-Dec-2026| 08:15|Old.log|Paper|LAKEMONT 2012|9|30",
-                              "2|05-Mar-2024| 14:08|K1ABC-030524-1407.log|Computer|Lakemont 2012|1|5"}));
+                              "2|05-Dec-2026| 08:15|k1abc-010124-0900.log|Computer|Lakemont 2012|4|20",
+                              "3|05-Mar-2024| 14:08|K1ABC-030524-1407.log|Computer|Lakemont 2012|1|5"}));
         // Then the station is ready for the next player; the panel is spent.
         QVERIFY(st.ui().ebCallEntry->text().isEmpty() && st.ui().pnMessage->text().isEmpty());
         QVERIFY(st.ui().ebCallSign->isEnabled());
 
-        // The window leads on: its chart follows the case's runs in the order
-        // played; a row to its call analysis, or to what is gone; "Test Case"
-        // to the winners of the configured cases listed, other columns nowhere.
+        // The window leads on: its chart follows the runs of the player in
+        // box 1 in the order played, then the player of the row chosen; a
+        // row to its call analysis, or to what is gone; "Test Case" to the
+        // winners of the configured cases listed, other columns nowhere.
         TfmPracticeScores &w = st.main->PracticeScores();
-        QVERIFY(!w.progressChart().isHidden());
-        QCOMPARE(w.progressChart().runs().size(), 2);
-        QVERIFY(w.progressChart().runs()[0].calls == 9 && w.progressChart().runs()[1].chars == 5);
+        ProgressChart &chart = w.progressChart();
+        QVERIFY(!chart.isHidden());
+        QCOMPARE(chart.player(), QStringLiteral("K1ABC"));
+        QVERIFY(chart.runs().size() == 2 && chart.runs()[0].calls == 4 && chart.runs()[1].chars == 5);
         QStringList opened;
         for (int view = 0; view < 2; ++view) {
             st.dialogs.modalScripts.append([&opened](QDialog *d) {
@@ -289,7 +293,9 @@ private slots:
         }
         QCOMPARE(st.shownBy([&] { w.ui()->lvPracticeScores->selectRow(0); }),
                  QStringList{"Requested log file no longer exists"});
-        w.ui()->lvPracticeScores->selectRow(1);
+        QVERIFY(chart.player() == "OLD" && chart.runs().size() == 1);
+        w.ui()->lvPracticeScores->selectRow(2);
+        QCOMPARE(chart.player(), QStringLiteral("K1ABC"));
         w.ui()->lvPracticeScores->horizontalHeader()->sectionClicked(1);
         w.ui()->lvPracticeScores->horizontalHeader()->sectionClicked(5);
         QCOMPARE(opened, (QStringList{"K1ABC-030524-1407.log 1/1", "Lakemont 2012 1"}));

@@ -4,6 +4,7 @@
 
 #include "TempBase.h"
 #include "practice/GradedCalls.h"
+#include "practice/PlayerRuns.h"
 #include "practice/ProgressChart.h"
 #include "practice/TfmGradedCalls.h"
 #include "practice/Winners.h"
@@ -77,18 +78,51 @@ private slots:
 
     void progressChart()
     {
+        // A player's runs are told apart by the call in the log's name.
+        QCOMPARE(PlayerRuns::PlayerOf("/logs/K5XX-120726-0730.LOG"), QStringLiteral("K5XX"));
+        QCOMPARE(PlayerRuns::PlayerOf("Old.log"), QStringLiteral("Old"));
+        QCOMPARE(PlayerRuns::PlayerOf("K5XX-1207a6-0730.log"), QStringLiteral("K5XX-1207a6-0730"));
+        TPracticeScoreList played(3);
+        played[0].logFile = "k5xx-010124-0900.log", played[0].calls = 10, played[0].chars = 40;
+        played[1].logFile = "W1AW-010124-0930.log", played[1].calls = 50, played[1].chars = 200;
+        played[2].logFile = "K5XX-020124-0900.log", played[2].calls = 20, played[2].chars = 90;
+        const PlayerRuns byPlayer(played);
+        QCOMPARE(byPlayer.of(" k5xx").size(), 2);
+        QVERIFY(byPlayer.of("").isEmpty() && byPlayer.of("K5X").isEmpty());
+
         ProgressChart chart;
-        chart.resize(300, 140);
-        chart.setRuns({{10, 40}});
+        chart.resize(300, 160);
+        chart.setRuns("K5XX", {{"01-Jan-2024", 10, 40}});
         QVERIFY(chart.seriesPoints(false).isEmpty());
         // Oldest run on the left; each series on its own scale, the best run
-        // of each at the top of the plot.
-        chart.setRuns({{10, 40}, {20, 90}, {15, 100}});
+        // of each at the top of the plot and its label.
+        chart.setRuns("K5XX", {{"01-Jan-2024", 10, 40}, {"02-Jan-2024", 20, 90}, {"03-Jan-2024", 15, 100}});
         const QList<QPointF> calls = chart.seriesPoints(false), chars = chart.seriesPoints(true);
         QVERIFY(calls.size() == 3 && calls[0].x() < calls[1].x() && calls[1].x() < calls[2].x());
         QVERIFY(calls[1].y() < calls[2].y() && calls[2].y() < calls[0].y());
         QVERIFY(chars[2].y() < chars[1].y() && qFuzzyCompare(chars[2].y(), calls[1].y()));
+        QVERIFY(chart.scaleTop(false) == 20 && chart.scaleTop(true) == 100);
         QVERIFY(!chart.grab().isNull());
+
+        // Years of runs: at most two points per pixel column, the extremes
+        // kept, and the points follow a resize.
+        QList<ProgressChart::Run> many;
+        for (int i = 0; i < 50000; ++i)
+            many.append({"01-Jan-2024", i % 97, i % 89});
+        many[25000].calls = 500;
+        chart.setRuns("K5XX", many);
+        QList<QPointF> dense = chart.seriesPoints(false);
+        QVERIFY(dense.size() <= 2 * chart.width() && dense.size() > chart.width() / 2);
+        // The one best run survives: calls reach the top as characters do.
+        const auto highest = [](const QList<QPointF> &points) {
+            return std::min_element(points.begin(), points.end(), [](QPointF a, QPointF b) {
+                       return a.y() < b.y();
+                   })->y();
+        };
+        QCOMPARE(highest(dense), highest(chart.seriesPoints(true)));
+        QCOMPARE(chart.scaleTop(false), 500);
+        chart.resize(600, 160);
+        QVERIFY(chart.seriesPoints(false).last().x() > dense.last().x() + 200);
     }
 };
 
