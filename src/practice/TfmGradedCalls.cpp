@@ -41,6 +41,7 @@ void TfmGradedCalls::Fill(const CallAnalysis &analysis)
         good += entry.good ? 1 : 0;
         ++row;
     }
+    Looks::FitColumnsToTexts(list);
     list->setUpdatesEnabled(true);
     m_ui->ebEntries->setText(QString::number(row));
     m_ui->ebGood->setText(QString::number(good));

@@ -8,6 +8,7 @@
 #include "TfmWinners.h"
 #include "Winners.h"
 #include "ui/Dialogs.h"
+#include "ui/Looks.h"
 #include "util/TextUtil.h"
 
 #include <QHeaderView>
@@ -78,6 +79,7 @@ void TfmPracticeScores::fitColumns()
             list->setColumnWidth(column,
                                  std::clamp(list->columnWidth(column), limits.minimum, limits.maximum));
     }
+    Looks::WidenToColumns(list);
 }
 
 void TfmPracticeScores::setLogsFolder(const QString &folder)

@@ -50,6 +50,7 @@ void TfmWinners::Fill(const QStringList &rowTexts)
             list->setItem(row, column, item);
         }
     }
+    Looks::FitColumnsToTexts(list);
     list->setUpdatesEnabled(true);
 }
 

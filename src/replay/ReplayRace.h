@@ -13,8 +13,9 @@
 class ReplayRace
 {
 public:
-    // Bars start 114 pixels inside their group box and run 951 pixels for the
-    // best total of the top five; at rest they are 5 pixels wide.
+    // Bars start 114 pixels inside their group box (further when the call
+    // column widens for a long call) and run 951 pixels for the best total
+    // of the top five; at rest they are 5 pixels wide.
     static constexpr int BarLeft = 114;
     static constexpr int FullWidth = 951;
     static constexpr int RestWidth = 5;

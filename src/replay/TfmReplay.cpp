@@ -2,6 +2,8 @@
 
 #include "ui_TfmReplay.h"
 
+#include "ui/TextFit.h"
+
 #include "RaceBar.h"
 #include "RateReview.h"
 #include "TfmReviewRates.h"
@@ -125,11 +127,44 @@ void TfmReplay::FormActivate()
     setWindowTitle(m_data.Caption);
 
     showPlaces(true);
+    fitCallColumn();
     m_player.setFileName(m_race.WavePath());
     u.ebTotAvg->setText(QString::number(m_data.AverageChars.back()));
     if (!minTopWritten)
         m_dialogs.ShowError(
             this, QStringLiteral("Cannot create file %1").arg(m_data.BaseFolder + m_data.MinTopFileName));
+}
+
+void TfmReplay::fitCallColumn()
+{
+    Ui::TfmReplay &u = *m_ui;
+    const QList<QLineEdit *> boxes{u.ebTopCall0, u.ebTopCall1, u.ebTopCall2, u.ebTopCall3,
+                                   u.ebTopCall4, u.ebAvg,      u.ebUser};
+    if (m_callColumnWidth == 0)
+        m_callColumnWidth = u.ebUser->width();
+    int needed = m_callColumnWidth;
+    for (QLineEdit *box : boxes)
+        needed = std::max(needed, TextFit::WidthFor(box, {box->text()}));
+    u.cbSelect->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    needed = std::max(needed, u.cbSelect->sizeHint().width());
+    const int shift = needed - u.ebUser->width();
+    if (shift == 0)
+        return;
+    // The bars and the counts move right (or back) with the column's edge;
+    // the window grows by as much.
+    const int edge = u.ebUser->geometry().right();
+    for (QGroupBox *group : {u.gbTop, u.gbSelect, u.gbAvg, u.gbUser}) {
+        group->resize(group->width() + shift, group->height());
+        for (QWidget *child : group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (child->x() > edge)
+                child->move(child->x() + shift, child->y());
+            else
+                child->resize(needed, child->height());
+        }
+    }
+    for (QWidget *right : {static_cast<QWidget *>(u.lbRemainingTime), static_cast<QWidget *>(u.ebRemTime)})
+        right->move(right->x() + shift, right->y());
+    setFixedWidth(width() + shift);
 }
 
 void TfmReplay::showPlaces(bool totals)

@@ -54,6 +54,7 @@ protected:
     void done(int result) override;
 
 private:
+    int m_callColumnWidth = 0; // as designed
     struct Row
     {
         QLineEdit *now;
@@ -65,6 +66,9 @@ private:
     std::array<RaceBar *, 3> bands() const;
     void ebNowChange(const Row &row);
     void setControlsEnabled(bool start, bool others);
+    // The call column at the width of its longest text, never below its
+    // first width: a long call or the key of the player's best run shows whole.
+    void fitCallColumn();
     // The top five's rows: each held one shows its competitor (and his total
     // when `totals`); the others are blank, their bars hidden.
     void showPlaces(bool totals);

@@ -104,6 +104,7 @@ void TfmReviewRates::ShowRows(const QList<QStringList> &rows, const QString &cas
         series.append(line);
     }
     list->resizeColumnToContents(CallColumn);
+    Looks::FitColumnsToTexts(list);
     PaintColumns();
     list->setUpdatesEnabled(true);
     m_chart->setSeries(series);

@@ -1,6 +1,10 @@
 #include "Looks.h"
 
 #include <QHeaderView>
+#include <QLayout>
+#include <QScreen>
+#include <QStyle>
+#include <QTableView>
 
 #include <algorithm>
 #include <cmath>
@@ -82,18 +86,92 @@ void KeepTextReadable(QWidget *widget)
     widget->setPalette(palette);
 }
 
+namespace {
+
+// The limits of a header's columns, kept on the header itself.
+class HeldWidths : public QObject
+{
+public:
+    HeldWidths(QHeaderView *header, const QList<WidthLimits> &limits)
+        : QObject(header), designed(limits), held(limits)
+    {
+        setObjectName(Name());
+    }
+
+    static QString Name() { return QStringLiteral("vorlixHeldWidths"); }
+
+    static HeldWidths *Of(const QHeaderView *header)
+    {
+        return dynamic_cast<HeldWidths *>(header->findChild<QObject *>(Name(), Qt::FindDirectChildrenOnly));
+    }
+
+    const QList<WidthLimits> designed;
+    QList<WidthLimits> held; // the maximum raised where a text needs more
+};
+
+} // namespace
+
 void HoldColumnWidths(QHeaderView *header, const QList<WidthLimits> &limits)
 {
     for (int column = 0; column < int(limits.size()); ++column)
         header->resizeSection(column, limits[column].maximum);
+    auto *widths = new HeldWidths(header, limits);
     QObject::connect(header, &QHeaderView::sectionResized, header,
-                     [header, limits](int column, int, int width) {
-                         if (column < 0 || column >= int(limits.size()))
+                     [header, widths](int column, int, int width) {
+                         if (column < 0 || column >= int(widths->held.size()))
                              return;
-                         const int held = std::clamp(width, limits[column].minimum, limits[column].maximum);
+                         const WidthLimits limits = widths->held[column];
+                         const int held = std::clamp(width, limits.minimum, limits.maximum);
                          if (held != width)
                              header->resizeSection(column, held);
                      });
+}
+
+void FitColumnsToTexts(QTableView *table)
+{
+    QHeaderView *header = table->horizontalHeader();
+    HeldWidths *widths = HeldWidths::Of(header);
+    if (widths) {
+        const QAbstractItemView *view = table;
+        for (int column = 0; column < int(widths->held.size()); ++column) {
+            const int needed = std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column));
+            const int designed = widths->designed[column].maximum;
+            widths->held[column].maximum = std::max(designed, needed);
+            header->resizeSection(
+                column, needed > designed ? needed : std::min(header->sectionSize(column), designed));
+        }
+    }
+    WidenToColumns(table);
+}
+
+void WidenToColumns(QTableView *table)
+{
+    QWidget *window = table->window();
+    QVariant first = window->property("vorlixFirstWidth");
+    if (!first.isValid()) {
+        first = window->width();
+        window->setProperty("vorlixFirstWidth", first);
+    }
+    if (window->layout())
+        window->layout()->activate();
+    // The table's own width beyond its columns: frame and vertical scroll bar.
+    const QHeaderView *rowHeader = table->verticalHeader();
+    const int around = 2 * table->frameWidth() + (rowHeader->isHidden() ? 0 : rowHeader->sizeHint().width()) +
+                       (table->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff
+                            ? 0
+                            : table->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table));
+    const int lacking = table->horizontalHeader()->length() + around - table->width();
+    const QScreen *screen = window->screen();
+    const int most =
+        screen ? screen->availableGeometry().width() - (window->frameGeometry().width() - window->width())
+               : window->width() + std::max(0, lacking);
+    const int width = std::clamp(window->width() + lacking, first.toInt(), std::max(first.toInt(), most));
+    if (width == window->width())
+        return;
+    if (window->minimumWidth() == window->maximumWidth())
+        window->setFixedWidth(width);
+    else
+        window->resize(width, window->height());
 }
 
 } // namespace Looks

@@ -7,6 +7,7 @@
 #include <QList>
 
 class QHeaderView;
+class QTableView;
 class QWidget;
 
 namespace Looks {
@@ -35,5 +36,14 @@ struct WidthLimits
     int maximum;
 };
 void HoldColumnWidths(QHeaderView *header, const QList<WidthLimits> &limits);
+// After a list is filled: a column whose held maximum would cut its heading
+// or one of its cells is widened to show them whole (and may be resized up
+// to that width), a column back at its maximum otherwise; then the window
+// is widened (or narrowed back) so that every column shows.
+void FitColumnsToTexts(QTableView *table);
+// Widens the list's window, within the screen, until its columns show
+// without scrolling sideways; narrows it back, not below its first width,
+// when they need less.
+void WidenToColumns(QTableView *table);
 
 } // namespace Looks

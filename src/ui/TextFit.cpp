@@ -40,18 +40,31 @@ int TextAreaWidth(const QLineEdit *box)
     return contents.width() - margins.left() - margins.right() - 2 * kInnerMargin - 1;
 }
 
-void ReserveWidth(QLineEdit *box, const QStringList &texts, int pointSize)
+namespace {
+
+int WidthIn(const QLineEdit *box, const QFont &font, const QStringList &texts)
 {
-    QFont font = box->font();
-    if (pointSize > 0)
-        font.setPointSize(pointSize);
     const QFontMetrics metrics(font);
     int widest = 0;
     for (const QString &text : texts)
         widest = std::max(widest, metrics.horizontalAdvance(text));
     // The frame and margins are what the box's width has beyond its text area.
-    const int around = box->width() - TextAreaWidth(box);
-    box->setMinimumWidth(std::max(box->minimumWidth(), widest + around));
+    return widest + box->width() - TextAreaWidth(box);
+}
+
+} // namespace
+
+int WidthFor(const QLineEdit *box, const QStringList &texts)
+{
+    return WidthIn(box, box->font(), texts);
+}
+
+void ReserveWidth(QLineEdit *box, const QStringList &texts, int pointSize)
+{
+    QFont font = box->font();
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    box->setMinimumWidth(std::max(box->minimumWidth(), WidthIn(box, font, texts)));
 }
 
 void ShrinkToFit(QLineEdit *box, int smallestPointSize)

@@ -12,6 +12,8 @@ namespace TextFit {
 
 // The width of the text area of `box` (inside its frame and margins).
 int TextAreaWidth(const QLineEdit *box);
+// The width `box` needs for each of `texts` to show whole in its font.
+int WidthFor(const QLineEdit *box, const QStringList &texts);
 // Gives `box` at least the width in which each of `texts` shows whole, in
 // its font or, when `pointSize` is given, in its font at that size.
 void ReserveWidth(QLineEdit *box, const QStringList &texts, int pointSize = 0);

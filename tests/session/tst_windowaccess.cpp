@@ -8,13 +8,16 @@
 #include "TestStation.h"
 #include "WindowChecks.h"
 #include "logentry/TfmPaperLogEntry.h"
+#include "practice/GradedCalls.h"
 #include "practice/TfmGradedCalls.h"
 #include "practice/TfmPracticeScores.h"
 #include "practice/TfmWinners.h"
+#include "replay/ReplayData.h"
 #include "replay/TfmReplay.h"
 #include "replay/TfmReviewRates.h"
 #include "replay/TfmSelectReplay.h"
 #include "ui/Announce.h"
+#include "util/SessionPaths.h"
 
 #include "ui_TfmConnect.h"
 #include "ui_TfmLogQuery.h"
@@ -25,14 +28,15 @@
 #include "ui_TfmSelectPractice.h"
 
 #include <QAccessible>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace {
 
 const QString kCall = QStringLiteral("K5XXXXXXXXXXXXXXXXXX"); // a call of 20 characters
 const QString kCase = QStringLiteral("Lakemont Practice 2013");
+const QString kPortable = QStringLiteral("VP2V/K5XXXXXXXXXXX/P"); // as long as a call can be typed
 
 } // namespace
 
@@ -129,6 +133,41 @@ private slots:
         scoreLogs.bnBrowseClick();
         QVERIFY(scoreLogs.ui()->ebDestinationFile->text().endsWith("/Lakemont results of 2013.txt"));
         QCOMPARE(scoreLogs.destinationFile(), deep.left(260));
+
+        // The lists at their longest real rows: a case name longer than the
+        // history keeps, a player's key, a portable call, four-digit counts.
+        const QString key = kCall + "-120726-0404";
+        const QString longCase = "Lakemont Pileup Competition 2012 QK";
+        TPracticeScore run{"07-Dec-2026", " 04:04", key + ".log", "Computer", longCase.left(30), 9999, 9999};
+        w.st.main->PracticeScores().Fill("Practice Scores All Test Cases", {"All logs"}, {run});
+        w.st.main->Winners().Fill({longCase + ",Yes," + kPortable + ",9999,9999",
+                                   "Lakemont 2012,Yes,K5XX,9999,9999", "Lakemont 2013,No,K5XX,9999,9999"});
+        w.graded.Fill({{},
+                       key + ".log",
+                       longCase,
+                       "9999/9999",
+                       "9999/9999",
+                       {{kPortable, "Good Call"}, {kPortable, "Bad Call"}}});
+        QList<QStringList> rates;
+        for (const QString &caption : {kCall, key, "MinTop-" + kCall}) {
+            QStringList row{caption};
+            for (int interval = 0; interval < 18; ++interval)
+                row.append("+999");
+            rates.append(row << "999.9"
+                             << "999.9");
+        }
+        w.review.ShowRows(rates, longCase);
+        // The race of five competitors with calls of twenty characters, and
+        // the player's best run under a key as long as a key is kept.
+        const SessionPaths &paths = w.st.main->paths();
+        for (int place = 0; place < 5; ++place)
+            w.st.base.WriteLines(QDir(w.st.base.path()).relativeFilePath(paths.tesselTimedScores()) +
+                                     "/Lakemont 2012/TS_" + kCall.left(19) + QString::number(place) + ".txt",
+                                 {"30,50,300"});
+        w.st.base.WriteLines(QDir(w.st.base.path()).relativeFilePath(paths.practiceTimedScores()) +
+                                 "/Lakemont 2012/TS_K5XXXXXXXX-120726-0404.txt",
+                             {"45,1,5"});
+        PrepareReplay(paths, "Lakemont 2012", w.replay.data());
 
         // Each window, centred over a main window in a corner of the screen,
         // opens whole on the screen, its title bar too.

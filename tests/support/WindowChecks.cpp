@@ -13,9 +13,12 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTableView>
 #include <QTest>
 #include <QTextDocument>
 
@@ -113,6 +116,46 @@ QString ComboProblem(const QComboBox *combo)
     return {};
 }
 
+// A list shows every column, each heading and each cell whole.
+QStringList TableProblems(QAbstractItemView *view)
+{
+    QStringList problems;
+    auto *table = qobject_cast<QTableView *>(view);
+    if (!table || !table->model())
+        return problems;
+    const QAbstractItemModel *model = table->model();
+    QHeaderView *header = table->horizontalHeader();
+    // Columns may scroll sideways only in a window as wide as the screen.
+    const QScreen *screen = table->window()->screen();
+    const bool screenWide =
+        screen && table->window()->frameGeometry().width() >= screen->availableGeometry().width();
+    if (table->horizontalScrollBar()->maximum() > 0 && !screenWide)
+        problems.append(Where(view, QStringLiteral("its columns need %1, it shows %2")
+                                        .arg(header->length())
+                                        .arg(table->viewport()->width())));
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (table->isColumnHidden(column))
+            continue;
+        const int width = table->columnWidth(column);
+        const QString title = model->headerData(column, Qt::Horizontal).toString();
+        if (header->isVisible() && header->sectionSizeHint(column) > width)
+            problems.append(Where(view, QStringLiteral("heading needs %1, has %2 for \"%3\"")
+                                            .arg(header->sectionSizeHint(column))
+                                            .arg(width)
+                                            .arg(title)));
+        for (int row = 0; row < std::min(model->rowCount(), 500); ++row) {
+            const QModelIndex index = model->index(row, column);
+            if (const int needed = table->sizeHintForIndex(index).width(); needed > width)
+                problems.append(Where(view, QStringLiteral("column \"%1\" needs %2, has %3 for \"%4\"")
+                                                .arg(title)
+                                                .arg(needed)
+                                                .arg(width)
+                                                .arg(index.data().toString())));
+        }
+    }
+    return problems;
+}
+
 bool TakesFocus(const QWidget *widget)
 {
     if (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy())
@@ -173,6 +216,9 @@ QStringList Clipped(QWidget *window, const QHash<QString, QString> &longest)
     for (QComboBox *combo : Own<QComboBox>(window))
         if (combo->isVisibleTo(window))
             note(combo, ComboProblem(combo));
+    for (QAbstractItemView *view : Own<QAbstractItemView>(window))
+        if (view->isVisibleTo(window))
+            problems += TableProblems(view);
     return problems;
 }
 

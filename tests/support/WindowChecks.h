@@ -14,7 +14,8 @@ namespace WindowChecks {
 // Puts each text of `longest` (object name -> text) into its label, edit box
 // or combo box and shows the window; then every visible label, read-only edit
 // box and combo box (and each box named in `longest`) must show its text
-// whole at its laid-out size.
+// whole at its laid-out size, and every visible list each column, heading
+// and cell whole, without scrolling sideways.
 QStringList Clipped(QWidget *window, const QHash<QString, QString> &longest);
 // Focusable controls with an empty accessible name, and list columns
 // without a heading.
