@@ -69,9 +69,12 @@ void PrepareReplay(const SessionPaths &paths, const QString &competition, Replay
     }
 
     data.TopFive.clear();
+    data.Unread.clear();
     SortedTextList others;
     for (std::size_t i = 0; i < scores.size(); ++i) {
         const TTimedScore &score = *scores[i];
+        if (!score.FileRead)
+            data.Unread.append(score.Call.isEmpty() ? score.FileName : score.Call);
         if (i < TopPlaces)
             data.TopFive.push_back(CopyTimedScore(score.Folder, score.FileName, score.Call,
                                                   score.CorrectCalls, score.CorrectChars));

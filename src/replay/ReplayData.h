@@ -30,6 +30,8 @@ struct ReplayData
     std::array<qint32, TimedScoreSeconds> AverageChars{};
     // The choice of a further competitor: "None", then the others' calls.
     QStringList SelectItems{QStringLiteral("None")};
+    // The competitors whose files could not be read, in ranking order.
+    QStringList Unread;
     QString Caption;
     QString CaseName; // at most 20 characters
 };

@@ -55,6 +55,14 @@ void ReplayEntry::bnReplayClick(const SessionPaths &paths,
         return;
     TfmReplay &replay = Replay();
     PrepareReplay(paths, select.competition(), replay.data());
+    // A competitor whose file cannot be read races at 0 and is left out of
+    // the average; the player is told before the race, not left to guess.
+    if (const QStringList &unread = replay.data().Unread; !unread.isEmpty())
+        m_dialogs.Message(m_parent,
+                          QStringLiteral("The timed scores of %1 could not be read (damaged, or too large); "
+                                         "they race at 0 and are left out of the average")
+                              .arg(unread.join(QStringLiteral(", "))),
+                          QStringLiteral("Replay"), Dialogs::Icon::Warning, Dialogs::Ok);
     Dialogs::CentreOver(&replay, m_parent);
     m_dialogs.ShowModal(&replay);
 }

@@ -77,6 +77,7 @@ private slots:
                           {"old/TS_E.txt", {"50,1,90"}}});
         PrepareReplay(paths, "Trio", data);
         QCOMPARE(data.AverageChars[50], (10 + 11 + 11 + 12) / 4);
+        QCOMPARE(data.Unread, QStringList{"E"});
         PrepareReplay(paths, "A competition name of many letters", data);
         QVERIFY(data.TopFive.empty() && data.SelectItems == QStringList{"None"});
         QVERIFY(
@@ -252,13 +253,28 @@ private slots:
         QVERIFY(w.race().UserBest() && CharsAt(*w.race().UserBest(), 10) == 5);
         w.reject();
 
-        // The main window's button leads to the choice of a competition.
+        // The main window's button leads to the choice of a competition; a
+        // competitor whose file cannot be read is named before the race.
         TestStation station({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo"});
         QVERIFY(station.start());
-        QString caption;
-        station.dialogs.modalScripts = {[&](QDialog *d) { return (caption = d->windowTitle()), 0; }};
+        station.base.WriteLines(Competitions + "Lakemont 2012/TS_K1A.txt", {"30,1,5"});
+        station.base.WriteLines(Competitions + "Lakemont 2012/old/TS_K2B.txt", {"30,1,5"});
+        QStringList captions;
+        station.dialogs.modalScripts = {[&](QDialog *d) {
+                                            captions.append(d->windowTitle());
+                                            auto *select = static_cast<TfmSelectReplay *>(d);
+                                            select->ui()->cbSelectReplay->setCurrentText("Lakemont 2012");
+                                            select->bnReplaySelectionClick();
+                                            return int(QDialog::Accepted);
+                                        },
+                                        [&](QDialog *d) { return captions.append(d->windowTitle()), 0; }};
         station.ui().bnReplay->click();
-        QCOMPARE(caption, QString("Selecting a Competition to Replay and/or Review"));
+        QCOMPARE(captions,
+                 (QStringList{"Selecting a Competition to Replay and/or Review", "Replaying Lakemont 2012"}));
+        QCOMPARE(
+            station.dialogs.texts(),
+            QStringList{"The timed scores of K2B could not be read (damaged, or too large); they race at 0 "
+                        "and are left out of the average"});
     }
 };
 
