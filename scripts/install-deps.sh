@@ -15,6 +15,9 @@ packages=(
   # file work out the libraries it depends on; appstreamcli and
   # desktop-file-validate check its metadata and menu entries.
   dpkg-dev file appstream desktop-file-utils
+  # The window icons are SVG, drawn by the icon engine in libqt6svg6; the
+  # package test checks the windows' class and icon on an Xvfb server.
+  libqt6svg6 xvfb x11-utils
   # The fuzz build: clang with libFuzzer and the sanitizer runtimes, and
   # llvm-symbolizer so that its reports name functions and lines.
   clang libclang-rt-14-dev llvm

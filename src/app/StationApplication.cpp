@@ -3,10 +3,17 @@
 #include "ui/Dialogs.h"
 #include "util/StationError.h"
 
+#include <QIcon>
 #include <QWidget>
 #include <cstdio>
 
-StationApplication::StationApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+StationApplication::StationApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The windows belong to the menu entry: the desktop finds it by this
+    // name (Wayland's application id; X11 matches its StartupWMClass).
+    setDesktopFileName(QStringLiteral("org.vorlix.Player"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/org.vorlix.Player.svg")));
+}
 
 bool StationApplication::notify(QObject *receiver, QEvent *event)
 {

@@ -10,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "util/BaseFolder.h"
 #include "util/Clock.h"
+#include "util/NoDisplay.h"
 #include "util/SessionPaths.h"
 
 #include <QCommandLineParser>
@@ -75,7 +76,10 @@ int main(int argc, char *argv[])
         parser.process(app);
         return 0;
     }
+    NoDisplay::Watch("vorlix-player",
+                     " (or with QT_QPA_PLATFORM=offscreen to run it unseen)");
     StationApplication app(argc, argv);
+    NoDisplay::Release();
     NameApplication();
     QCommandLineParser parser;
     const StationOptions options(parser);

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -113,15 +114,25 @@ private slots:
         QVERIFY(fields.out.contains("Version: " VORLIX_VERSION "\n"));
         QVERIFY(fields.out.contains("Section: hamradio\n"));
         // Found by dpkg-shlibdeps: the sound-device module plays through libpulse.
-        for (const char *dependency : {"libqt6widgets6", "libqt6network6", "libpulse0"})
+        // The SVG icon engine is a plugin no program links: named by hand.
+        for (const char *dependency : {"libqt6widgets6", "libqt6network6", "libpulse0", "libqt6svg6"})
             QVERIFY2(fields.out.contains(QLatin1String(dependency)), dependency);
+        // The long description is wrapped as dpkg and apt show it.
+        const Run description =
+            RunProgram("dpkg-deb", {"-f", m_deb, "Description"}, QProcessEnvironment::systemEnvironment());
+        const QStringList lines = description.out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() > 3, qPrintable(description.out));
+        for (const QString &line : lines)
+            QVERIFY2(line.size() <= 80, qPrintable(line));
 
         for (const char *file :
              {"lib/vorlix/vorlix-audio-sink.so", "share/vorlix/DemoCalls.txt",
               "share/vorlix/PracticeComputerLogInstruct.txt", "share/applications/org.vorlix.Player.desktop",
               "share/applications/org.vorlix.Host.desktop", "share/metainfo/org.vorlix.Player.metainfo.xml",
               "share/icons/hicolor/scalable/apps/org.vorlix.Player.svg",
-              "share/icons/hicolor/scalable/apps/org.vorlix.Host.svg"})
+              "share/icons/hicolor/scalable/apps/org.vorlix.Host.svg",
+              "share/metainfo/org.vorlix.Host.metainfo.xml", "share/doc/vorlix-player/copyright",
+              "share/doc/vorlix-player/changelog.gz"})
             QVERIFY2(QFileInfo(installed(QLatin1String(file))).isFile(), file);
         QVERIFY(!QDir(installed("share/vorlix/PracticeWavesAndCalls"))
                      .entryList({"*.wav"}, QDir::Files)
@@ -145,6 +156,27 @@ private slots:
             QCOMPARE(version.exitCode, 0);
             const QString name = program == u"vorlix-player" ? QString("Vorlix Player") : program;
             QCOMPARE(version.out, name + " " VORLIX_VERSION "\n");
+
+            // Its manual page, of this version, names every option --help gives.
+            const Run page =
+                RunProgram("gzip", {"-dc", installed("share/man/man1/" + program + ".1.gz")}, m_env);
+            QVERIFY2(page.out.startsWith(".TH " + program.toUpper() + " 1 ") &&
+                         page.out.contains("\"Vorlix " + QLatin1String(VORLIX_VERSION) + "\""),
+                     qPrintable(program + page.err));
+            static const QRegularExpression optionLine(R"(^\s+(?:-\w, )?(--[\w-]+))");
+            for (const QString &line : help.out.split(u'\n')) {
+                const QRegularExpressionMatch named = optionLine.match(line);
+                if (named.hasMatch() && named.captured(1) != u"--help-all")
+                    QVERIFY2(page.out.contains(QString(named.captured(1)).replace("-", "\\-")),
+                             qPrintable(program + " " + named.captured(1)));
+            }
+        }
+        // Without a display the windowed programs say so in one line and end
+        // with status 1, not Qt's abort.
+        for (const QStringList &command : {QStringList{"vorlix-player"}, QStringList{"vorlix-host"}}) {
+            const Run alone = RunProgram(installed("bin/" + command.first()), command.mid(1), m_env);
+            QVERIFY2(alone.exitCode == 1 && alone.err.count(u'\n') == 1 && alone.err.contains("no display"),
+                     qPrintable(QString::number(alone.exitCode) + alone.err));
         }
     }
 
@@ -184,10 +216,12 @@ private slots:
         const QString appstream = QStandardPaths::findExecutable("appstreamcli");
         if (appstream.isEmpty())
             QSKIP("appstreamcli is not installed (package appstream; scripts/install-deps.sh installs it)");
-        const Run metainfo = RunProgram(
-            appstream, {"validate", "--no-net", installed("share/metainfo/org.vorlix.Player.metainfo.xml")},
-            m_env);
-        QVERIFY2(metainfo.exitCode == 0, qPrintable(metainfo.out + metainfo.err));
+        for (const char *file : {"org.vorlix.Player.metainfo.xml", "org.vorlix.Host.metainfo.xml"}) {
+            const Run metainfo = RunProgram(
+                appstream, {"validate", "--no-net", installed("share/metainfo/" + QLatin1String(file))},
+                m_env);
+            QVERIFY2(metainfo.exitCode == 0, qPrintable(metainfo.out + metainfo.err));
+        }
         QFile file(installed("share/metainfo/org.vorlix.Player.metainfo.xml"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("<release version=\"" VORLIX_VERSION "\""));
@@ -199,6 +233,64 @@ private slots:
                 RunProgram(desktop, {installed("share/applications/" + QLatin1String(file))}, m_env);
             QVERIFY2(check.exitCode == 0 && check.out.isEmpty(), qPrintable(check.out + check.err));
         }
+    }
+
+    // On a real X server: each program's window carries the class its menu
+    // entry names (so the desktop shows the entry's name and icon for it)
+    // and the program's own icon, drawn through the SVG icon engine.
+    void windowsBelongToTheirMenuEntries()
+    {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        const QString xprop = QStandardPaths::findExecutable("xprop");
+        const QString xwininfo = QStandardPaths::findExecutable("xwininfo");
+        if (xvfb.isEmpty() || xprop.isEmpty() || xwininfo.isEmpty())
+            QSKIP("Xvfb, xprop or xwininfo is not installed (packages xvfb, x11-utils; "
+                  "scripts/install-deps.sh)");
+        QProcess server;
+        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        QVERIFY(server.waitForReadyRead(10000));
+        const QString display = ":" + QString::fromLatin1(server.readLine()).trimmed();
+        QProcessEnvironment env = m_env;
+        env.insert("DISPLAY", display);
+        env.insert("VORLIX_SILENT_AUDIO", "1");
+        const QList<QPair<QString, QString>> programs = {{"vorlix-player", "org.vorlix.Player"},
+                                                         {"vorlix-host", "org.vorlix.Host"}};
+        for (const auto &[program, entry] : programs) {
+            QFile desktop(installed("share/applications/" + entry + ".desktop"));
+            QVERIFY(desktop.open(QIODevice::ReadOnly));
+            const QString wmClass =
+                QString::fromUtf8(desktop.readAll()).section("StartupWMClass=", 1).section(u'\n', 0, 0);
+            QVERIFY2(!wmClass.isEmpty(), qPrintable(entry));
+            QProcess running;
+            running.setProcessEnvironment(env);
+            running.start(installed("bin/" + program),
+                          program == u"vorlix-host" ? QStringList{"--address", "localhost", "--port", "0"}
+                                                    : QStringList{});
+            QVERIFY(running.waitForStarted());
+            // The first top-level window of the program's class, once it is mapped.
+            QString classes, icon;
+            for (int attempt = 0; attempt < 100 && classes.isEmpty(); ++attempt) {
+                const Run tree = RunProgram(xwininfo, {"-root", "-children"}, env);
+                for (const QString &line : tree.out.split(u'\n')) {
+                    const QString id = line.trimmed().section(u' ', 0, 0);
+                    if (!id.startsWith("0x") || !line.contains(QStringLiteral("\"%1\")").arg(wmClass)))
+                        continue;
+                    classes = RunProgram(xprop, {"-id", id, "WM_CLASS"}, env).out;
+                    icon = RunProgram(xprop, {"-id", id, "-notype", "_NET_WM_ICON"}, env).out.left(200);
+                    break;
+                }
+                if (classes.isEmpty())
+                    QTest::qWait(100);
+            }
+            running.kill();
+            running.waitForFinished();
+            QVERIFY2(classes.contains(QStringLiteral(", \"%1\"").arg(wmClass)),
+                     qPrintable(program + classes));
+            QVERIFY2(icon.contains("Icon ("), qPrintable(program + icon));
+        }
+        server.kill();
+        server.waitForFinished();
     }
 };
 

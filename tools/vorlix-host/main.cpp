@@ -8,12 +8,14 @@
 #include "VorlixVersion.h"
 #include "util/BaseFolder.h"
 #include "util/Clock.h"
+#include "util/NoDisplay.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextStream>
@@ -57,8 +59,14 @@ int main(int argc, char *argv[])
     std::unique_ptr<QCoreApplication> app;
     if (NeedsNoDisplay(argc, argv))
         app = std::make_unique<QCoreApplication>(argc, argv);
-    else
+    else {
+        NoDisplay::Watch("vorlix-host", ", or use vorlix-host --headless in a terminal");
         app = std::make_unique<QApplication>(argc, argv);
+        NoDisplay::Release();
+        // The window belongs to the menu entry and shows its icon.
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.vorlix.Host"));
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/org.vorlix.Host.svg")));
+    }
     // An installed host keeps its data in ~/.local/share/vorlix/vorlix-host.
     QCoreApplication::setOrganizationName(QStringLiteral("vorlix"));
     QCoreApplication::setApplicationName(QStringLiteral("vorlix-host"));
