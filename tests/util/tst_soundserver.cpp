@@ -95,6 +95,12 @@ private slots:
         QCOMPARE(frames, 1); // handed over within play(): the start only uncorks
 
         QVERIFY(Loudest(m_speakers, 1000, 4000) > 4000);
+        // The mixer names the program and knows what the sound is for.
+        const QString streams = m_server->pactl({"list", "sink-inputs"});
+        QVERIFY2(streams.contains("application.name = \"Vorlix Player\"") &&
+                     streams.contains("application.id = \"org.vorlix.Player\"") &&
+                     streams.contains("media.role = \"game\"") && streams.contains("media.name = \"Pileup\""),
+                 qPrintable(streams));
 
         // Chosen while playing: the sound moves there at once.
         player.setSoundOutput("Headset");
