@@ -2,6 +2,7 @@
 
 #include "ui_TfmReplay.h"
 
+#include "ui/ScreenFit.h"
 #include "ui/TextFit.h"
 
 #include "RaceBar.h"
@@ -28,7 +29,9 @@ TfmReplay::TfmReplay(Dialogs &dialogs, WavePlayer &player, TfmReviewRates &revie
     m_ui->setupUi(this);
     KeyAccess::Bind(
         {{m_ui->bnStartReplay, Qt::Key_S}, {m_ui->bnReset, Qt::Key_R}, {m_ui->bnReviewRates, Qt::Key_V}});
-    setFixedSize(size());
+    // On a small screen the race scrolls; its bars keep their scale.
+    m_contents = ScreenFit::ScrollContents(this);
+    ScreenFit::FitAround(this, m_contents);
     const QColor colours[] = {Qt::green, Qt::red,   Qt::yellow,          Qt::blue,
                               Qt::cyan,  Qt::black, QColor(128, 0, 128), Qt::gray};
     const auto all = rows();
@@ -164,7 +167,8 @@ void TfmReplay::fitCallColumn()
     }
     for (QWidget *right : {static_cast<QWidget *>(u.lbRemainingTime), static_cast<QWidget *>(u.ebRemTime)})
         right->move(right->x() + shift, right->y());
-    setFixedWidth(width() + shift);
+    m_contents->setFixedWidth(m_contents->width() + shift);
+    ScreenFit::FitAround(this, m_contents);
 }
 
 void TfmReplay::showPlaces(bool totals)

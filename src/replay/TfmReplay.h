@@ -54,7 +54,8 @@ protected:
     void done(int result) override;
 
 private:
-    int m_callColumnWidth = 0; // as designed
+    int m_callColumnWidth = 0;     // as designed
+    QWidget *m_contents = nullptr; // the race, in a scroll area
     struct Row
     {
         QLineEdit *now;

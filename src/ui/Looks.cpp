@@ -1,5 +1,7 @@
 #include "Looks.h"
 
+#include "ScreenFit.h"
+
 #include <QHeaderView>
 #include <QLayout>
 #include <QScreen>
@@ -161,10 +163,7 @@ void WidenToColumns(QTableView *table)
                             ? 0
                             : table->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table));
     const int lacking = table->horizontalHeader()->length() + around - table->width();
-    const QScreen *screen = window->screen();
-    const int most =
-        screen ? screen->availableGeometry().width() - (window->frameGeometry().width() - window->width())
-               : window->width() + std::max(0, lacking);
+    const int most = ScreenFit::Room(window).width();
     const int width = std::clamp(window->width() + lacking, first.toInt(), std::max(first.toInt(), most));
     if (width == window->width())
         return;

@@ -1,6 +1,7 @@
 #include "WindowChecks.h"
 
 #include "ui/PathLabel.h"
+#include "ui/ScreenFit.h"
 #include "ui/TextFit.h"
 
 #include <QAbstractButton>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
@@ -45,12 +45,17 @@ void Fill(QWidget *widget, const QString &text)
     widget->setVisible(true);
 }
 
-// A control that reaches out of the control holding it is cut off there.
+// A control that reaches out of the control holding it is cut off there
+// (what a scroll area holds is scrolled to instead).
 QString OutsideProblem(const QWidget *widget)
 {
-    for (const QWidget *w = widget; w->parentWidget() && !w->isWindow(); w = w->parentWidget())
+    for (const QWidget *w = widget; w->parentWidget() && !w->isWindow(); w = w->parentWidget()) {
+        const auto *area = qobject_cast<const QAbstractScrollArea *>(w->parentWidget()->parentWidget());
+        if (area && area->viewport() == w->parentWidget())
+            break;
         if (!w->parentWidget()->rect().contains(w->geometry()))
             return QStringLiteral("reaches out of ") + w->parentWidget()->objectName();
+    }
     return {};
 }
 
@@ -125,10 +130,8 @@ QStringList TableProblems(QAbstractItemView *view)
         return problems;
     const QAbstractItemModel *model = table->model();
     QHeaderView *header = table->horizontalHeader();
-    // Columns may scroll sideways only in a window as wide as the screen.
-    const QScreen *screen = table->window()->screen();
-    const bool screenWide =
-        screen && table->window()->frameGeometry().width() >= screen->availableGeometry().width();
+    // Columns may scroll sideways only in a window as wide as the screen allows.
+    const bool screenWide = table->window()->width() >= ScreenFit::Room(table->window()).width();
     if (table->horizontalScrollBar()->maximum() > 0 && !screenWide)
         problems.append(Where(view, QStringLiteral("its columns need %1, it shows %2")
                                         .arg(header->length())
