@@ -101,7 +101,8 @@ void AddBandNoise(std::vector<float> &mix, double rate, double rms, SynthRandom 
 }
 
 // Static crashes: bursts of noise with a fast attack and a decay of some tens
-// of milliseconds, a few times stronger than the strongest caller.
+// of milliseconds, a few times stronger than the strongest caller before the
+// mix limits them.
 void AddCrashes(std::vector<float> &mix, double rate, double seconds, double perMinute, SynthRandom &random)
 {
     const int count = int(std::round(perMinute * seconds / 60.0));
@@ -146,12 +147,25 @@ std::vector<qint16> PileupRenderer::render(const PileupPlan &plan, const SynthOp
         const double noiseRms = M_SQRT1_2 / std::pow(10.0, options.snrDb / 20.0);
         AddBandNoise(mix, rate, noiseRms, random);
     }
-    if (options.crashesPerMinute > 0.0)
-        AddCrashes(mix, rate, plan.lengthSeconds, options.crashesPerMinute, random);
+    // The callers set the level, not the crashes: a crash is limited softly
+    // to the loudest the callers and the noise get, so that the peak of the
+    // recording is at most twice theirs and a player who sets his volume on
+    // the callers is not deafened by the next crash.
+    const auto peakOf = [](const std::vector<float> &samples) {
+        float peak = 0.0f;
+        for (float v : samples)
+            peak = std::max(peak, std::abs(v));
+        return peak;
+    };
+    if (options.crashesPerMinute > 0.0) {
+        std::vector<float> crashes(count, 0.0f);
+        AddCrashes(crashes, rate, plan.lengthSeconds, options.crashesPerMinute, random);
+        const float limit = std::max(peakOf(mix), 1e-6f);
+        for (size_t i = 0; i < count; ++i)
+            mix[i] += limit * std::tanh(crashes[i] / limit);
+    }
 
-    float peak = 0.0f;
-    for (float v : mix)
-        peak = std::max(peak, std::abs(v));
+    const float peak = peakOf(mix);
     const double target = 32767.0 * std::pow(10.0, options.peakDbfs / 20.0);
     const double scale = peak > 0.0f ? target / peak : 0.0;
     std::vector<qint16> samples(count);
