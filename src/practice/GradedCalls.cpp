@@ -30,15 +30,27 @@ std::vector<TGradedCall> GradeLog(const QStringList &logLines, const QStringList
     return graded;
 }
 
+std::optional<QString> ReadPracticeLogText(const QString &practiceLogs, const QString &logName)
+{
+    // The name comes from the history file: it must name a file in the
+    // practice log folder, nothing beside or above it.
+    if (logName.isEmpty() || !UnsafeNamePart(logName).isEmpty())
+        return std::nullopt;
+    return TextFile::tryReadText(ResolveCase(JoinPath(practiceLogs, logName)));
+}
+
+std::optional<QStringList> ReadPracticeLog(const QString &practiceLogs, const QString &logName)
+{
+    const std::optional<QString> text = ReadPracticeLogText(practiceLogs, logName);
+    return text ? std::optional<QStringList>(TextFile::splitLines(*text)) : std::nullopt;
+}
+
 CallAnalysis AnalysePracticeLog(const QString &practiceLogs, const QString &logName, const QString &caseName,
                                 const std::vector<const TWaveSourcePair *> &sources)
 {
     CallAnalysis analysis;
-    // The name comes from the history file: it must name a file in the
-    // practice log folder, nothing beside or above it.
-    const QString logPath = ResolveCase(JoinPath(practiceLogs, logName));
-    const auto log = UnsafeNamePart(logName).isEmpty() ? TextFile::tryReadLines(logPath) : std::nullopt;
-    if (logName.isEmpty() || !log) {
+    const auto log = ReadPracticeLog(practiceLogs, logName);
+    if (!log) {
         analysis.problem = QStringLiteral("Requested log file no longer exists");
         return analysis;
     }

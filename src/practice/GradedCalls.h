@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 struct TGradedCall
@@ -34,6 +35,13 @@ struct CallAnalysis
     QString averageScore;
     std::vector<TGradedCall> calls;
 };
+
+// The lines of the practice log `logName`, a name in `practiceLogs` (as
+// the history gives it); none when it is gone or names anything but a file
+// in that folder.
+std::optional<QStringList> ReadPracticeLog(const QString &practiceLogs, const QString &logName);
+// The same log as one text.
+std::optional<QString> ReadPracticeLogText(const QString &practiceLogs, const QString &logName);
 
 // The analysis of the practice log `logName` (a name in `practiceLogs`) of
 // the case `caseName`, graded against the first source of that name.

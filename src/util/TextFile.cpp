@@ -1,5 +1,7 @@
 #include "TextFile.h"
 
+#include <functional>
+
 #include "StationError.h"
 
 #include <QFile>
@@ -80,26 +82,31 @@ QString decode(const QByteArray &bytes)
     return mixed;
 }
 
-QStringList splitLines(const QString &text)
+void forEachLine(QStringView text, const std::function<void(QStringView)> &take)
 {
-    QStringList lines;
     const qsizetype n = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         if (c == u'\n' || c == u'\r') {
-            lines.append(text.mid(start, i - start));
+            take(text.sliced(start, i - start));
             if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        lines.append(text.mid(start));
+        take(text.sliced(start));
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    forEachLine(text, [&](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 
-std::optional<QStringList> tryReadLines(const QString &path)
+std::optional<QString> tryReadText(const QString &path)
 {
     // Regular files only: a named pipe or a device would block or never end.
     if (!QFileInfo(path).isFile())
@@ -107,7 +114,13 @@ std::optional<QStringList> tryReadLines(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return splitLines(decode(f.readAll()));
+    return decode(f.readAll());
+}
+
+std::optional<QStringList> tryReadLines(const QString &path)
+{
+    const std::optional<QString> text = tryReadText(path);
+    return text ? std::optional<QStringList>(splitLines(*text)) : std::nullopt;
 }
 
 QStringList readLines(const QString &path)

@@ -11,13 +11,18 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace TextFile {
 
 QString decode(const QByteArray &bytes);
 QStringList splitLines(const QString &text);
+// Hands each line of `text` to `take`, without copying it.
+void forEachLine(QStringView text, const std::function<void(QStringView)> &take);
 
+// The decoded text of a file, or nothing when it cannot be opened for reading.
+std::optional<QString> tryReadText(const QString &path);
 // The lines of a file, or nothing when it cannot be opened for reading.
 std::optional<QStringList> tryReadLines(const QString &path);
 // The lines of a file; raises "Cannot open file %s" when it cannot be read.

@@ -4,6 +4,7 @@
 
 #include "TempBase.h"
 #include "practice/GradedCalls.h"
+#include "practice/MissAnalysis.h"
 #include "practice/PlayerRuns.h"
 #include "practice/ProgressChart.h"
 #include "practice/TfmGradedCalls.h"
@@ -115,14 +116,66 @@ private slots:
         QVERIFY(dense.size() <= 2 * chart.width() && dense.size() > chart.width() / 2);
         // The one best run survives: calls reach the top as characters do.
         const auto highest = [](const QList<QPointF> &points) {
-            return std::min_element(points.begin(), points.end(), [](QPointF a, QPointF b) {
-                       return a.y() < b.y();
-                   })->y();
+            return std::min_element(points.begin(), points.end(),
+                                    [](QPointF a, QPointF b) { return a.y() < b.y(); })
+                ->y();
         };
         QCOMPARE(highest(dense), highest(chart.seriesPoints(true)));
         QCOMPARE(chart.scaleTop(false), 500);
         chart.resize(600, 160);
         QVERIFY(chart.seriesPoints(false).last().x() > dense.last().x() + 200);
+    }
+
+    void whatAPlayerMisses()
+    {
+        // Parts of a call: portable additions go with the prefix or suffix.
+        QString parts;
+        for (const QString call : {"DL1ABC", "VP2V/K5ZZ", "K5ZZ/P", "4X4ABC"})
+            for (qsizetype i = 0; i < call.size(); ++i)
+                parts += "pns"[MissAnalysis::PartAt(call, i)];
+        QCOMPARE(parts, QStringLiteral("ppnsss"
+                                       "ppppppnss"
+                                       "pnssss"
+                                       "ppnsss"));
+
+        // A history with known mistakes: two computer runs of K1ABC, his
+        // paper run, another player's run and a line whose log is gone.
+        TempBase base;
+        base.WriteLines("PracticeWavesAndCalls/q.txt", {"K5XX", "W1AW", "DL1ABC", "VP2V/K5ZZ", "JA1XYZ"});
+        const TWaveSourcePair source("VORLIX_WAVESOURCE_PRACTICE=q.wav,q.txt,Quick,K1ZZ,80,40",
+                                     base.file("PracticeWavesAndCalls"));
+        const QString logs = base.file("PracticeLogs");
+        base.WriteLines("PracticeLogs/K1ABC-010124-0900.log", {"K5XX", "w1am", "DLABC", "JA1XYZE", "QQQQQQ"});
+        base.WriteLines("PracticeLogs/K1ABC-020124-0900.log", {"H5XX", "W1AM", " VP2V/K5Z "});
+        base.WriteLines("PracticeLogs/K1ABC-030124-0900.log", {"Q1Q"});
+        base.WriteLines("PracticeLogs/W9ZZ-010124-1000.log", {"Q5XX"});
+        const QString header = "Date,Time,LogFile,Logging Method,Test Case,Calls,Chars\r\n";
+        base.Write("PracticeHistory.csv",
+                   (header + "01-Jan-2024, 09:10," + logs + "/K1ABC-010124-0900.log,Computer,Quick,1,4\r\n" +
+                    "01-Jan-2024, 10:10," + logs + "/W9ZZ-010124-1000.log,Computer,Quick,0,0\r\n" +
+                    "02-Jan-2024, 09:10," + logs + "/K1ABC-020124-0900.log,Computer,Quick,0,0\r\n" +
+                    "03-Jan-2024, 09:10," + logs + "/K1ABC-030124-0900.log,Paper,Quick,0,0\r\n" +
+                    "04-Jan-2024, 09:10," + logs + "/K1ABC-040124-0900.log,Computer,Quick,0,0\r\n")
+                       .toLatin1());
+        const MissAnalysis::Report report =
+            MissAnalysis::Analyse(base.file("PracticeHistory.csv"), logs, {&source}, "k1abc");
+        const auto pair = [](char sent, char typed) {
+            return qMakePair(sent ? QChar(sent) : QChar(), typed ? QChar(typed) : QChar());
+        };
+        QCOMPARE(report.confusions, (QHash<QPair<QChar, QChar>, int>{{pair('W', 'M'), 2},
+                                                                     {pair('1', 0), 1},
+                                                                     {pair(0, 'E'), 1},
+                                                                     {pair('K', 'H'), 1},
+                                                                     {pair('Z', 0), 1}}));
+        QCOMPARE(report.commonest(1).first(), qMakePair(pair('W', 'M'), 2));
+        QCOMPARE(report.byPart, (std::array<int, 3>{1, 1, 4}));
+        QVERIFY(report.madeUp == 1 && report.unreadLogs == 1);
+        QVERIFY(report.characters['W'].sent == 4 && report.characters['W'].confused == 2);
+        QVERIFY(report.characters['E'].added == 1 && report.characters['Z'].missed == 1);
+        QCOMPARE(report.runs.size(), size_t(2));
+        QVERIFY(report.runs[0].sentChars == 20 && report.runs[0].errors == 3 &&
+                report.runs[0].date == "01-Jan-2024");
+        QVERIFY(report.runs[1].sentChars == 17 && report.runs[1].errors == 3);
     }
 };
 
