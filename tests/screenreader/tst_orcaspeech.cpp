@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -48,6 +49,9 @@ struct Child
         if (pid < 0)
             return false;
         if (pid == 0) {
+            // A test killed on its timeout takes its stage with it: a
+            // leftover Orca would keep the next one from starting.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             const int out = open(logPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (out >= 0) {
                 dup2(out, 1);
@@ -289,7 +293,7 @@ class TestOrcaSpeech : public QObject
                         return true;
                 return false;
             },
-            30000);
+            20000);
     }
 
 private slots:
@@ -340,7 +344,13 @@ int main(int argc, char **argv)
 {
     Stage stage;
     g_stage = &stage;
+#if defined(__SANITIZE_ADDRESS__)
+    // Not in the sanitizer build: the screen reader's timing there has not
+    // been tried, and the accessibility bus's allocations are Qt's, not ours.
+    g_skip = QStringLiteral("not run in the sanitizer build");
+#else
     g_skip = stage.start();
+#endif
     if (!g_skip.isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
