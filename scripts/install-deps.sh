@@ -21,6 +21,12 @@ packages=(
   # The fuzz build: clang with libFuzzer and the sanitizer runtimes, and
   # llvm-symbolizer so that its reports name functions and lines.
   clang libclang-rt-14-dev llvm
+  # What Orca says while the station runs (tst_orcaspeech): the screen
+  # reader itself with the Python modules it loads, speech-dispatcher with
+  # its generic module (the test speaks through it to nobody), the
+  # accessibility bus, a D-Bus session and a private X server.
+  orca python3-pyatspi python3-speechd python3-brlapi python3-louis
+  gir1.2-gtk-3.0 gir1.2-wnck-3.0 speech-dispatcher at-spi2-core dbus xvfb xauth
 )
 
 missing=()
