@@ -3,13 +3,16 @@
 // window that shows it) and the chart of a player's runs of one case.
 
 #include "TempBase.h"
+#include "practice/CharacterHeatMap.h"
 #include "practice/GradedCalls.h"
 #include "practice/MissAnalysis.h"
 #include "practice/PlayerRuns.h"
 #include "practice/ProgressChart.h"
 #include "practice/TfmGradedCalls.h"
+#include "practice/TfmMisses.h"
 #include "practice/Winners.h"
 #include "ui_TfmGradedCalls.h"
+#include "ui_TfmMisses.h"
 
 #include <QTest>
 
@@ -176,6 +179,20 @@ private slots:
         QVERIFY(report.runs[0].sentChars == 20 && report.runs[0].errors == 3 &&
                 report.runs[0].date == "01-Jan-2024");
         QVERIFY(report.runs[1].sentChars == 17 && report.runs[1].errors == 3);
+
+        // The window: the commonest mistakes first, the heat map's shares,
+        // the runs with their mistakes per 100 characters.
+        TfmMisses window;
+        window.Fill(report);
+        const QTableWidget *list = window.ui()->lvConfusions;
+        QCOMPARE(list->rowCount(), 5);
+        QCOMPARE(list->item(0, 0)->text() + list->item(0, 1)->text() + list->item(0, 2)->text(),
+                 QStringLiteral("WM2"));
+        QCOMPARE(list->item(1, 0)->text() + list->item(1, 1)->text(), QStringLiteral("(nothing)E"));
+        QVERIFY(qFuzzyCompare(window.heatMap().rateOf('W'), 0.5) && window.heatMap().rateOf('Q') < 0);
+        QVERIFY(window.heatMap().accessibleDescription().startsWith("W 50 percent"));
+        QCOMPARE(window.ui()->lvRuns->item(1, 3)->text(), QStringLiteral("17.6"));
+        QVERIFY(window.ui()->lbSummary->text().contains("in the suffix: 4"));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "logentry/TfmPaperLogEntry.h"
 #include "practice/GradedCalls.h"
 #include "practice/TfmGradedCalls.h"
+#include "practice/TfmMisses.h"
 #include "practice/TfmPracticeScores.h"
 #include "practice/TfmWinners.h"
 #include "replay/ReplayData.h"
@@ -55,6 +56,7 @@ class TestWindowAccess : public QObject
         TfmReviewRates review{st.dialogs, player};
         TfmReplay replay{st.dialogs, player, review};
         TfmSelectReplay selectReplay;
+        TfmMisses misses;
 
         QList<QWidget *> all()
         {
@@ -72,7 +74,8 @@ class TestWindowAccess : public QObject
                     &graded,
                     &replay,
                     &review,
-                    &selectReplay};
+                    &selectReplay,
+                    &misses};
         }
     };
 
@@ -159,6 +162,12 @@ private slots:
                              << "999.9");
         }
         w.review.ShowRows(rates, longCase);
+        MissAnalysis::Report misses;
+        misses.player = kCall;
+        misses.confusions = {{{QChar(u'/'), QChar()}, 9999}, {{QChar(), QChar(u'W')}, 9999}};
+        misses.characters = {{QChar(u'W'), {9999, 9999, 0, 0}}};
+        misses.runs.assign(10, MissAnalysis::Run{"07-Dec-2026", longCase.left(30), 9999, 9999});
+        w.misses.Fill(misses);
         // The race of five competitors with calls of twenty characters, and
         // the player's best run under a key as long as a key is kept.
         const SessionPaths &paths = w.st.main->paths();

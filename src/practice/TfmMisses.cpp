@@ -1,0 +1,92 @@
+#include "TfmMisses.h"
+
+#include "ui_TfmMisses.h"
+
+#include "CharacterHeatMap.h"
+#include "ui/Looks.h"
+
+#include <QTableWidgetItem>
+
+namespace {
+
+QString Shown(QChar c, const QString &none)
+{
+    return c.isNull() ? none : QString(c);
+}
+
+void SetRow(QTableWidget *list, int row, const QStringList &cells)
+{
+    for (int column = 0; column < cells.size(); ++column) {
+        auto *item = new QTableWidgetItem(cells[column]);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (column >= 2)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        list->setItem(row, column, item);
+    }
+}
+
+} // namespace
+
+TfmMisses::TfmMisses(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfmMisses>())
+{
+    m_ui->setupUi(this);
+    m_heatMap = new CharacterHeatMap(this);
+    m_ui->layoutMain->insertWidget(m_ui->layoutMain->indexOf(m_ui->Label2) + 1, m_heatMap);
+    m_ui->Label2->setBuddy(m_heatMap);
+    Looks::HoldColumnWidths(m_ui->lvConfusions->horizontalHeader(), {{40, 80}, {40, 80}, {40, 60}});
+    Looks::HoldColumnWidths(m_ui->lvRuns->horizontalHeader(), {{60, 100}, {60, 200}, {40, 80}, {40, 120}});
+}
+
+TfmMisses::~TfmMisses() = default;
+
+void TfmMisses::Fill(const MissAnalysis::Report &report)
+{
+    setWindowTitle(QStringLiteral("What I Miss: ") + report.player);
+    int sent = 0, wrong = 0;
+    QHash<QChar, double> rates;
+    for (auto it = report.characters.cbegin(); it != report.characters.cend(); ++it) {
+        sent += it->sent;
+        wrong += it->missed + it->confused;
+        if (it->sent > 0)
+            rates.insert(it.key(), double(it->missed + it->confused) / it->sent);
+    }
+    m_heatMap->setRates(rates);
+    m_ui->lbSummary->setText(
+        report.runs.empty()
+            ? QStringLiteral("No computer log of %1 could be read from the practice history.")
+                  .arg(report.player)
+            : QStringLiteral(
+                  "%1 runs, %2 characters sent in the calls logged, %3 of them missed or taken for "
+                  "another. Mistakes in the prefix: %4, in the number: %5, in the suffix: %6. "
+                  "Calls logged that were not in the pileup: %7.")
+                  .arg(report.runs.size())
+                  .arg(sent)
+                  .arg(wrong)
+                  .arg(report.byPart[MissAnalysis::Prefix])
+                  .arg(report.byPart[MissAnalysis::Number])
+                  .arg(report.byPart[MissAnalysis::Suffix])
+                  .arg(report.madeUp));
+
+    const auto mistakes = report.commonest(15);
+    QTableWidget *list = m_ui->lvConfusions;
+    list->setRowCount(int(mistakes.size()));
+    for (int row = 0; row < int(mistakes.size()); ++row) {
+        const auto &[pair, times] = mistakes[row];
+        SetRow(list, row,
+               {Shown(pair.first, QStringLiteral("(nothing)")),
+                Shown(pair.second, QStringLiteral("(missed)")), QString::number(times)});
+    }
+    Looks::FitColumnsToTexts(list);
+
+    const size_t shown = std::min<size_t>(report.runs.size(), 10);
+    QTableWidget *runs = m_ui->lvRuns;
+    runs->setRowCount(int(shown));
+    for (size_t i = 0; i < shown; ++i) {
+        const MissAnalysis::Run &run = report.runs[report.runs.size() - shown + i];
+        SetRow(runs, int(i),
+               {run.date, run.testCase, QString::number(run.sentChars),
+                run.sentChars ? QString::number(100.0 * run.errors / run.sentChars, 'f', 1)
+                              : QStringLiteral("-")});
+    }
+    Looks::FitColumnsToTexts(runs);
+}
