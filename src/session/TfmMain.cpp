@@ -21,6 +21,8 @@
 #include "replay/ReplayEntry.h"
 #include "ui/Announce.h"
 #include "ui/Dialogs.h"
+#include "ui/FocusReturn.h"
+#include "ui/KeyAccess.h"
 #include "ui/Looks.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -87,6 +89,9 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
             guarded(&TfmMain::bnShowPrevPracticeClick));
     connect(m_ui->bnReplay, &QPushButton::clicked, this, guarded(&TfmMain::bnReplayClick));
     m_ui->pnMessage->installEventFilter(this);
+    // The panel's "Click here" prompts are answered from the keyboard too.
+    KeyAccess::Bind(m_ui->pnMessage, Qt::Key_M, guarded(&TfmMain::pnMessageClick));
+    new FocusReturn(this, {m_ui->ebCallSign, m_ui->ebCallEntry});
     m_ui->ebNetStatus->installEventFilter(this);
 
     // The saved sound output is shown by its id: the outputs are listed (and
