@@ -568,6 +568,14 @@ void TfmMain::enterInCallSign()
         return;
     const QString typed = m_ui->ebCallSign->text();
     const bool linked = isConnected();
+    // A networked test is the host's: before the link, the player is told
+    // how to get one, or how to play without it.
+    if (!linked && mode() == OperatingMode::Networked && !m_session.hostTestRunning()) {
+        m_dialogs.Message(this, QStringLiteral("Connect to the host first, or choose Standalone or Practice"),
+                          QApplication::applicationName(), Dialogs::Icon::None, Dialogs::Ok);
+        m_ui->ebCallSign->setFocus();
+        return;
+    }
     SignInCheck check = CheckIdentifier(typed, mode() == OperatingMode::StandAlone, linked, m_paths);
     m_foundLogs = std::move(check.foundLogs);
     if (!check.refusal.isEmpty()) {
@@ -596,17 +604,10 @@ void TfmMain::enterInCallSign()
     setEntryNormalColour();
     m_ui->ebCallEntry->clear();
     try {
-        switch (mode()) {
-        case OperatingMode::StandAlone:
+        if (mode() == OperatingMode::StandAlone)
             StartStandaloneTest();
-            break;
-        case OperatingMode::Practice:
+        else
             StartPracticeTest();
-            break;
-        case OperatingMode::Networked:
-            StartTest();
-            break;
-        }
     } catch (const StationError &) {
         // The test did not start (its audio or check list could not be
         // read): the player gets box 1 back to try again.
