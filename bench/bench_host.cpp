@@ -164,8 +164,8 @@ QByteArray ToneWave(int seconds)
 class BenchDialogs : public Dialogs
 {
 public:
-    int Message(QWidget *, const QString &, const QString &, Icon, int) override { return Ok; }
-    int ShowModal(QDialog *dialog) override
+    int RunMessage(QWidget *, const QString &, const QString &, Icon, int) override { return Ok; }
+    int RunModal(QDialog *dialog) override
     {
         if (auto *query = qobject_cast<TfmLogQuery *>(dialog))
             query->ui()->bnLogOnComputer->click();

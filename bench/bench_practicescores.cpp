@@ -62,7 +62,7 @@ QStringList HistoryLines(int count, const QString &logs)
 class TimingDialogs : public Dialogs
 {
 public:
-    int ShowModal(QDialog *dialog) override
+    int RunModal(QDialog *dialog) override
     {
         filledNs = timer.nsecsElapsed();
         if (paint) {
@@ -74,7 +74,7 @@ public:
         rows = qobject_cast<TfmPracticeScores *>(dialog)->scores().rowCount();
         return QDialog::Accepted;
     }
-    int Message(QWidget *, const QString &text, const QString &, Icon, int) override
+    int RunMessage(QWidget *, const QString &text, const QString &, Icon, int) override
     {
         std::printf("  unexpected message: %s\n", qPrintable(text));
         return Ok;

@@ -62,14 +62,14 @@ QStringList HistoryLines(int count, int &busyRuns)
 class TimingDialogs : public Dialogs
 {
 public:
-    int ShowModal(QDialog *dialog) override
+    int RunModal(QDialog *dialog) override
     {
         dialog->show();
         dialog->grab();
         openNs = timer.nsecsElapsed();
         return QDialog::Accepted;
     }
-    int Message(QWidget *, const QString &text, const QString &, Icon, int) override
+    int RunMessage(QWidget *, const QString &text, const QString &, Icon, int) override
     {
         std::printf("  unexpected message: %s\n", qPrintable(text));
         return Ok;

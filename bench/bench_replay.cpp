@@ -46,12 +46,12 @@ namespace {
 class QuietDialogs : public Dialogs
 {
 public:
-    int Message(QWidget *, const QString &text, const QString &, Icon, int) override
+    int RunMessage(QWidget *, const QString &text, const QString &, Icon, int) override
     {
         std::printf("  message: %s\n", qPrintable(text));
         return Ok;
     }
-    int ShowModal(QDialog *) override { return 0; }
+    int RunModal(QDialog *) override { return 0; }
 };
 
 // Competitors as the station writes them: one line per correct call.

@@ -8,10 +8,12 @@
 #include "TfmWinners.h"
 #include "Winners.h"
 #include "ui/Dialogs.h"
+#include "ui/KeyAccess.h"
 #include "ui/Looks.h"
 #include "util/TextUtil.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -47,13 +49,42 @@ TfmPracticeScores::TfmPracticeScores(QWidget *parent)
         if (m_dialogs)
             m_dialogs->Guarded(this, [&] { lvPracticeScoresColumnClick(column); });
     });
-    connect(m_ui->lvPracticeScores->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    // The chart follows the row selected as the arrow keys move (the list
+    // taking the focus makes a row current, not selected); the call
+    // analysis, a window of its own, opens only on Enter or a click.
+    QTableView *list = m_ui->lvPracticeScores;
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection &selected) {
-                // A row that becomes selected is analysed; deselecting does nothing.
-                if (m_dialogs && !selected.isEmpty())
-                    m_dialogs->Guarded(this,
-                                       [&] { lvPracticeScoresSelectItem(selected.indexes().first().row()); });
+                if (!selected.isEmpty())
+                    followRow(selected.indexes().first().row());
             });
+    connect(list, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) { openRow(index.row()); });
+    list->installEventFilter(this);
+    // The "Test Case" heading's key: headings take no focus.
+    KeyAccess::Bind(list, Qt::Key_T, [this] {
+        if (m_dialogs)
+            m_dialogs->Guarded(this, [&] { lvPracticeScoresColumnClick(PracticeScoresModel::TestCase); });
+    });
+    list->setAccessibleDescription(
+        QStringLiteral("Enter shows the calls of the run; Alt+T the winners of the test cases"));
+}
+
+bool TfmPracticeScores::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->lvPracticeScores && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            openRow(m_ui->lvPracticeScores->currentIndex().row());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfmPracticeScores::openRow(int row)
+{
+    if (m_dialogs)
+        m_dialogs->Guarded(this, [&] { lvPracticeScoresSelectItem(row); });
 }
 
 TfmPracticeScores::~TfmPracticeScores() = default;
@@ -113,14 +144,19 @@ void TfmPracticeScores::lvPracticeScoresColumnClick(int column)
     m_dialogs->ShowModal(m_winners);
 }
 
+void TfmPracticeScores::followRow(int row)
+{
+    if (row < 0 || row >= m_model.rowCount() || m_runs.isEmpty())
+        return;
+    const QString player = PlayerRuns::PlayerOf(m_model.text(row, PracticeScoresModel::LogFile)).toUpper();
+    m_chart->setRuns(player, m_runs.of(player));
+}
+
 void TfmPracticeScores::lvPracticeScoresSelectItem(int row)
 {
     if (row < 0 || row >= m_model.rowCount())
         return;
-    if (!m_runs.isEmpty()) {
-        const QString player = PlayerRuns::PlayerOf(m_model.text(row, PracticeScoresModel::LogFile)).toUpper();
-        m_chart->setRuns(player, m_runs.of(player));
-    }
+    followRow(row);
     if (!m_gradedCalls)
         return;
     const CallAnalysis analysis =

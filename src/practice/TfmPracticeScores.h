@@ -43,10 +43,11 @@ public:
     const PracticeScoresModel &scores() const { return m_model; }
 
     // The windows the list leads to: the winners of its cases (a click on
-    // "Test Case") and the call analysis of a run (a row selected). Handed
-    // over once by the main window.
+    // "Test Case", or Alt+T) and the call analysis of a run (Enter on a row,
+    // or a click). Handed over once by the main window.
     void setViews(Dialogs &dialogs, TfmWinners &winners, TfmGradedCalls &gradedCalls);
     void lvPracticeScoresColumnClick(int column);
+    // The chart follows the player of the row, then the row's calls open.
     void lvPracticeScoresSelectItem(int row);
 
     // The runs of the case shown, as played; the chart follows `player`
@@ -56,8 +57,14 @@ public:
     ProgressChart &progressChart() { return *m_chart; }
     Ui::TfmPracticeScores *ui() const { return m_ui.get(); }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void fitColumns();
+    // The chart follows the player of the row (the row selected, as it moves).
+    void followRow(int row);
+    void openRow(int row);
 
     std::unique_ptr<Ui::TfmPracticeScores> m_ui;
     PracticeScoresModel m_model;

@@ -57,6 +57,9 @@ QString TfmSelectPractice::caseText() const
 void TfmSelectPractice::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // The focus opens on the cases, so the case chosen is said first; Enter
+    // there presses Select, the default button.
+    m_ui->cbPracticeCases->setFocus();
     FormActivate();
 }
 

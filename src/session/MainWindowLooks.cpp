@@ -18,7 +18,8 @@ void Dress(Ui::TfmMain &ui)
     Looks::SetBold(ui.ebCallSign, 16);
     Looks::SetBold(ui.ebCallEntry, 16);
     Looks::SetBold(ui.moCallsLogged, 12);
-    Looks::KeepTextReadable(ui.moInstruct);
+    // The instructions are read with the focus in them, line by line.
+    ui.moInstruct->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Box 2 shows the results while closed: its text reads on its field.
     Looks::SetFieldColour(ui.ebCallEntry, QColor());
     for (QWidget *label : {ui.Label1, ui.Label2, ui.Label4, ui.Label5, ui.pnMessage})
@@ -53,6 +54,11 @@ void Dress(Ui::TfmMain &ui)
                      {ui.rbLogPaper, Qt::Key_A},
                      {ui.bnShowPrevPractice, Qt::Key_H},
                      {ui.bnReplay, Qt::Key_R}});
+    // The boxes' labels begin "1." and "2.": Tab acts as Enter in the
+    // window, so these keys are the way back to a box from anywhere.
+    KeyAccess::BindFocus(ui.ebCallSign, Qt::Key_1);
+    KeyAccess::BindFocus(ui.ebCallEntry, Qt::Key_2);
+    KeyAccess::BindFocus(ui.moInstruct, Qt::Key_I);
 }
 
 } // namespace MainWindowLooks

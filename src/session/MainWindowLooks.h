@@ -2,7 +2,7 @@
 // How the main window looks, reads and answers the keyboard: its fonts and
 // colours, the typing limit of the two boxes, the room the boxes keep for the
 // longest texts the station shows in them, the names a screen reader gives
-// its controls and the Alt keys of its buttons.
+// its controls and the Alt keys of its buttons and boxes.
 
 namespace Ui {
 class TfmMain;

@@ -21,6 +21,8 @@
 #include "replay/ReplayEntry.h"
 #include "ui/Announce.h"
 #include "ui/Dialogs.h"
+#include "ui/FocusReturn.h"
+#include "ui/KeyAccess.h"
 #include "ui/Looks.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -87,6 +89,9 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
             guarded(&TfmMain::bnShowPrevPracticeClick));
     connect(m_ui->bnReplay, &QPushButton::clicked, this, guarded(&TfmMain::bnReplayClick));
     m_ui->pnMessage->installEventFilter(this);
+    // The panel's "Click here" prompts are answered from the keyboard too.
+    KeyAccess::Bind(m_ui->pnMessage, Qt::Key_M, guarded(&TfmMain::pnMessageClick));
+    new FocusReturn(this, {m_ui->ebCallSign, m_ui->ebCallEntry});
     m_ui->ebNetStatus->installEventFilter(this);
 
     // The saved sound output is shown by its id: the outputs are listed (and
@@ -563,6 +568,14 @@ void TfmMain::enterInCallSign()
         return;
     const QString typed = m_ui->ebCallSign->text();
     const bool linked = isConnected();
+    // A networked test is the host's: before the link, the player is told
+    // how to get one, or how to play without it.
+    if (!linked && mode() == OperatingMode::Networked && !m_session.hostTestRunning()) {
+        m_dialogs.Message(this, QStringLiteral("Connect to the host first, or choose Standalone or Practice"),
+                          QApplication::applicationName(), Dialogs::Icon::None, Dialogs::Ok);
+        m_ui->ebCallSign->setFocus();
+        return;
+    }
     SignInCheck check = CheckIdentifier(typed, mode() == OperatingMode::StandAlone, linked, m_paths);
     m_foundLogs = std::move(check.foundLogs);
     if (!check.refusal.isEmpty()) {
@@ -591,17 +604,10 @@ void TfmMain::enterInCallSign()
     setEntryNormalColour();
     m_ui->ebCallEntry->clear();
     try {
-        switch (mode()) {
-        case OperatingMode::StandAlone:
+        if (mode() == OperatingMode::StandAlone)
             StartStandaloneTest();
-            break;
-        case OperatingMode::Practice:
+        else
             StartPracticeTest();
-            break;
-        case OperatingMode::Networked:
-            StartTest();
-            break;
-        }
     } catch (const StationError &) {
         // The test did not start (its audio or check list could not be
         // read): the player gets box 1 back to try again.

@@ -1,11 +1,30 @@
 #include "Dialogs.h"
 
+#include "FocusReturn.h"
+
+#include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QScreen>
 #include <algorithm>
 
 int Dialogs::Message(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons)
+{
+    QWidget *below = QApplication::activeWindow();
+    const int answer = RunMessage(parent, text, caption, icon, buttons);
+    FocusReturn::After(below);
+    return answer;
+}
+
+int Dialogs::ShowModal(QDialog *dialog)
+{
+    QWidget *below = QApplication::activeWindow();
+    const int result = RunModal(dialog);
+    FocusReturn::After(below);
+    return result;
+}
+
+int Dialogs::RunMessage(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons)
 {
     QMessageBox box(parent);
     box.setWindowTitle(caption);
@@ -39,7 +58,7 @@ void Dialogs::ShowError(QWidget *parent, const QString &text)
     Message(parent, text, QStringLiteral("Vorlix Player"), Icon::Error, Ok);
 }
 
-int Dialogs::ShowModal(QDialog *dialog)
+int Dialogs::RunModal(QDialog *dialog)
 {
     return dialog->exec();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The one way the station shows message boxes and modal windows. Real runs
 // use Qt's dialogs; tests substitute a scripted Dialogs that answers from a
-// script and records every text, caption and order.
+// script and records every text, caption and order. When a box or window
+// closes, the window below gives the focus back to the box where the player
+// typed (FocusReturn).
 
 #include "util/StationError.h"
 
@@ -20,10 +22,9 @@ public:
 
     // Shows a message box and returns the button that closed it (for a box
     // closed without a choice: No when offered, else Ok).
-    virtual int Message(QWidget *parent, const QString &text, const QString &caption, Icon icon,
-                        int buttons = Ok);
+    int Message(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons = Ok);
     // Shows a window modally and returns its result code.
-    virtual int ShowModal(QDialog *dialog);
+    int ShowModal(QDialog *dialog);
 
     // The general error handler's box: the text of an unexpected failure.
     void ShowError(QWidget *parent, const QString &text);
@@ -43,4 +44,10 @@ public:
     // Places `window` centred over `over`: left edge at over's left edge plus
     // half the difference of the widths, likewise for the top.
     static void CentreOver(QWidget *window, const QWidget *over);
+
+protected:
+    // How a message box and a modal window are really shown.
+    virtual int RunMessage(QWidget *parent, const QString &text, const QString &caption, Icon icon,
+                           int buttons);
+    virtual int RunModal(QDialog *dialog);
 };

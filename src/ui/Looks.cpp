@@ -81,13 +81,6 @@ void SetBold(QWidget *widget, int pointSize)
     widget->setFont(font);
 }
 
-void KeepTextReadable(QWidget *widget)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
-    widget->setPalette(palette);
-}
-
 namespace {
 
 // The limits of a header's columns, kept on the header itself.

@@ -25,8 +25,6 @@ void SetBackground(QWidget *widget, const QColor &colour);
 // that shows results there.
 void SetFieldColour(QWidget *widget, const QColor &colour);
 void SetBold(QWidget *widget, int pointSize = 0);
-// A disabled text box that still reads as normal text.
-void KeepTextReadable(QWidget *widget);
 
 // The width limits of a list's columns, in column order: each column starts
 // at its maximum, and the user's resizing stays within its limits.

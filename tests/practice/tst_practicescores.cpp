@@ -271,16 +271,22 @@ private slots:
         QVERIFY(st.ui().ebCallSign->isEnabled());
 
         // The window leads on: its chart follows the runs of the player in
-        // box 1 in the order played, then the player of the row chosen; a
-        // row to its call analysis, or to what is gone; "Test Case" to the
-        // winners of the configured cases listed, other columns nowhere.
+        // box 1 in the order played, then the player of the row the arrow
+        // keys reach, opening nothing; Enter or a click opens the row's call
+        // analysis, or tells what is gone; "Test Case" or Alt+T the winners
+        // of the configured cases listed, other columns nowhere.
         TfmPracticeScores &w = st.main->PracticeScores();
         ProgressChart &chart = w.progressChart();
         QVERIFY(!chart.isHidden());
         QCOMPARE(chart.player(), QStringLiteral("K1ABC"));
         QVERIFY(chart.runs().size() == 2 && chart.runs()[0].calls == 4 && chart.runs()[1].chars == 5);
+        QTableView *list = w.ui()->lvPracticeScores;
+        w.show();
+        w.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &w);
+        list->setFocus();
         QStringList opened;
-        for (int view = 0; view < 2; ++view) {
+        for (int view = 0; view < 4; ++view) {
             st.dialogs.modalScripts.append([&opened](QDialog *d) {
                 if (auto *g = qobject_cast<TfmGradedCalls *>(d))
                     opened.append(g->ui()->ebLog->text() + " " + g->ui()->ebGood->text() + "/" +
@@ -291,14 +297,25 @@ private slots:
                 return 0;
             });
         }
-        QCOMPARE(st.shownBy([&] { w.ui()->lvPracticeScores->selectRow(0); }),
-                 QStringList{"Requested log file no longer exists"});
+        QVERIFY(st.shownBy([&] {
+                      QTest::keyClick(list, Qt::Key_Down);
+                      QTest::keyClick(list, Qt::Key_Up);
+                  }).isEmpty());
         QVERIFY(chart.player() == "OLD" && chart.runs().size() == 1);
-        w.ui()->lvPracticeScores->selectRow(2);
-        QCOMPARE(chart.player(), QStringLiteral("K1ABC"));
-        w.ui()->lvPracticeScores->horizontalHeader()->sectionClicked(1);
-        w.ui()->lvPracticeScores->horizontalHeader()->sectionClicked(5);
-        QCOMPARE(opened, (QStringList{"K1ABC-030524-1407.log 1/1", "Lakemont 2012 1"}));
+        QCOMPARE(st.shownBy([&] { QTest::keyClick(list, Qt::Key_Return); }),
+                 QStringList{"Requested log file no longer exists"});
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(chart.player() == "K1ABC" && opened.isEmpty());
+        QTest::keyClick(list, Qt::Key_T, Qt::AltModifier);
+        QTest::keyClick(list, Qt::Key_Enter);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(2, 3)).center());
+        list->horizontalHeader()->sectionClicked(1);
+        list->horizontalHeader()->sectionClicked(5);
+        QCOMPARE(opened, (QStringList{"Lakemont 2012 1", "K1ABC-030524-1407.log 1/1",
+                                      "K1ABC-030524-1407.log 1/1", "Lakemont 2012 1"}));
+        w.hide();
 
         // No line of this case: told so.
         st.ui().pnMessage->setText("Click here to see previous practice scores");

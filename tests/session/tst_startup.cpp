@@ -60,6 +60,10 @@ private slots:
         ui.ebCallEntry->setText("Please wait for the audio to start");
         QTest::keyClick(ui.ebCallEntry, Qt::Key_Backspace);
         QCOMPARE(ui.ebCallEntry->text(), QStringLiteral("Please wait for the audio to star"));
+        // A newcomer's Enter in box 1 before any link: what to do, and no test.
+        QCOMPARE(st.shownBy([&] { QTest::keyClick(ui.ebCallSign, Qt::Key_Return); }),
+                 QStringList{"Connect to the host first, or choose Standalone or Practice"});
+        QVERIFY(!st.main->session().logPending && QDir(st.base.file("NetworkedLogs")).isEmpty());
 
         // A second start leaves existing files and folders as they are.
         st.base.WriteLines("PracticeHistory.csv",

@@ -2,8 +2,9 @@
 // the longest value it can take and every window fits its screen (run on a
 // 1366 x 768 screen, at 150 % on 1920 x 1080 and at 200 % on 3840 x 2160),
 // every button has an Alt key and no window gives one key twice, the dialogs
-// tab in reading order, every control has a name for screen readers, and the
-// texts that change under a player's ears are announced.
+// tab in reading order, every control has a name for screen readers, a test
+// is played by keys alone, and the texts that change under a player's ears
+// are announced.
 
 #include "ScreenReaderProbe.h"
 #include "TestStation.h"
@@ -30,6 +31,7 @@
 #include "ui_TfmSelectPractice.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -248,6 +250,8 @@ private slots:
         TfmSelectPractice &select = w.st.main->SelectPractice();
         QCOMPARE(order(&select, select.ui()->bnViewWinScores),
                  QStringList({"bnViewWinScores", "cbPracticeCases", "bnSelectPracticeCase", "bnCancel"}));
+        // It opens on the cases, so the case chosen is what is said first.
+        QCOMPARE(select.focusWidget(), select.ui()->cbPracticeCases);
         TfmScoreLogs &scoreLogs = w.st.main->ScoreLogs();
         QCOMPARE(order(&scoreLogs, scoreLogs.ui()->ebDestinationFile),
                  QStringList({"ebDestinationFile", "bnBrowse", "bnScoreLogs", "bnCancel"}));
@@ -262,7 +266,10 @@ private slots:
         QCOMPARE(order(&w.replay, w.replay.ui()->ebTopCall0), race);
     }
 
-    void changingTextsAreAnnounced()
+    // A standalone test by keys alone: the main window's keys, the focus back
+    // in the box that had it when a window closes, and the texts that change
+    // under the player's ears announced.
+    void aTestByKeysIsHeard()
     {
         TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo", "STANDALONE_WAVEFILE=sa.wav",
                         "STANDALONE_CALLSFILE=sa.txt"});
@@ -270,6 +277,27 @@ private slots:
         st.base.WriteLines("sa.txt", {"K5XX", "W1AW"});
         QVERIFY(st.start());
         Ui::TfmMain &ui = st.ui();
+        auto focus = [] { return QApplication::focusWidget(); };
+        auto alt = [&](Qt::Key key) {
+            QTest::keyClick(focus() ? focus() : st.main.get(), key, Qt::AltModifier);
+        };
+        // Connect's window, closed: box 1 has the focus again. The
+        // instructions take the focus to be read; a closed box 2 takes none.
+        QCOMPARE(focus(), ui.ebCallSign);
+        alt(Qt::Key_C);
+        QCOMPARE(st.dialogs.modalCount, 1);
+        QCOMPARE(focus(), ui.ebCallSign);
+        alt(Qt::Key_I);
+        QVERIFY(focus() == ui.moInstruct && ui.moInstruct->isReadOnly());
+        alt(Qt::Key_2);
+        QCOMPARE(focus(), ui.moInstruct);
+        alt(Qt::Key_1);
+        QCOMPARE(focus(), ui.ebCallSign);
+        // A question, declined: box 1 again, not the choice that asked it.
+        st.dialogs.answers = {Dialogs::No};
+        alt(Qt::Key_S);
+        QVERIFY(ui.rbNetworked->isChecked() && focus() == ui.ebCallSign);
+
         ScreenReaderProbe reader;
         // What the window's notification says once the station is idle; Orca
         // speaks it as it shows, wherever the focus is.
@@ -297,6 +325,12 @@ private slots:
         const QString promptText = said();
         st.signIn("ALPHA");
         st.typeCall("K5XX");
+        // The password window withdrawn: box 2 again; box 1, closed during
+        // the test, takes no focus.
+        alt(Qt::Key_E);
+        QCOMPARE(focus(), ui.ebCallEntry);
+        alt(Qt::Key_1);
+        QVERIFY(focus() == ui.ebCallEntry && ui.ebCallEntry->text().isEmpty());
         reader.clear();
         st.tickAt(35);
         QVERIFY(ui.ebCallEntry->text().startsWith("Correct calls/chars=1/4"));
@@ -308,6 +342,11 @@ private slots:
         // A reader that comes late to the prompt still reads the prompt.
         QVERIFY(prompt && prompt != notice());
         QCOMPARE(QAccessible::queryAccessibleInterface(prompt)->text(QAccessible::Name), promptText);
+        // The panel's prompt by its key: the ranking, then box 1 for the next player.
+        QCOMPARE(ui.pnMessage->text(), QStringLiteral("Click here to see other scores"));
+        const int modals = st.dialogs.modalCount;
+        alt(Qt::Key_M);
+        QVERIFY(st.dialogs.modalCount == modals + 1 && focus() == ui.ebCallSign);
         // Emptying the panel says nothing; the connection status is told.
         const QString before = said();
         reader.clear();

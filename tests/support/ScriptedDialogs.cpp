@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QTest>
 
-int ScriptedDialogs::Message(QWidget *, const QString &text, const QString &caption, Icon icon, int buttons)
+int ScriptedDialogs::RunMessage(QWidget *, const QString &text, const QString &caption, Icon icon, int buttons)
 {
     shown.append({text, caption, icon, buttons});
     if (!whileOpen.isEmpty())
@@ -13,7 +13,7 @@ int ScriptedDialogs::Message(QWidget *, const QString &text, const QString &capt
     return (buttons & Ok) ? Ok : Yes;
 }
 
-int ScriptedDialogs::ShowModal(QDialog *dialog)
+int ScriptedDialogs::RunModal(QDialog *dialog)
 {
     // The window is really shown, so it activates as it would for a user.
     dialog->show();

@@ -20,9 +20,9 @@ public:
     };
     using ModalScript = std::function<int(QDialog *)>;
 
-    int Message(QWidget *parent, const QString &text, const QString &caption, Icon icon,
-                int buttons) override;
-    int ShowModal(QDialog *dialog) override;
+    int RunMessage(QWidget *parent, const QString &text, const QString &caption, Icon icon,
+                   int buttons) override;
+    int RunModal(QDialog *dialog) override;
 
     // Answers for the next message boxes, in order; without one a box is
     // answered Ok (or Yes when Ok is not offered).

@@ -9,6 +9,7 @@
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -234,6 +235,14 @@ QStringList Unnamed(QWidget *window)
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
         if (!face || face->text(QAccessible::Name).trimmed().isEmpty())
             problems.append(Where(widget, QStringLiteral("no accessible name")));
+    }
+    // A group inside another is read by its own title, not the outer one's.
+    for (QGroupBox *group : Own<QGroupBox>(window)) {
+        const QString title = QString(group->title()).remove(u'&').trimmed();
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(group);
+        const QString name = face ? face->text(QAccessible::Name).trimmed() : QString();
+        if (!title.isEmpty() && name != title)
+            problems.append(Where(group, QStringLiteral("read as \"%1\", titled \"%2\"").arg(name, title)));
     }
     for (QAbstractItemView *view : Own<QAbstractItemView>(window)) {
         const QAbstractItemModel *model = view->model();

@@ -17,8 +17,8 @@ namespace WindowChecks {
 // whole at its laid-out size, and every visible list each column, heading
 // and cell whole, without scrolling sideways.
 QStringList Clipped(QWidget *window, const QHash<QString, QString> &longest);
-// Focusable controls with an empty accessible name, and list columns
-// without a heading.
+// Focusable controls with an empty accessible name, groups read by another
+// title than their own, and list columns without a heading.
 QStringList Unnamed(QWidget *window);
 // Buttons without an Alt key (a mnemonic or a bound shortcut), and keys
 // that two controls of the window share.

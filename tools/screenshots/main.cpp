@@ -49,14 +49,14 @@ public:
     std::map<QString, std::function<void(QDialog *)>> before;
     bool ok = true;
 
-    int Message(QWidget *, const QString &text, const QString &, Icon, int buttons) override
+    int RunMessage(QWidget *, const QString &text, const QString &, Icon, int buttons) override
     {
         if (buttons & Yes)
             return Yes;
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return Ok;
     }
-    int ShowModal(QDialog *dialog) override
+    int RunModal(QDialog *dialog) override
     {
         const QString kind = QString::fromLatin1(dialog->metaObject()->className());
         if (auto *query = qobject_cast<TfmLogQuery *>(dialog)) {
