@@ -47,6 +47,7 @@ void ShowScores(TfmPracticeScores &window, Dialogs &dialogs, QWidget *mainWindow
                     std::move(*scores));
     }
     window.setLogsFolder(session.logsFolder);
+    window.setHistoryFile(session.historyFile);
     window.setSources(session.sources);
     Dialogs::CentreOver(&window, mainWindow);
     dialogs.ShowModal(&window);

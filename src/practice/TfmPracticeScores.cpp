@@ -5,6 +5,7 @@
 #include "GradedCalls.h"
 #include "ProgressChart.h"
 #include "TfmGradedCalls.h"
+#include "TfmMisses.h"
 #include "TfmWinners.h"
 #include "Winners.h"
 #include "ui/Dialogs.h"
@@ -14,6 +15,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -58,7 +60,8 @@ TfmPracticeScores::TfmPracticeScores(QWidget *parent)
                 if (!selected.isEmpty())
                     followRow(selected.indexes().first().row());
             });
-    connect(list, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) { openRow(index.row()); });
+    connect(list, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex &index) { openRow(index.row()); });
     list->installEventFilter(this);
     // The "Test Case" heading's key: headings take no focus.
     KeyAccess::Bind(list, Qt::Key_T, [this] {
@@ -67,6 +70,11 @@ TfmPracticeScores::TfmPracticeScores(QWidget *parent)
     });
     list->setAccessibleDescription(
         QStringLiteral("Enter shows the calls of the run; Alt+T the winners of the test cases"));
+    KeyAccess::Bind(m_ui->bnWhatIMiss, Qt::Key_W);
+    connect(m_ui->bnWhatIMiss, &QPushButton::clicked, this, [this] {
+        if (m_dialogs)
+            m_dialogs->Guarded(this, [&] { bnWhatIMissClick(); });
+    });
 }
 
 bool TfmPracticeScores::eventFilter(QObject *watched, QEvent *event)
@@ -170,6 +178,24 @@ void TfmPracticeScores::lvPracticeScoresSelectItem(int row)
     m_gradedCalls->Fill(analysis);
     Dialogs::CentreOver(m_gradedCalls, parentWidget());
     m_dialogs->ShowModal(m_gradedCalls);
+}
+
+void TfmPracticeScores::bnWhatIMissClick()
+{
+    QString player = m_chart->player();
+    if (player.isEmpty() && m_ui->lvPracticeScores->currentIndex().isValid())
+        player = PlayerRuns::PlayerOf(
+            m_model.text(m_ui->lvPracticeScores->currentIndex().row(), PracticeScoresModel::LogFile));
+    if (player.isEmpty()) {
+        m_dialogs->Message(this, QStringLiteral("Choose a row to see what its player misses"),
+                           QStringLiteral("What I Miss"), Dialogs::Icon::Information, Dialogs::Ok);
+        return;
+    }
+    if (!m_misses)
+        m_misses = std::make_unique<TfmMisses>(this);
+    m_misses->Fill(MissAnalysis::Analyse(m_historyFile, m_logsFolder, m_sources, player));
+    Dialogs::CentreOver(m_misses.get(), parentWidget());
+    m_dialogs->ShowModal(m_misses.get());
 }
 
 void TfmPracticeScores::ShowProgress(PlayerRuns runs, const QString &player)

@@ -19,6 +19,7 @@ class TfmPracticeScores;
 class Dialogs;
 class ProgressChart;
 class TfmGradedCalls;
+class TfmMisses;
 class TfmWinners;
 
 class TfmPracticeScores : public QDialog
@@ -35,6 +36,8 @@ public:
     void Fill(const QString &caption, const QStringList &instructions, TPracticeScoreList scores);
 
     void setLogsFolder(const QString &folder);
+    // The practice history file, read again for what a player misses.
+    void setHistoryFile(const QString &file) { m_historyFile = file; }
     const QString &logsFolder() const { return m_logsFolder; }
     // The main window's practice sources, referred to and not owned.
     void setSources(const std::vector<TWaveSourcePair> &sources);
@@ -49,6 +52,10 @@ public:
     void lvPracticeScoresColumnClick(int column);
     // The chart follows the player of the row, then the row's calls open.
     void lvPracticeScoresSelectItem(int row);
+    // What the player of the chart (or of the current row) misses, across
+    // all his computer runs of every case.
+    void bnWhatIMissClick();
+    TfmMisses *misses() const { return m_misses.get(); }
 
     // The runs of the case shown, as played; the chart follows `player`
     // (who has just played) and then the player of the row chosen. No runs
@@ -69,6 +76,8 @@ private:
     std::unique_ptr<Ui::TfmPracticeScores> m_ui;
     PracticeScoresModel m_model;
     QString m_logsFolder;
+    QString m_historyFile;
+    std::unique_ptr<TfmMisses> m_misses; // made at its first showing
     std::vector<const TWaveSourcePair *> m_sources;
     ProgressChart *m_chart = nullptr; // owned by the window
     PlayerRuns m_runs;

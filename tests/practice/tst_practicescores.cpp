@@ -6,10 +6,12 @@
 #include "practice/PracticeHistory.h"
 #include "practice/ProgressChart.h"
 #include "practice/TfmGradedCalls.h"
+#include "practice/TfmMisses.h"
 #include "practice/TfmPracticeScores.h"
 #include "practice/TfmWinners.h"
 #include "ui_TfmGradedCalls.h"
 #include "ui_TfmMain.h"
+#include "ui_TfmMisses.h"
 #include "ui_TfmPracticeScores.h"
 #include "ui_TfmWinners.h"
 
@@ -315,6 +317,14 @@ private slots:
         list->horizontalHeader()->sectionClicked(5);
         QCOMPARE(opened, (QStringList{"Lakemont 2012 1", "K1ABC-030524-1407.log 1/1",
                                       "K1ABC-030524-1407.log 1/1", "Lakemont 2012 1"}));
+        // What the charted player misses, over his runs whose logs are there.
+        st.dialogs.modalScripts.append([&opened](QDialog *d) {
+            if (auto *m = qobject_cast<TfmMisses *>(d))
+                opened.append(m->windowTitle() + " " + QString::number(m->ui()->lvRuns->rowCount()));
+            return 0;
+        });
+        QTest::keyClick(list, Qt::Key_W, Qt::AltModifier);
+        QCOMPARE(opened.last(), QStringLiteral("What I Miss: K1ABC 1"));
         w.hide();
 
         // No line of this case: told so.
