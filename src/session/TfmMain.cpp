@@ -668,9 +668,7 @@ void TfmMain::openAndPlay(const QString &wavePath, bool localTest, qint64 fromMs
 {
     WavePlayer &player = MediaPlayer1();
     // A wave opened when it was set, and not played since, is ready to go.
-    const bool ready = player.isOpen() && player.openFileName() == wavePath && !player.isPlaying() &&
-                       !player.isPaused() && player.position() == 0;
-    if (!ready) {
+    if (!player.standsReadyWith(wavePath)) {
         player.setFileName(wavePath);
         player.open();
     }
@@ -768,16 +766,10 @@ void TfmMain::setCurrentWaveFile(const QString &name)
     m_currentWavePath = JoinPath(m_paths.baseFolder(), name);
     WavePlayer &player = MediaPlayer1();
     player.setFileName(m_currentWavePath);
-    // Opened now, so that the start only sets it going: the sound device
-    // stands ready with the first samples. A file that is not there (yet)
-    // is opened, and its fault shown, at the start.
-    if (player.isPlaying() || player.isPaused() || !QFileInfo(m_currentWavePath).isFile())
-        return;
-    try {
-        player.open();
-    } catch (const StationError &) {
-        player.close();
-    }
+    // The sound device stands ready with the first samples. A file that is
+    // not there (yet) is opened, and its fault shown, at the start.
+    if (QFileInfo(m_currentWavePath).isFile())
+        player.standBy();
 }
 
 int TfmMain::LoadDemoCalls()

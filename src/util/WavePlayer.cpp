@@ -69,6 +69,7 @@ void WavePlayer::setFileName(const QString &path)
 void WavePlayer::open()
 {
     close();
+    m_openWhenEnded = false;
     m_wave = WaveFile::open(m_fileName);
     if (m_device && m_device->load(m_wave)) {
         m_active = m_device.get();
@@ -78,6 +79,24 @@ void WavePlayer::open()
         qWarning("The sound device cannot play %s; it plays without sound", qUtf8Printable(m_fileName));
     m_silent->load(m_wave);
     m_active = m_silent.get();
+}
+
+void WavePlayer::standBy()
+{
+    m_openWhenEnded = isPlaying() || isPaused();
+    if (m_openWhenEnded)
+        return;
+    try {
+        open();
+    } catch (const StationError &) {
+        close();
+    }
+}
+
+bool WavePlayer::standsReadyWith(const QString &path) const
+{
+    return isOpen() && !m_openWhenEnded && openFileName() == path && !isPlaying() && !isPaused() &&
+           position() == 0;
 }
 
 qint64 WavePlayer::length() const
@@ -220,8 +239,12 @@ void WavePlayer::onFinished()
     QMetaObject::invokeMethod(
         this,
         [this, run] {
-            if (run == m_run)
-                emit playbackFinished();
+            if (run != m_run)
+                return;
+            emit playbackFinished();
+            // The file set meanwhile stands ready for the next start.
+            if (m_openWhenEnded && run == m_run && !isPlaying())
+                standBy();
         },
         Qt::QueuedConnection);
 }

@@ -52,6 +52,12 @@ public:
     // samples at all.
     void open();
     bool isOpen() const { return m_active != nullptr; }
+    // Opens the file set, so that a start only sets it going: at once, or,
+    // while a play of another is under way, as soon as that play ends. A file
+    // that cannot be opened is left closed (its fault shows at the start).
+    void standBy();
+    // Whether path is open, unplayed since, and nothing waits to replace it.
+    bool standsReadyWith(const QString &path) const;
     // The file that is open; empty when none is.
     QString openFileName() const { return m_active ? m_wave.path() : QString(); }
 
@@ -111,6 +117,7 @@ private:
     std::optional<qint64> m_startPosition;
     std::optional<qint64> m_endPosition;
     qint64 m_runEnd = 0;
-    quint64 m_run = 0; // counts plays, so a late end report of an old one is dropped
+    quint64 m_run = 0;            // counts plays, so a late end report of an old one is dropped
+    bool m_openWhenEnded = false; // standBy() while another file played
     std::function<void()> m_firstFrameObserver;
 };

@@ -111,6 +111,39 @@ private slots:
         QCOMPARE(StationErrorOf([&] { player.play(); }), QStringLiteral("No MCI device open"));
     }
 
+    void standingByForTheNextStart()
+    {
+        WavePlayer player(m_clock, WavePlayer::Output::Silent);
+        QSignalSpy finished(&player, &WavePlayer::playbackFinished);
+        m_base.Write("next.wav", MakeWave(8000, 16, 1, 700));
+        const QString next = m_base.file("next.wav");
+        // Set while another file plays: it waits for that play's end, then stands ready.
+        QCOMPARE(open(player, MakeWave(8000, 16, 1, 1000)), QString());
+        player.play();
+        player.setFileName(next);
+        player.standBy();
+        QVERIFY(player.isPlaying() && !player.standsReadyWith(next));
+        m_clock.advanceMs(1500);
+        QCOMPARE(player.position(), qint64(1000));
+        QVERIFY(!player.standsReadyWith(m_base.file("pileup.wav"))); // played to its end
+        QTRY_COMPARE(finished.count(), 1);
+        QVERIFY(player.standsReadyWith(next) && player.length() == 700);
+        // Played or paused it is not ready; one paused when the next is set is opened at the start.
+        player.play();
+        player.pause();
+        QVERIFY(!player.standsReadyWith(next));
+        player.standBy();
+        player.stop();
+        QVERIFY(!player.standsReadyWith(next));
+        // A file that is not there leaves the player closed, without a fault.
+        player.setFileName(m_base.file("missing.wav"));
+        player.standBy();
+        QVERIFY(!player.isOpen());
+        player.setFileName(next);
+        player.standBy();
+        QVERIFY(player.standsReadyWith(next));
+    }
+
     void scriptedPlaying_data()
     {
         QTest::addColumn<QList<Step>>("script");
