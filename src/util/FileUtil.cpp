@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <functional>
@@ -72,6 +73,13 @@ QString PlainName(const QString &name)
     while (plain.contains(QStringLiteral("..")))
         plain.replace(QStringLiteral(".."), QStringLiteral("__"));
     return plain;
+}
+
+bool IsDeviceName(const QString &name)
+{
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return device.match(name).hasMatch();
 }
 
 bool CanWriteFile(const QString &path)

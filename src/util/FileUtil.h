@@ -24,6 +24,10 @@ QString UnsafeNamePart(const QString &name);
 // itself from typed text.
 QString PlainName(const QString &name);
 
+// Whether Windows takes `name` for a device whatever its extension ("CON",
+// "nul.log", "COM1.txt"), should the files ever travel to such a machine.
+bool IsDeviceName(const QString &name);
+
 // Why a typed call sign cannot name a log file, in the words box 1 uses
 // ("Please do not use the / as part of your call sign"...); empty when it
 // can. Blank text, '/', ',' and whatever UnsafeNamePart objects to.

@@ -1,15 +1,20 @@
 // The pileup synthesizer: keying decodes to the calls, audio agrees with the timeline, runs repeat and never
 // clip, bad input leaves no files, sample timed scores read back as configured.
 
+#include "TempBase.h"
 #include "pileup-synth/PileupPlanner.h"
 #include "pileup-synth/PileupRenderer.h"
+#include "pileup-synth/PracticeCase.h"
 #include "pileup-synth/SampleTree.h"
 #include "pileup-synth/SynthWave.h"
+#include "session/PlayerConfig.h"
 #include "util/TextFile.h"
 #include "util/TextUtil.h"
 #include "util/TimedScore.h"
+#include "util/WaveFile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -256,6 +261,136 @@ private slots:
                                   QString::number(std::lround(double(totalCalls) / names.size()))}));
             QVERIFY(scores.back()->CorrectCalls < scores[0]->CorrectCalls / 2);
         }
+    }
+
+    void practiceCaseMadeWholeOrNotAtAll()
+    {
+        TempBase base;
+        base.WriteConfig({"VORLIX_WAVESOURCE_PRACTICE=Old.wav,OldCalls.txt,Lakemont 2012,N7GOE,76,45"});
+        const QString config = base.file("Vorlix_Player_ini.txt");
+        const QByteArray before = base.Read("Vorlix_Player_ini.txt");
+        QDir().mkpath(base.file("PracticeLogs/PracticeTimedScores/Played Once"));
+        QDir().mkpath(base.file("PracticeWavesAndCalls/Tessel-TimedScores"));
+        const QStringList tree = [&] {
+            QStringList all;
+            for (QDirIterator it(base.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                 QDirIterator::Subdirectories);
+                 it.hasNext();)
+                all << it.next();
+            return all;
+        }();
+        const auto unchanged = [&] {
+            QStringList now;
+            for (QDirIterator it(base.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                 QDirIterator::Subdirectories);
+                 it.hasNext();)
+                now << it.next();
+            return now == tree && base.Read("Vorlix_Player_ini.txt") == before;
+        };
+        // Names that would leave the folder, split the source line or meet another case are refused.
+        const QList<QPair<QString, QString>> refused = {{" ", "Give the case a name"},
+                                                        {"Club ", "begin or end with a blank"},
+                                                        {"a/b", "\"/\""},
+                                                        {"a,b", "\",\""},
+                                                        {"a=b", "\"=\""},
+                                                        {"..", "\"..\""},
+                                                        {".hidden", "cannot name"},
+                                                        {"nul.txt", "cannot name"},
+                                                        {QString(61, u'x'), "at most 60"},
+                                                        {"lakemont 2012", "configured already"},
+                                                        {"tessel-timedscores", "holds a folder"},
+                                                        {"played once", "holds a folder"}};
+        for (const auto &[name, why] : refused)
+            QVERIFY2(PracticeCase::refusal(base.path(), name).contains(why), qPrintable(name));
+        QCOMPARE(PracticeCase::defaultName(base.path(), "2026-12-07", "Club"), "Synth 2026-12-07 Club");
+
+        PracticeCaseRequest request;
+        request.name = "Synth 2026-12-07 Club";
+        request.level = "First pileup";
+        request.options = CaseLevel::find("first PILEUP")->options(1.0, 9);
+        // Cancelled at any step, refused, or out of disk: no file, no folder, no line.
+        for (int stop : {0, 10, 60, 85, 96}) {
+            const auto cancel = [stop](int percent) { return percent < stop; };
+            QVERIFY_THROWS_EXCEPTION(CaseCancelled, PracticeCase::make(base.path(), request, cancel));
+            QVERIFY2(unchanged(), qPrintable(QString::number(stop)));
+        }
+        {
+            FileSizeLimit full(200'000); // the wave does not fit
+            QVERIFY_THROWS_EXCEPTION(SynthError, PracticeCase::make(base.path(), request));
+            QVERIFY(unchanged());
+        }
+        base.Write("Vorlix_Player_ini.txt", before + "# " + QByteArray(2'000'000, 'x') + "\r\n");
+        {
+            FileSizeLimit full(1'900'000); // the wave fits, the configuration no longer does
+            try {
+                PracticeCase::make(base.path(), request);
+                QFAIL("made a case without its configuration line");
+            } catch (const SynthError &e) {
+                QVERIFY2(e.text().contains("Cannot add the case to the configuration"), qPrintable(e.text()));
+            }
+        }
+        base.Write("Vorlix_Player_ini.txt", before);
+        QVERIFY(unchanged());
+
+        // Made: the station reads it as a case with its files, winner and field.
+        QList<int> steps;
+        const PracticeCaseResult made = PracticeCase::make(base.path(), request, [&](int percent) {
+            steps << percent;
+            return true;
+        });
+        QCOMPARE(steps.last(), 100);
+        QVERIFY(std::is_sorted(steps.begin(), steps.end()));
+        QCOMPARE(base.Read("Vorlix_Player_ini.txt"), before + made.configLine.toUtf8() + "\r\n");
+        PlayerConfig station;
+        station.ReadPlayerConfig(config, base.path(), base.file("PracticeWavesAndCalls"));
+        QVERIFY(station.problems().isEmpty());
+        const TWaveSourcePair &source = station.practiceSources().back();
+        QVERIFY(source.available() && source.testCaseName() == request.name);
+        QCOMPARE(source.winner(), made.winner);
+        QCOMPARE(source.winningScore().toInt(), made.winningCalls);
+        QCOMPARE(TextFile::readLines(source.callsPath()).size(), made.calls);
+        QCOMPARE(made.calls, 8);
+        QVERIFY(WaveFile::open(source.wavePath()).lengthMs() == 60'000);
+        const QString field = base.file("PracticeWavesAndCalls/Tessel-TimedScores/" + request.name);
+        QCOMPARE(QDir(field).entryList({"TS_*.txt"}).size(), PracticeCase::Competitors);
+        QCOMPARE(LoadTimedScore(field, "TS_" + made.winner + ".txt")->CorrectCalls, made.winningCalls);
+        QVERIFY(TextFile::readLines(base.file("PracticeWavesAndCalls/" + request.name + "/" + request.name +
+                                              "Level.txt")) == QStringList{"LEVEL=First pileup"});
+        QVERIFY(QDir(base.file("PracticeWavesAndCalls"))
+                    .entryList({".new-case*"}, QDir::Hidden | QDir::Dirs)
+                    .isEmpty());
+        QVERIFY(PracticeCase::refusal(base.path(), request.name.toUpper()).contains("configured already"));
+        QCOMPARE(PracticeCase::defaultName(base.path(), "2026-12-07", "Club"), "Synth 2026-12-07 Club 2");
+
+        // Every level makes a case of every length the window offers.
+        for (const CaseLevel &level : CaseLevel::presets())
+            for (double minutes : {1.0, 6.0})
+                QVERIFY(PileupPlanner::plan(level.options(minutes, 5)).callers.size() > 0);
+    }
+
+    void caseFromTheCommandLine()
+    {
+        TempBase base;
+        base.WriteConfig({});
+        const auto run = [&](const QStringList &arguments) {
+            QProcess p;
+            p.start(QStringLiteral(PILEUP_SYNTH_PROGRAM), arguments);
+            p.waitForFinished(20000);
+            return QPair(p.exitCode(),
+                         QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+        };
+        const QStringList at = {"--base", base.path()};
+        QVERIFY(run({"--case", "X"}).second.contains("--base"));
+        QVERIFY(run(at + QStringList{"--case", "X", "--level", "Hero"}).second.contains("not a level"));
+        QVERIFY(run(at + QStringList{"--case", "X", "--minutes", "7"}).second.contains("1 to 6 minutes"));
+        const auto made = run(at + QStringList{"--case", "Evening", "--level", "expert", "--minutes", "1"});
+        QCOMPARE(made.first, 0);
+        QVERIFY(made.second.startsWith("VORLIX_WAVESOURCE_PRACTICE=Evening\\Evening.wav,"));
+        QVERIFY(TextFile::readLines(base.file("Vorlix_Player_ini.txt")).contains(made.second.trimmed()));
+        const auto custom = run(at + QStringList{"--case", "Slow", "--minutes", "1", "--wpm-max", "25"});
+        QCOMPARE(custom.first, 0);
+        QCOMPARE(TextFile::readLines(base.file("PracticeWavesAndCalls/Slow/SlowLevel.txt")),
+                 QStringList{"LEVEL=Custom"});
     }
 };
 

@@ -5,6 +5,7 @@
 #include "pileup-synth/AtomicFileSet.h"
 #include "pileup-synth/PileupPlanner.h"
 #include "pileup-synth/PileupRenderer.h"
+#include "pileup-synth/PracticeCase.h"
 #include "pileup-synth/SampleTree.h"
 #include "pileup-synth/SynthError.h"
 #include "pileup-synth/SynthWave.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTextStream>
 
 #include <functional>
@@ -103,6 +105,59 @@ QStringList ReadCallList(const QString &path)
     return calls;
 }
 
+double NumberOf(const QCommandLineParser &parser, const QString &name, bool integral)
+{
+    bool ok = false;
+    const QString text = parser.value(name);
+    const double value = integral ? double(text.toLongLong(&ok)) : text.toDouble(&ok);
+    if (!ok || (integral && value < 0))
+        throw SynthError(
+            QStringLiteral("--%1: \"%2\" is not a valid %3")
+                .arg(name, text, integral ? QStringLiteral("whole number") : QStringLiteral("number")));
+    return value;
+}
+
+// The number options given; true when there was any.
+bool ApplyNumbers(const QCommandLineParser &parser, const std::vector<NumberOption> &numbers,
+                  SynthOptions &options)
+{
+    bool any = false;
+    for (const NumberOption &n : numbers) {
+        if (!parser.isSet(n.name))
+            continue;
+        n.apply(options, NumberOf(parser, n.name, n.integral));
+        any |= n.name != u"seed";
+    }
+    return any;
+}
+
+int MakeCase(const QCommandLineParser &parser, const std::vector<NumberOption> &numbers,
+             const QStringList &callList, QTextStream &out)
+{
+    if (!parser.isSet("base"))
+        throw SynthError(QStringLiteral("Name the station's base folder with --base"));
+    const QString levelName = parser.isSet("level") ? parser.value("level") : QStringLiteral("Contest");
+    const CaseLevel *level = CaseLevel::find(levelName);
+    if (!level)
+        throw SynthError(
+            QStringLiteral("--level: \"%1\" is not a level; choose First pileup, Club, Contest or Expert")
+                .arg(levelName));
+    const double minutes = parser.isSet("minutes") ? NumberOf(parser, "minutes", false) : 5.0;
+    if (!(minutes >= 1.0 && minutes <= 6.0))
+        throw SynthError(QStringLiteral("--minutes: a case lasts 1 to 6 minutes"));
+    PracticeCaseRequest request;
+    request.name = parser.value("case");
+    request.level = level->name;
+    request.options = level->options(minutes, QRandomGenerator::global()->generate64() >> 16);
+    request.options.noise = !parser.isSet("no-noise");
+    if (ApplyNumbers(parser, numbers, request.options) || parser.isSet("no-noise"))
+        request.level = QStringLiteral("Custom");
+    request.callList = callList;
+    const PracticeCaseResult made = PracticeCase::make(parser.value("base"), request);
+    out << made.configLine << Qt::endl;
+    return 0;
+}
+
 int Run(QCoreApplication &app)
 {
     QCommandLineParser parser;
@@ -120,6 +175,17 @@ int Run(QCoreApplication &app)
     parser.addOption({"no-noise", "No band noise."});
     parser.addOption({"sample-tree", "Write the sample data tree into this base folder.", "folder"});
     parser.addOption({"print-config", "Print the practice source lines of the sample configuration."});
+    parser.addOption({"case",
+                      "Make a practice case of this name in the station's base folder named by --base: the "
+                      "pileup, its check list and timeline, a simulated field's timed scores and its "
+                      "configuration line.",
+                      "name"});
+    parser.addOption({"base", "The station's base folder for --case.", "folder"});
+    parser.addOption({"level",
+                      "The level of a --case: First pileup, Club, Contest (default) or Expert; "
+                      "any number option given makes it Custom.",
+                      "level"});
+    parser.addOption({"minutes", "The length of a --case in minutes (1-6). Default 5.", "n"});
     const std::vector<NumberOption> numbers = NumberOptions();
     for (const NumberOption &n : numbers)
         parser.addOption(
@@ -146,20 +212,12 @@ int Run(QCoreApplication &app)
     }
 
     SynthOptions options;
-    for (const NumberOption &n : numbers) {
-        if (!parser.isSet(n.name))
-            continue;
-        bool ok = false;
-        const QString text = parser.value(n.name);
-        const double value = n.integral ? double(text.toLongLong(&ok)) : text.toDouble(&ok);
-        if (!ok || (n.integral && value < 0))
-            throw SynthError(
-                QStringLiteral("--%1: \"%2\" is not a valid %3")
-                    .arg(n.name, text,
-                         n.integral ? QStringLiteral("whole number") : QStringLiteral("number")));
-        n.apply(options, value);
-    }
+    ApplyNumbers(parser, numbers, options);
     options.noise = !parser.isSet("no-noise");
+    const QStringList callList =
+        parser.isSet("call-list") ? ReadCallList(parser.value("call-list")) : QStringList();
+    if (parser.isSet("case"))
+        return MakeCase(parser, numbers, callList, out);
     if (!parser.isSet("wave"))
         throw SynthError(QStringLiteral("Name the WAV file to write with --wave (see --help)"));
     const QString wave = parser.value("wave");
@@ -169,8 +227,6 @@ int Run(QCoreApplication &app)
     const QString timeline = parser.isSet("timeline")
                                  ? parser.value("timeline")
                                  : WithoutExtension(wave) + QStringLiteral("Timeline.csv");
-    const QStringList callList =
-        parser.isSet("call-list") ? ReadCallList(parser.value("call-list")) : QStringList();
 
     const PileupPlan plan = PileupPlanner::plan(options, callList);
     AtomicFileSet files;

@@ -65,15 +65,6 @@ using namespace HostProtocol;
 
 namespace {
 
-// Names that Windows takes for a device whatever the extension ("CON.log"
-// is the console), should the host's folder ever be on such a machine.
-bool IsDeviceName(const QString &call)
-{
-    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    return device.match(call).hasMatch();
-}
-
 // A registered call names the player's log: one plain file name in the
 // round's folder, short, without a comma (the results file is
 // comma-separated), and no device.
