@@ -2,30 +2,12 @@
 // user's data folder when installed (filled from the shared data at its
 // first start), or in the folder the user names.
 
+#include "TempBase.h"
 #include "util/BaseFolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestBaseFolder : public QObject
 {
@@ -34,7 +16,7 @@ class TestBaseFolder : public QObject
 private slots:
     void choice()
     {
-        QTemporaryDir tmp;
+        TempBase tmp;
         const QString root = tmp.path();
         const QString user = root + "/home/.local/share/vorlix/Vorlix Player";
         const auto writable = [](const QString &) { return true; };
@@ -56,7 +38,7 @@ private slots:
         // Installed beside its shared data: the user's folder even where the
         // executable's folder is writable (root), filled from share/vorlix.
         const QString installed = root + "/usr/bin/vorlix-player";
-        Write(root + "/usr/share/vorlix/Vorlix_Player_ini.txt", "config");
+        tmp.Write("usr/share/vorlix/Vorlix_Player_ini.txt", "config");
         QCOMPARE(InstalledDataFolder(installed), root + "/usr/share/vorlix");
         for (const auto &canWrite : {std::function<bool(const QString &)>(writable), {readOnly}}) {
             c = ChooseBaseFolder(QString(), installed, user, canWrite);
@@ -72,45 +54,44 @@ private slots:
 
     void canWriteFolder()
     {
-        QTemporaryDir tmp;
+        TempBase tmp;
         QVERIFY(CanWriteFolder(tmp.path()));
         // Below a regular file nothing can be created, even by root.
-        Write(tmp.filePath("file"), "x");
+        tmp.Write("file", "x");
         for (const char *folder : {"file", "file/below", "missing"})
-            QVERIFY2(!CanWriteFolder(tmp.filePath(folder)), folder);
+            QVERIFY2(!CanWriteFolder(tmp.file(folder)), folder);
     }
 
     void seedingAtTheFirstStartOnly()
     {
-        QTemporaryDir tmp;
-        const QString shared = tmp.filePath("usr/share/vorlix");
-        Write(shared + "/Vorlix_Player_ini.txt", "shipped config");
-        Write(shared + "/Welcome.wav", "RIFF");
-        Write(shared + "/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt", "1,1,4");
-        const BaseFolderChoice choice{tmp.filePath("home/data"), shared};
+        TempBase tmp;
+        tmp.Write("usr/share/vorlix/Vorlix_Player_ini.txt", "shipped config");
+        tmp.Write("usr/share/vorlix/Welcome.wav", "RIFF");
+        tmp.Write("usr/share/vorlix/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt", "1,1,4");
+        const BaseFolderChoice choice{tmp.file("home/data"), tmp.file("usr/share/vorlix")};
 
         QVERIFY(SeedBaseFolder(choice));
-        QCOMPARE(Read(choice.folder + "/Vorlix_Player_ini.txt"), QByteArray("shipped config"));
-        QCOMPARE(Read(choice.folder + "/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt"),
+        QCOMPARE(tmp.Read("home/data/Vorlix_Player_ini.txt"), QByteArray("shipped config"));
+        QCOMPARE(tmp.Read("home/data/PracticeWavesAndCalls/Tessel-TimedScores/Case/TS_K1AA.txt"),
                  QByteArray("1,1,4"));
 
         // Later starts leave the user's files alone: nothing is restored or replaced.
-        Write(choice.folder + "/Vorlix_Player_ini.txt", "edited config");
+        tmp.Write("home/data/Vorlix_Player_ini.txt", "edited config");
         QVERIFY(QFile::remove(choice.folder + "/Welcome.wav"));
         QVERIFY(SeedBaseFolder(choice));
-        QCOMPARE(Read(choice.folder + "/Vorlix_Player_ini.txt"), QByteArray("edited config"));
+        QCOMPARE(tmp.Read("home/data/Vorlix_Player_ini.txt"), QByteArray("edited config"));
         QVERIFY(!QFile::exists(choice.folder + "/Welcome.wav"));
 
         // Without the configuration it is a first start again; kept files stay.
         QVERIFY(QFile::remove(choice.folder + "/Vorlix_Player_ini.txt"));
-        Write(choice.folder + "/PracticeHistory.csv", "history");
+        tmp.Write("home/data/PracticeHistory.csv", "history");
         QVERIFY(SeedBaseFolder(choice));
         QVERIFY(QFile::exists(choice.folder + "/Welcome.wav"));
-        QCOMPARE(Read(choice.folder + "/PracticeHistory.csv"), QByteArray("history"));
+        QCOMPARE(tmp.Read("home/data/PracticeHistory.csv"), QByteArray("history"));
 
         // Nothing to fill from: nothing done.
-        QVERIFY(SeedBaseFolder({tmp.filePath("other"), QString()}));
-        QVERIFY(!QFileInfo::exists(tmp.filePath("other")));
+        QVERIFY(SeedBaseFolder({tmp.file("other"), QString()}));
+        QVERIFY(!QFileInfo::exists(tmp.file("other")));
     }
 };
 

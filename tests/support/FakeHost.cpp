@@ -81,3 +81,21 @@ void FakeHost::closeClient()
     if (m_client)
         m_client->disconnectFromHost();
 }
+
+RawStation::RawStation(quint16 port)
+{
+    QObject::connect(&socket, &QTcpSocket::readyRead, [this] { got += socket.readAll(); });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.waitForConnected(5000);
+}
+
+void RawStation::send(const QByteArray &bytes)
+{
+    socket.write(bytes);
+    socket.flush();
+}
+
+bool RawStation::waitFor(const QByteArray &part, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return got.contains(part); }, timeoutMs);
+}

@@ -1,7 +1,8 @@
 #pragma once
 // A competition host for tests: listens on 127.0.0.1 at a free port, takes one
 // station at a time, records every byte the station sends and sends scripted
-// blocks, whole, split at a chosen byte, or followed by a close.
+// blocks, whole, split at a chosen byte, or followed by a close. RawStation is
+// the other end: a station as a host under test sees it.
 
 #include <QByteArray>
 #include <QPointer>
@@ -69,4 +70,19 @@ private:
     QPointer<QTcpSocket> m_client;
     QByteArray m_received;
     int m_connections = 0;
+};
+
+// A station's end of a link to a host under test, as the host sees it: bytes
+// out, and every byte the host sent kept in `got`. Made connected (waiting up
+// to five seconds).
+class RawStation
+{
+public:
+    explicit RawStation(quint16 port);
+    void send(const QByteArray &bytes);
+    // Waits (running the event loop) until `got` contains `part`.
+    bool waitFor(const QByteArray &part, int timeoutMs = 5000);
+
+    QTcpSocket socket;
+    QByteArray got;
 };

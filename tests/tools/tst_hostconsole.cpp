@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTcpSocket>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -153,33 +152,22 @@ void TestHostConsole::consoleReadsRefusesAndHoldsCommands()
     QVERIFY(engine.listen(QHostAddress::LocalHost, 0));
     base.Write("Pile up.wav", MakeWave(8000, 16, 1, 3000));
     base.WriteLines("Pile up calls.txt", {"DL1ABC", "K5XX"});
-    QTcpSocket station;
-    QByteArray heard;
-    connect(&station, &QTcpSocket::readyRead, [&] { heard += station.readAll(); });
-    const auto hears = [&](const QByteArray &part) {
-        return QTest::qWaitFor([&] { return heard.contains(part); }, 5000);
-    };
-    const auto say = [&](const QByteArray &bytes) {
-        station.write(bytes);
-        station.flush();
-    };
-    station.connectToHost(QHostAddress::LocalHost, engine.port());
-    QVERIFY(station.waitForConnected(5000));
-    say(";CONNECT_POSITION:Position 2;");
-    QVERIFY(hears(";POSITION_ACCEPTED:"));
-    say(";REGISTER_PLAYER:K5XX,COMPUTERLOG;");
-    QVERIFY(hears(";PLAYER_ACCEPTED:"));
+    RawStation station(engine.port());
+    station.send(";CONNECT_POSITION:Position 2;");
+    QVERIFY(station.waitFor(";POSITION_ACCEPTED:"));
+    station.send(";REGISTER_PLAYER:K5XX,COMPUTERLOG;");
+    QVERIFY(station.waitFor(";PLAYER_ACCEPTED:"));
     err.clear();
     QVERIFY(console.Execute(R"(wave "Pile up.wav" 'Pile up calls.txt')"));
     QVERIFY(console.Execute("send"));
-    QVERIFY(hears(Ended({";SET_WAVEFILE:Pile up.wav", ";VALIDATE_WAVEFILE:Pile up.wav"})));
-    say(";WAVEFILE_STATUS:FILE_OK;");
+    QVERIFY(station.waitFor(Ended({";SET_WAVEFILE:Pile up.wav", ";VALIDATE_WAVEFILE:Pile up.wav"})));
+    station.send(";WAVEFILE_STATUS:FILE_OK;");
     QTRY_COMPARE(engine.positions()[1].waveStatus, QStringLiteral("FILE_OK"));
     QVERIFY(console.Execute("start"));
-    say(";LOG_CALL:DL1ABC;LOG_CALL:XX9XX;");
+    station.send(";LOG_CALL:DL1ABC;LOG_CALL:XX9XX;");
     QTRY_COMPARE(engine.positions()[1].calls, 2); // taken only from a started station
     QVERIFY(console.Execute("submit"));
-    say(";FINALIZE_LOG:;");
+    station.send(";FINALIZE_LOG:;");
     QTRY_VERIFY(engine.positions()[1].finalized);
     out.clear();
     QVERIFY(console.Execute("score"));

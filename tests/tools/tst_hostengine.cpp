@@ -22,30 +22,6 @@ using Stage = HostEngine::Stage;
 
 namespace {
 
-// A station as the host sees it: bytes in, bytes out.
-class RawStation
-{
-public:
-    explicit RawStation(quint16 port)
-    {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] { got += socket.readAll(); });
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        socket.waitForConnected(5000);
-    }
-    void send(const QByteArray &bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
-    bool waitFor(const QByteArray &part)
-    {
-        return QTest::qWaitFor([&] { return got.contains(part); }, 5000);
-    }
-
-    QTcpSocket socket;
-    QByteArray got;
-};
-
 struct Rig
 {
     TempBase base;
