@@ -46,7 +46,7 @@ void TfmSelectPractice::OfferAllCases()
 void TfmSelectPractice::SelectFirstCase()
 {
     if (m_ui->cbPracticeCases->count() > 0)
-        m_ui->cbPracticeCases->setCurrentIndex(0);
+        m_ui->cbPracticeCases->setCurrentIndex(std::max(0, m_ui->cbPracticeCases->findText(m_preferred)));
 }
 
 QString TfmSelectPractice::caseText() const

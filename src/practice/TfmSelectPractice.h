@@ -32,6 +32,8 @@ public:
     // Puts the names of all sources of the list in the case box, none selected.
     void OfferAllCases();
     void SelectFirstCase();
+    // The case offered first at the next start (a case just made), when listed.
+    void setPreferredCase(const QString &name) { m_preferred = name; }
 
     bool caseSelected() const { return m_caseSelected; }
     QString caseText() const;
@@ -55,4 +57,5 @@ private:
     TfmWinners &m_winners;
     std::vector<const TWaveSourcePair *> m_sources; // the main window's entries, not owned
     bool m_caseSelected = false;
+    QString m_preferred;
 };

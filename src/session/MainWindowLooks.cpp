@@ -53,7 +53,8 @@ void Dress(Ui::TfmMain &ui)
                      {ui.rbLogComputer, Qt::Key_O},
                      {ui.rbLogPaper, Qt::Key_A},
                      {ui.bnShowPrevPractice, Qt::Key_H},
-                     {ui.bnReplay, Qt::Key_R}});
+                     {ui.bnReplay, Qt::Key_R},
+                     {ui.bnNewPracticeCase, Qt::Key_W}});
     // The boxes' labels begin "1." and "2.": Tab acts as Enter in the
     // window, so these keys are the way back to a box from anywhere.
     KeyAccess::BindFocus(ui.ebCallSign, Qt::Key_1);

@@ -36,6 +36,23 @@ QString withoutTrailingBlanks(const QString &value)
 
 } // namespace
 
+void PlayerConfig::PrepareSource(const TWaveSourcePair &source, const QString &baseFolder)
+{
+    // A source line may name any file; only calls files are ever rewritten.
+    const SessionPaths paths(baseFolder);
+    QString problem;
+    if (!source.PrepareCallsFile(&problem, paths.stationFiles() + paths.logFolders()) && !problem.isEmpty() &&
+        !m_problems.contains(problem))
+        m_problems.append(problem);
+}
+
+void PlayerConfig::AddPracticeSource(const QString &line, const QString &baseFolder,
+                                     const QString &practiceFolder)
+{
+    m_practice.emplace_back(line, practiceFolder);
+    PrepareSource(m_practice.back(), baseFolder);
+}
+
 int PlayerConfig::ReadPlayerConfig(const QString &configPath, const QString &baseFolder,
                                    const QString &practiceFolder)
 {
@@ -74,20 +91,9 @@ int PlayerConfig::ReadPlayerConfig(const QString &configPath, const QString &bas
     if (const QString pw = valueOf(lines, u"ADMINPW"); !pw.isEmpty())
         m_password = CopyBounded(pw, kPasswordMax);
 
-    // A source line may name any file; only calls files are ever rewritten.
-    const SessionPaths paths(baseFolder);
-    const QStringList untouchable = paths.stationFiles() + paths.logFolders();
-    auto prepare = [&](const TWaveSourcePair &source) {
-        QString problem;
-        if (!source.PrepareCallsFile(&problem, untouchable) && !problem.isEmpty() &&
-            !m_problems.contains(problem))
-            m_problems.append(problem);
-    };
     for (const QString &line : lines) {
-        if (line.startsWith(u"VORLIX_WAVESOURCE_PRACTICE")) {
-            m_practice.emplace_back(line, practiceFolder);
-            prepare(m_practice.back());
-        }
+        if (line.startsWith(u"VORLIX_WAVESOURCE_PRACTICE"))
+            AddPracticeSource(line, baseFolder, practiceFolder);
     }
     int demoLines = 0;
     for (const QString &line : lines) {
@@ -95,7 +101,7 @@ int PlayerConfig::ReadPlayerConfig(const QString &configPath, const QString &bas
             ++demoLines;
             TWaveSourcePair source(line, baseFolder);
             if (source.available()) {
-                prepare(source);
+                PrepareSource(source, baseFolder);
                 m_demo.push_back(std::move(source));
             }
         }

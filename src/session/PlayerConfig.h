@@ -42,6 +42,9 @@ public:
     const SortedTextList &standAloneCheckList() const { return m_checkList; }
     const QString &adminPassword() const { return m_password; }
     const std::vector<TWaveSourcePair> &practiceSources() const { return m_practice; }
+    // A practice case's source line added to the file since it was read (a
+    // case made at the station), taken as a line of the file would be.
+    void AddPracticeSource(const QString &line, const QString &baseFolder, const QString &practiceFolder);
     const std::vector<TWaveSourcePair> &demoSources() const { return m_demo; }
     int result() const { return m_result; }
     // What the last reading could not do to the files it names: calls files
@@ -49,6 +52,8 @@ public:
     const QStringList &problems() const { return m_problems; }
 
 private:
+    void PrepareSource(const TWaveSourcePair &source, const QString &baseFolder);
+
     bool m_hidePractice = false;
     bool m_startInPractice = false;
     QString m_welcomePath;

@@ -1,9 +1,12 @@
 #include "TfmMain.h"
 
+#include "NewCaseFlow.h"
+
 #include "ui_TfmMain.h"
 
 #include "LogSaver.h"
 #include "MainWindowLooks.h"
+#include "NewCaseFlow.h"
 #include "SignInRules.h"
 #include "SoundSetting.h"
 #include "hostlink/TfmConnect.h"
@@ -88,6 +91,7 @@ TfmMain::TfmMain(const SessionPaths &paths, const QString &executablePath, Dialo
     connect(m_ui->bnShowPrevPractice, &QPushButton::clicked, this,
             guarded(&TfmMain::bnShowPrevPracticeClick));
     connect(m_ui->bnReplay, &QPushButton::clicked, this, guarded(&TfmMain::bnReplayClick));
+    connect(m_ui->bnNewPracticeCase, &QPushButton::clicked, this, guarded(&TfmMain::bnNewPracticeCaseClick));
     m_ui->pnMessage->installEventFilter(this);
     // The panel's "Click here" prompts are answered from the keyboard too.
     KeyAccess::Bind(m_ui->pnMessage, Qt::Key_M, guarded(&TfmMain::pnMessageClick));
@@ -257,6 +261,7 @@ bool TfmMain::FormActivate()
     const bool practice = m_ui->rbPractice->isChecked();
     m_ui->bnShowPrevPractice->setVisible(practice);
     m_ui->bnReplay->setVisible(practice);
+    m_ui->bnNewPracticeCase->setVisible(practice);
     // Paper logs are entered in the local modes only, as after any mode switch.
     m_ui->bnEnterPaper->setVisible(practice);
 
@@ -343,6 +348,7 @@ void TfmMain::rbNetworkedClick()
     m_ui->bnEnterPaper->setVisible(false);
     m_ui->bnShowPrevPractice->setVisible(false);
     m_ui->bnReplay->setVisible(false);
+    m_ui->bnNewPracticeCase->setVisible(false);
     LoadInstructions();
 }
 
@@ -355,6 +361,7 @@ void TfmMain::rbStandAloneClick()
     m_ui->bnEnterPaper->setVisible(m_config.standAloneCallsPresent());
     m_ui->bnShowPrevPractice->setVisible(false);
     m_ui->bnReplay->setVisible(false);
+    m_ui->bnNewPracticeCase->setVisible(false);
     const int answer = m_dialogs.Message(this,
                                          QStringLiteral("You should only use the standalone mode at the ") +
                                              QStringLiteral("administrator's request. Continue?"),
@@ -390,6 +397,7 @@ void TfmMain::rbPracticeClick()
     m_ui->bnEnterPaper->setVisible(true);
     m_ui->bnShowPrevPractice->setVisible(true);
     m_ui->bnReplay->setVisible(true);
+    m_ui->bnNewPracticeCase->setVisible(true);
     LoadInstructions();
     promptForCallSign();
 }
@@ -865,6 +873,23 @@ void TfmMain::bnReplayClick()
         m_replay = std::make_unique<ReplayEntry>(m_dialogs, MediaPlayer1(), this);
     m_replay->bnReplayClick(m_paths, m_config.practiceSources(),
                             m_session.logPending || MediaPlayer1().isPlaying());
+}
+
+void TfmMain::bnNewPracticeCaseClick()
+{
+    newCase().open();
+}
+
+NewCaseFlow &TfmMain::newCase()
+{
+    if (!m_newCase)
+        m_newCase = std::make_unique<NewCaseFlow>(*this);
+    return *m_newCase;
+}
+
+void TfmMain::addPracticeSource(const QString &line)
+{
+    m_config.AddPracticeSource(line, m_paths.baseFolder(), m_paths.practiceWavesAndCalls());
 }
 
 void TfmMain::bnShowPrevPracticeClick()

@@ -39,6 +39,7 @@ class TfmShowScores;
 class TfmWinners;
 class TfmGradedCalls;
 class ReplayEntry;
+class NewCaseFlow;
 
 class TfmMain : public QMainWindow, public HostCommandHandler
 {
@@ -97,6 +98,7 @@ public:
     void bnShowPrevPracticeClick();
     // The replay of a past competition; not while a test owns the audio.
     void bnReplayClick();
+    void bnNewPracticeCaseClick();
     // Starts the current log file empty; every call then goes to it at once.
     void BeginLog(const QString &path);
     // Opens the host's current wave file and plays it, counting down.
@@ -140,6 +142,9 @@ public:
     OperatingMode mode() const;
     const SessionPaths &paths() const { return m_paths; }
     const PlayerConfig &config() const { return m_config; }
+    // A case made at the station joins the practice cases.
+    void addPracticeSource(const QString &line);
+    NewCaseFlow &newCase();
     TestSession &session() { return m_session; }
     DemoCalls &demoCalls() { return m_demoCalls; }
     bool demoAvailable() const { return m_demoAvailable; }
@@ -209,6 +214,7 @@ private:
     std::unique_ptr<TfmGradedCalls> m_gradedCalls;
     std::unique_ptr<TfmPracticeScores> m_practiceScores;
     std::unique_ptr<ReplayEntry> m_replay;
+    std::unique_ptr<NewCaseFlow> m_newCase;
     MainHostCommands m_hostCommands{*this};
     TestCompletion m_completion{*this};
     LocalTestStart m_localStart{*this};

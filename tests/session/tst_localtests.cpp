@@ -2,12 +2,16 @@
 // the refusals of an identifier, the keys, the test starts with their audio
 // and countdown, the practice case choice and the demonstration calls.
 
+#include "TempBase.h"
 #include "TestStation.h"
+#include "practice/TfmNewCase.h"
 #include "practice/TfmWinners.h"
 #include "practice/Winners.h"
 #include "ui_TfmMain.h"
+#include "ui_TfmNewCase.h"
 #include "ui_TfmSelectPractice.h"
 #include "ui_TfmWinners.h"
+#include "util/TextFile.h"
 
 #include <QTest>
 
@@ -291,6 +295,83 @@ private slots:
         st.enterCallSign("K1ABC");
         QCOMPARE(QFileInfo(st.main->session().practiceCaseFolder).dir().absolutePath(),
                  QFileInfo(st.main->paths().practiceTimedScores()).absoluteFilePath());
+    }
+
+    void newPracticeCase()
+    {
+        TestStation st({"VORLIX_WAVESOURCE_DEMO=d.wav,d.txt,Demo",
+                        "VORLIX_WAVESOURCE_PRACTICE=p1.wav,p1.txt,Lakemont 2012"});
+        st.base.Write("PracticeWavesAndCalls/p1.wav", MakeWave(8000, 8, 1, 3000));
+        st.base.WriteLines("PracticeWavesAndCalls/p1.txt", {"K5XX"});
+        QVERIFY(st.start());
+        QVERIFY(!st.ui().bnNewPracticeCase->isVisible());
+        st.ui().rbPractice->click();
+        QVERIFY(st.ui().bnNewPracticeCase->isVisible());
+        const QString config = st.base.file("Vorlix_Player_ini.txt");
+        const QStringList before = TextFile::readLines(config);
+        // One window, made ready by the script, and made to Make the case.
+        const auto make = [&](const std::function<void(TfmNewCase &)> &fill, QString *status = nullptr) {
+            st.dialogs.modalScripts.append([&, fill, status](QDialog *d) -> int {
+                auto &w = *qobject_cast<TfmNewCase *>(d);
+                fill(w);
+                w.ui()->bnCreate->click();
+                const bool done = QTest::qWaitFor([&] { return !w.busy(); }, 10000);
+                if (status)
+                    *status = done ? w.ui()->lblStatus->text() : QStringLiteral("still making");
+                const int result = w.result();
+                w.reject(); // the player closes a window that made nothing
+                return result;
+            });
+            QTest::keyClick(st.main.get(), Qt::Key_W, Qt::AltModifier);
+        };
+        QString status;
+        make(
+            [](TfmNewCase &w) {
+                // The default follows the level until a name is typed.
+                QCOMPARE(w.ui()->ebCaseName->text(), "Synth 2024-03-05 Club");
+                w.ui()->rbExpert->setChecked(true);
+                QCOMPARE(w.ui()->ebCaseName->text(), "Synth 2024-03-05 Expert");
+                QVERIFY(!w.ui()->gbCustom->isVisibleTo(&w));
+                QTest::keyClicks(w.ui()->ebCaseName, "/x");
+            },
+            &status);
+        QCOMPARE(status, "A case name cannot hold \"/\"");
+        // Cancelled while it is made, or failing for want of disk: nothing is
+        // left, and the window says why.
+        make(
+            [](TfmNewCase &w) {
+                w.ui()->ebCaseName->setText("Evening");
+                w.ui()->bnCreate->click();
+                w.reject();
+            },
+            &status);
+        QCOMPARE(status, "Cancelled: no case was made");
+        {
+            FileSizeLimit full(100'000);
+            make([](TfmNewCase &w) { w.ui()->ebCaseName->setText("Evening"); }, &status);
+        }
+        QVERIFY2(status.startsWith("No case was made: Cannot write"), qPrintable(status));
+        QCOMPARE(TextFile::readLines(config), before);
+        QVERIFY(!QFileInfo::exists(st.base.file("PracticeWavesAndCalls/Evening")));
+
+        // Made from Custom settings: the case is the station's at once, and
+        // offered first at the next practice start.
+        make([](TfmNewCase &w) {
+            w.ui()->sbMinutes->setValue(1);
+            w.ui()->rbCustom->setChecked(true);
+            QCOMPARE(w.ui()->sbCallersPerMinute->value(), 40.0); // from Expert, chosen before
+            w.ui()->sbCallersPerMinute->setValue(5);
+            w.ui()->ebCaseName->setText("Evening");
+        });
+        QCOMPARE(TextFile::readLines(config).size(), before.size() + 1);
+        QVERIFY(st.ui().pnMessage->text().startsWith("Practice case \"Evening\" is made: 5 calls"));
+        QStringList offered;
+        st.answerLogging(true);
+        st.answerCase("Evening", &offered);
+        st.enterCallSign("K1ABC");
+        QCOMPARE(offered, (QStringList{"Lakemont 2012", "Evening", "1"}));
+        QCOMPARE(st.main->MediaPlayer1().length(), qint64(60'000));
+        QCOMPARE(st.main->session().practiceCaseFolder, st.main->paths().practiceTimedScores() + "/Evening");
     }
 
     void demonstrationCalls()

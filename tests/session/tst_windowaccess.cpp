@@ -13,6 +13,8 @@
 #include "practice/GradedCalls.h"
 #include "practice/TfmGradedCalls.h"
 #include "practice/TfmMisses.h"
+#include "practice/TfmNewCase.h"
+#include "session/NewCaseFlow.h"
 #include "practice/TfmPracticeScores.h"
 #include "practice/TfmWinners.h"
 #include "replay/ReplayData.h"
@@ -77,7 +79,8 @@ class TestWindowAccess : public QObject
                     &replay,
                     &review,
                     &selectReplay,
-                    &misses};
+                    &misses,
+                    &m.newCase().window()};
         }
     };
 
