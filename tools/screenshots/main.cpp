@@ -10,13 +10,16 @@
 #include "TfmHost.h"
 #include "hostlink/TfmConnect.h"
 #include "logentry/TfmLogQuery.h"
+#include "practice/TfmNewCase.h"
 #include "replay/ReplayEntry.h"
 #include "replay/TfmReplay.h"
 #include "replay/TfmReviewRates.h"
+#include "session/NewCaseFlow.h"
 #include "session/TfmMain.h"
 #include "ui/Dialogs.h"
 #include "ui_TfmLogQuery.h"
 #include "ui_TfmMain.h"
+#include "ui_TfmNewCase.h"
 #include "ui_TfmReplay.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -199,6 +202,13 @@ bool StationPictures(const QString &base, const QString &bin, const QString &out
     main.tmPCCompleteTimer();
     dialogs.files["TfmPracticeScores"] = "practice.png";
     main.bnShowPrevPracticeClick();
+
+    u.rbPractice->click();
+    dialogs.files["TfmNewCase"] = "newcase.png";
+    dialogs.before["TfmNewCase"] = [](QDialog *dialog) {
+        static_cast<TfmNewCase *>(dialog)->ui()->rbContest->setChecked(true);
+    };
+    main.newCase().open();
     return ok;
 }
 
