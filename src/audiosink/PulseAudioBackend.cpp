@@ -15,6 +15,7 @@ namespace {
 // What the server keeps buffered for a stream, and so about the delay from a
 // sample handed over to the sample heard.
 constexpr int BufferMs = 40;
+constexpr int AwakeReleaseMs = 1000;
 constexpr int ConnectTimeoutMs = 3000;
 constexpr int QueryTimeoutMs = 2000;
 
@@ -83,6 +84,11 @@ std::unique_ptr<PulseAudioBackend> PulseAudioBackend::connect()
 PulseAudioBackend::PulseAudioBackend(pa_threaded_mainloop *loop, pa_context *context)
     : m_loop(loop), m_context(context)
 {
+    m_awakeTimer.setSingleShot(true);
+    m_awakeTimer.callOnTimeout(this, [this] {
+        if (m_state == State::Playing)
+            release(m_awake);
+    });
     m_endTimer.setSingleShot(true);
     m_endTimer.callOnTimeout(this, [this] {
         if (m_state != State::Playing)
@@ -326,8 +332,10 @@ bool PulseAudioBackend::play(qint64 fromMs, qint64 toMs)
     // Not yet connected: the stream starts, and says so, once it is.
     if (ready)
         notifyFirstFrame();
-    // The device is awake with this stream now.
-    release(m_awake);
+    // The device is awake with this stream now. The silent one goes a
+    // little later: at the start the six sound servers of an event have
+    // the first samples to mix, not a stream to take down.
+    m_awakeTimer.start(AwakeReleaseMs);
     return true;
 }
 

@@ -115,4 +115,5 @@ private:
     qint64 m_position = 0;     // while stopped; while playing, the last one seen
     bool m_handedOver = false; // the playing stream has all its samples
     QTimer m_endTimer;
+    QTimer m_awakeTimer; // lets the silent stream go once a play has started
 };

@@ -93,6 +93,11 @@ private slots:
         player.setFirstFrameObserver([&frames] { ++frames; });
         player.play();
         QCOMPARE(frames, 1); // handed over within play(): the start only uncorks
+        // The silent stream that kept the device awake is let go once the
+        // play is under way, not in the moment of the start.
+        const auto standby = [&] { return m_server->pactl({"list", "sink-inputs"}).contains("\"Standby\""); };
+        QVERIFY(standby());
+        QTRY_VERIFY(!standby());
 
         QVERIFY(Loudest(m_speakers, 1000, 4000) > 4000);
         // The mixer names the program and knows what the sound is for.
