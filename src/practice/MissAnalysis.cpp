@@ -4,6 +4,7 @@
 #include "PlayerRuns.h"
 #include "PracticeHistory.h"
 #include "TPracticeScore.h"
+#include "util/FileUtil.h"
 #include "util/LogScoring.h"
 #include "util/TextFile.h"
 
@@ -168,6 +169,32 @@ QString Calls::nearest(QStringView typed) const
     return m_calls[size_t(found)];
 }
 
+void Calls::readSpeeds(const QStringList &timeline)
+{
+    for (qsizetype i = 1; i < timeline.size(); ++i) {
+        const QStringList fields = timeline[i].split(u',');
+        bool ok = false;
+        const double wpm = fields.value(2).toDouble(&ok);
+        const QString call = fields.value(0).trimmed().toUpper();
+        if (ok && wpm > 0 && m_set.contains(call) && !m_wpm.contains(call))
+            m_wpm.insert(call, wpm);
+    }
+}
+
+int SpeedBandOf(double wpm)
+{
+    return std::clamp(int(wpm) / 5 - 3, 0, SpeedBands - 1);
+}
+
+QString SpeedBandName(int band)
+{
+    if (band <= 0)
+        return QStringLiteral("under 20 WPM");
+    if (band >= SpeedBands - 1)
+        return QStringLiteral("%1 WPM and over").arg(15 + 5 * band);
+    return QStringLiteral("%1-%2 WPM").arg(15 + 5 * band).arg(19 + 5 * band);
+}
+
 QList<QPair<QPair<QChar, QChar>, int>> Report::commonest(int count) const
 {
     QList<QPair<QPair<QChar, QChar>, int>> all;
@@ -197,6 +224,7 @@ struct Tally
     QHash<QChar, CharCount> others;     // any other character
     QHash<QPair<QChar, QChar>, int> confusions;
     std::array<int, PartCount> byPart{};
+    std::array<SpeedCount, SpeedBands> bySpeed{};
     int madeUp = 0, unreadLogs = 0;
     std::vector<Run> runs;
 
@@ -227,10 +255,16 @@ struct Tally
             run.sentChars += int(sent.size());
             for (QChar c : sent)
                 ++count(c).sent;
+            const double wpm = job.calls->wpmOf(sent);
+            SpeedCount *speed = wpm > 0 ? &bySpeed[size_t(SpeedBandOf(wpm))] : nullptr;
+            if (speed)
+                speed->sentChars += int(sent.size());
             if (good)
                 return;
             for (const Edit &edit : Align(sent, typed)) {
                 ++run.errors;
+                if (speed)
+                    ++speed->errors;
                 ++confusions[{edit.sent, edit.typed}];
                 if (edit.sent.isNull())
                     ++count(edit.typed).added;
@@ -258,6 +292,10 @@ struct Tally
             report.confusions[it.key()] += it.value();
         for (int part = 0; part < PartCount; ++part)
             report.byPart[part] += byPart[part];
+        for (size_t band = 0; band < bySpeed.size(); ++band) {
+            report.bySpeed[band].sentChars += bySpeed[band].sentChars;
+            report.bySpeed[band].errors += bySpeed[band].errors;
+        }
         report.madeUp += madeUp;
         report.unreadLogs += unreadLogs;
         report.runs.insert(report.runs.end(), runs.begin(), runs.end());
@@ -284,8 +322,16 @@ Report Analyse(const QString &historyFile, const QString &practiceLogs,
         const TWaveSourcePair *source = FindCase(sources, score.testCase, TPracticeScore::kCaseMax);
         std::shared_ptr<const Calls> calls = checkLists.value(source);
         if (source && !calls) {
-            if (const auto lines = TextFile::tryReadLines(source->callsPath()))
-                checkLists.insert(source, calls = std::make_shared<const Calls>(*lines));
+            if (const auto lines = TextFile::tryReadLines(source->callsPath())) {
+                auto list = std::make_shared<Calls>(*lines);
+                QString timeline = source->callsPath();
+                if (timeline.endsWith(QLatin1String("Calls.txt"), Qt::CaseInsensitive)) {
+                    timeline.chop(9);
+                    if (const auto speeds = TextFile::tryReadLines(ResolveCase(timeline + "Timeline.csv")))
+                        list->readSpeeds(*speeds);
+                }
+                checkLists.insert(source, calls = std::move(list));
+            }
         }
         if (calls)
             jobs.push_back({&score, calls.get()});

@@ -57,6 +57,11 @@ public:
     // half its length (a call made up, not a call miscopied).
     QString nearest(QStringView typed) const;
     bool contains(const QString &upper) const { return m_set.contains(upper); }
+    // The speeds of the callers from the timeline of a made case: lines
+    // "Call,PitchHz,WPM,StartS,EndS" after a heading.
+    void readSpeeds(const QStringList &timeline);
+    // The speed `upper` was sent at; 0 when not known.
+    double wpmOf(const QString &upper) const { return m_wpm.value(upper); }
 
 private:
     std::vector<QString> m_calls; // upper case, in list order
@@ -65,7 +70,13 @@ private:
     // from: two calls one edit apart share a key, so a miscopy by one
     // character (the common case) is found without walking the list.
     QHash<QString, std::vector<int>> m_oneLess;
+    QHash<QString, double> m_wpm;
 };
+
+// The speeds the mistakes are counted by: under 20 WPM, 20-24 ... 35-39, 40 and over.
+constexpr int SpeedBands = 6;
+int SpeedBandOf(double wpm);
+QString SpeedBandName(int band);
 
 struct CharCount
 {
@@ -83,6 +94,12 @@ struct Run
     int errors = 0;    // edits in the bad calls
 };
 
+struct SpeedCount
+{
+    int sentChars = 0;
+    int errors = 0;
+};
+
 struct Report
 {
     QString player;
@@ -90,6 +107,8 @@ struct Report
     QHash<QPair<QChar, QChar>, int> confusions;
     QHash<QChar, CharCount> characters;
     std::array<int, PartCount> byPart{};
+    // Of the calls of cases made at the station, whose speeds are known.
+    std::array<SpeedCount, SpeedBands> bySpeed{};
     int madeUp = 0;        // calls logged with no check-list call near them
     int unreadLogs = 0;    // history lines whose log or check list is gone
     std::vector<Run> runs; // in the order played
@@ -99,7 +118,9 @@ struct Report
 };
 
 // The report of `player` (letter case ignored) from the practice history
-// file's computer logs in `practiceLogs`, scored against `sources`.
+// file's computer logs in `practiceLogs`, scored against `sources`. A case's
+// speeds come from the timeline beside its check list ("<name>Timeline.csv"
+// beside "<name>Calls.txt"), as made cases have.
 Report Analyse(const QString &historyFile, const QString &practiceLogs,
                const std::vector<const TWaveSourcePair *> &sources, const QString &player);
 

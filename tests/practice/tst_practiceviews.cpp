@@ -144,8 +144,14 @@ private slots:
         // A history with known mistakes: two computer runs of K1ABC, his
         // paper run, another player's run and a line whose log is gone.
         TempBase base;
-        base.WriteLines("PracticeWavesAndCalls/q.txt", {"K5XX", "W1AW", "DL1ABC", "VP2V/K5ZZ", "JA1XYZ"});
-        const TWaveSourcePair source("VORLIX_WAVESOURCE_PRACTICE=q.wav,q.txt,Quick,K1ZZ,80,40",
+        base.WriteLines("PracticeWavesAndCalls/qCalls.txt",
+                        {"K5XX", "W1AW", "DL1ABC", "VP2V/K5ZZ", "JA1XYZ"});
+        // The speeds of a made case's callers (the first sending counts).
+        base.WriteLines("PracticeWavesAndCalls/QTimeline.csv",
+                        {"Call,PitchHz,WPM,StartS,EndS", "K5XX,600,18,1,2", "W1AW,650,26,2,3",
+                         "K5XX,600,44,4,5", "DL1ABC,700,29.9,3,4", "VP2V/K5ZZ,500,41,5,6",
+                         "JA1XYZ,550,33,6,7", "N0PE,550,33,6,7"});
+        const TWaveSourcePair source("VORLIX_WAVESOURCE_PRACTICE=q.wav,qCalls.txt,Quick,K1ZZ,80,40",
                                      base.file("PracticeWavesAndCalls"));
         const QString logs = base.file("PracticeLogs");
         base.WriteLines("PracticeLogs/K1ABC-010124-0900.log", {"K5XX", "w1am", "DLABC", "JA1XYZE", "QQQQQQ"});
@@ -179,6 +185,14 @@ private slots:
         QVERIFY(report.runs[0].sentChars == 20 && report.runs[0].errors == 3 &&
                 report.runs[0].date == "01-Jan-2024");
         QVERIFY(report.runs[1].sentChars == 17 && report.runs[1].errors == 3);
+        QString speeds;
+        for (int band = 0; band < MissAnalysis::SpeedBands; ++band)
+            speeds += QStringLiteral("%1:%2/%3 ")
+                          .arg(MissAnalysis::SpeedBandName(band))
+                          .arg(report.bySpeed[size_t(band)].errors)
+                          .arg(report.bySpeed[size_t(band)].sentChars);
+        QCOMPARE(speeds, QStringLiteral("under 20 WPM:1/8 20-24 WPM:0/0 25-29 WPM:3/14 30-34 WPM:1/6 "
+                                        "35-39 WPM:0/0 40 WPM and over:1/9 "));
 
         // The window: the commonest mistakes first, the heat map's shares,
         // the runs with their mistakes per 100 characters.
