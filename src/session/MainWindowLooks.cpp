@@ -62,4 +62,10 @@ void Dress(Ui::TfmMain &ui)
     KeyAccess::BindFocus(ui.moInstruct, Qt::Key_I);
 }
 
+void ShowPracticeButtons(Ui::TfmMain &ui, bool shown)
+{
+    for (QWidget *button : {ui.bnShowPrevPractice, ui.bnReplay, ui.bnNewPracticeCase})
+        button->setVisible(shown);
+}
+
 } // namespace MainWindowLooks

@@ -14,5 +14,7 @@ namespace MainWindowLooks {
 inline constexpr int kEntryMax = 20;
 
 void Dress(Ui::TfmMain &ui);
+// The buttons of practice mode: the scores, the replay and a new case.
+void ShowPracticeButtons(Ui::TfmMain &ui, bool shown);
 
 } // namespace MainWindowLooks

@@ -259,9 +259,7 @@ bool TfmMain::FormActivate()
         rbPracticeClick();
     }
     const bool practice = m_ui->rbPractice->isChecked();
-    m_ui->bnShowPrevPractice->setVisible(practice);
-    m_ui->bnReplay->setVisible(practice);
-    m_ui->bnNewPracticeCase->setVisible(practice);
+    MainWindowLooks::ShowPracticeButtons(*m_ui, practice);
     // Paper logs are entered in the local modes only, as after any mode switch.
     m_ui->bnEnterPaper->setVisible(practice);
 
@@ -346,9 +344,7 @@ void TfmMain::rbNetworkedClick()
     // the status box is double-clicked, so a mode switch cannot end the link.
     m_ui->bnConnect->setEnabled(!isConnected());
     m_ui->bnEnterPaper->setVisible(false);
-    m_ui->bnShowPrevPractice->setVisible(false);
-    m_ui->bnReplay->setVisible(false);
-    m_ui->bnNewPracticeCase->setVisible(false);
+    MainWindowLooks::ShowPracticeButtons(*m_ui, false);
     LoadInstructions();
 }
 
@@ -359,9 +355,7 @@ void TfmMain::rbStandAloneClick()
     m_ui->bnCollectScores->setVisible(m_config.standAloneCallsPresent());
     m_ui->bnCollectScores->setEnabled(true); // practice mode disables it
     m_ui->bnEnterPaper->setVisible(m_config.standAloneCallsPresent());
-    m_ui->bnShowPrevPractice->setVisible(false);
-    m_ui->bnReplay->setVisible(false);
-    m_ui->bnNewPracticeCase->setVisible(false);
+    MainWindowLooks::ShowPracticeButtons(*m_ui, false);
     const int answer = m_dialogs.Message(this,
                                          QStringLiteral("You should only use the standalone mode at the ") +
                                              QStringLiteral("administrator's request. Continue?"),
@@ -395,9 +389,7 @@ void TfmMain::rbPracticeClick()
     m_ui->bnConnect->setEnabled(false);
     m_ui->bnCollectScores->setEnabled(false);
     m_ui->bnEnterPaper->setVisible(true);
-    m_ui->bnShowPrevPractice->setVisible(true);
-    m_ui->bnReplay->setVisible(true);
-    m_ui->bnNewPracticeCase->setVisible(true);
+    MainWindowLooks::ShowPracticeButtons(*m_ui, true);
     LoadInstructions();
     promptForCallSign();
 }

@@ -271,21 +271,17 @@ private slots:
         const QByteArray before = base.Read("Vorlix_Player_ini.txt");
         QDir().mkpath(base.file("PracticeLogs/PracticeTimedScores/Played Once"));
         QDir().mkpath(base.file("PracticeWavesAndCalls/Tessel-TimedScores"));
-        const QStringList tree = [&] {
+        const auto listing = [&] {
             QStringList all;
             for (QDirIterator it(base.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                  QDirIterator::Subdirectories);
                  it.hasNext();)
                 all << it.next();
             return all;
-        }();
+        };
+        const QStringList tree = listing();
         const auto unchanged = [&] {
-            QStringList now;
-            for (QDirIterator it(base.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                 QDirIterator::Subdirectories);
-                 it.hasNext();)
-                now << it.next();
-            return now == tree && base.Read("Vorlix_Player_ini.txt") == before;
+            return listing() == tree && base.Read("Vorlix_Player_ini.txt") == before;
         };
         // Names that would leave the folder, split the source line or meet another case are refused.
         const QList<QPair<QString, QString>> refused = {{" ", "Give the case a name"},
