@@ -7,6 +7,7 @@
 #include "practice/TfmNewCase.h"
 #include "practice/TfmWinners.h"
 #include "practice/Winners.h"
+#include "replay/TfmReplay.h"
 #include "ui_TfmMain.h"
 #include "ui_TfmNewCase.h"
 #include "ui_TfmSelectPractice.h"
@@ -372,6 +373,30 @@ private slots:
         QCOMPARE(offered, (QStringList{"Lakemont 2012", "Evening", "1"}));
         QCOMPARE(st.main->MediaPlayer1().length(), qint64(60'000));
         QCOMPARE(st.main->session().practiceCaseFolder, st.main->paths().practiceTimedScores() + "/Evening");
+
+        // Its field races in the replay, on its own recording.
+        st.tickAt(61);
+        QStringList competitions;
+        st.dialogs.modalScripts = {[&](QDialog *d) {
+                                       auto *select = d->findChild<QComboBox *>("cbSelectReplay");
+                                       for (int i = 0; i < select->count(); ++i)
+                                           competitions << select->itemText(i);
+                                       select->setCurrentText("Evening");
+                                       d->findChild<QPushButton *>("bnReplaySelection")->click();
+                                       return int(QDialog::Accepted);
+                                   },
+                                   [&](QDialog *d) {
+                                       auto &replay = *qobject_cast<TfmReplay *>(d);
+                                       replay.race().FindReplayWave();
+                                       competitions << QString::number(replay.data().SelectItems.size())
+                                                    << QFileInfo(replay.race().WavePath()).fileName();
+                                       return int(QDialog::Rejected);
+                                   }};
+        st.ui().bnReplay->click();
+        // Offered with the bundled ones; "None" and the field but its top five to choose from.
+        QVERIFY(competitions.contains("Evening"));
+        QCOMPARE(competitions.mid(competitions.size() - 2),
+                 (QStringList{QString::number(1 + PracticeCase::Competitors - 5), "Evening.wav"}));
     }
 
     void demonstrationCalls()
