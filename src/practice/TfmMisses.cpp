@@ -8,6 +8,7 @@
 #include "ui/KeyAccess.h"
 #include "ui/Looks.h"
 
+#include <QKeySequence>
 #include <QRandomGenerator>
 #include <QTableWidgetItem>
 
@@ -39,6 +40,7 @@ TfmMisses::TfmMisses(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<U
     m_ui->Label2->setBuddy(m_heatMap);
     Looks::HoldColumnWidths(m_ui->lvConfusions->horizontalHeader(), {{40, 80}, {40, 80}, {40, 60}});
     Looks::HoldColumnWidths(m_ui->lvRuns->horizontalHeader(), {{60, 100}, {60, 200}, {40, 80}, {40, 120}});
+    m_ui->bnNextLevel->setToolTip(QStringLiteral("A new case at the level your last runs call for"));
     KeyAccess::Bind({{m_ui->bnPractiseThese, Qt::Key_P}, {m_ui->bnNextLevel, Qt::Key_N}});
     connect(m_ui->bnPractiseThese, &QPushButton::clicked, this, [this] { bnPractiseTheseClick(); });
     connect(m_ui->bnNextLevel, &QPushButton::clicked, this, [this] { bnNextLevelClick(); });
@@ -63,10 +65,13 @@ void TfmMisses::enableButtons()
 {
     m_ui->bnPractiseThese->setEnabled(m_caseMaker && !m_weak.isEmpty());
     m_ui->bnNextLevel->setEnabled(bool(m_caseMaker));
-    m_ui->bnPractiseThese->setAccessibleDescription(
-        m_weak.isEmpty() ? QStringLiteral("No character has been missed often enough yet to aim at")
-                         : QStringLiteral("A new case with %1").arg(AimedPractice::AimText(m_weak)));
-    m_ui->bnPractiseThese->setToolTip(m_ui->bnPractiseThese->accessibleDescription());
+    // What it aims at, with its key as KeyAccess words it.
+    const QString aim = m_weak.isEmpty()
+                            ? QStringLiteral("No character has been missed often enough yet to aim at")
+                            : QStringLiteral("A new case with %1").arg(AimedPractice::AimText(m_weak));
+    m_ui->bnPractiseThese->setToolTip(aim);
+    m_ui->bnPractiseThese->setAccessibleDescription(QStringLiteral("%1 (%2)").arg(
+        aim, QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key_P)).toString(QKeySequence::NativeText)));
 }
 
 void TfmMisses::bnPractiseTheseClick()

@@ -219,6 +219,8 @@ private slots:
         weakW.characters['W'] = {20, 1, 5, 0};
         window.Fill(weakW);
         QVERIFY(window.ui()->bnPractiseThese->isEnabled());
+        QCOMPARE(window.ui()->bnPractiseThese->accessibleDescription(),
+                 QStringLiteral("A new case with W about four times as often as usual (Alt+P)"));
         QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
         QCOMPARE(offers.size(), qsizetype(2));
         QVERIFY(offers[1].level == "First pileup" && offers[1].levelReason == reason);
