@@ -2,9 +2,14 @@
 
 #include "ui_TfmMisses.h"
 
+#include "AimedPractice.h"
 #include "CharacterHeatMap.h"
+#include "NextLevel.h"
+#include "ui/KeyAccess.h"
 #include "ui/Looks.h"
 
+#include <QKeySequence>
+#include <QRandomGenerator>
 #include <QTableWidgetItem>
 
 namespace {
@@ -35,13 +40,70 @@ TfmMisses::TfmMisses(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<U
     m_ui->Label2->setBuddy(m_heatMap);
     Looks::HoldColumnWidths(m_ui->lvConfusions->horizontalHeader(), {{40, 80}, {40, 80}, {40, 60}});
     Looks::HoldColumnWidths(m_ui->lvRuns->horizontalHeader(), {{60, 100}, {60, 200}, {40, 80}, {40, 120}});
+    m_ui->bnNextLevel->setToolTip(QStringLiteral("A new case at the level your last runs call for"));
+    KeyAccess::Bind({{m_ui->bnPractiseThese, Qt::Key_P}, {m_ui->bnNextLevel, Qt::Key_N}});
+    connect(m_ui->bnPractiseThese, &QPushButton::clicked, this, [this] { bnPractiseTheseClick(); });
+    connect(m_ui->bnNextLevel, &QPushButton::clicked, this, [this] { bnNextLevelClick(); });
+    enableButtons();
 }
 
 TfmMisses::~TfmMisses() = default;
 
+void TfmMisses::setHistory(const QString &historyFile, const std::vector<const TWaveSourcePair *> &sources)
+{
+    m_historyFile = historyFile;
+    m_sources = sources;
+}
+
+void TfmMisses::setCaseMaker(CaseMaker maker)
+{
+    m_caseMaker = std::move(maker);
+    enableButtons();
+}
+
+void TfmMisses::enableButtons()
+{
+    m_ui->bnPractiseThese->setEnabled(m_caseMaker && !m_weak.isEmpty());
+    m_ui->bnNextLevel->setEnabled(bool(m_caseMaker));
+    // What it aims at, with its key as KeyAccess words it.
+    const QString aim = m_weak.isEmpty()
+                            ? QStringLiteral("No character has been missed often enough yet to aim at")
+                            : QStringLiteral("A new case with %1").arg(AimedPractice::AimText(m_weak));
+    m_ui->bnPractiseThese->setToolTip(aim);
+    m_ui->bnPractiseThese->setAccessibleDescription(QStringLiteral("%1 (%2)").arg(
+        aim, QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key_P)).toString(QKeySequence::NativeText)));
+}
+
+void TfmMisses::bnPractiseTheseClick()
+{
+    if (!m_caseMaker || m_weak.isEmpty())
+        return;
+    CaseOffer offer;
+    const LevelChoice choice = NextLevel::Choose(m_historyFile, m_sources, m_player);
+    offer.level = choice.level;
+    offer.levelReason = choice.reason;
+    offer.aim = AimedPractice::AimText(m_weak);
+    offer.callList = AimedPractice::CallList(m_weak, offer.level, QRandomGenerator::global()->generate64());
+    m_caseMaker(offer);
+}
+
+void TfmMisses::bnNextLevelClick()
+{
+    if (!m_caseMaker)
+        return;
+    const LevelChoice choice = NextLevel::Choose(m_historyFile, m_sources, m_player);
+    CaseOffer offer;
+    offer.level = choice.level;
+    offer.levelReason = choice.reason;
+    m_caseMaker(offer);
+}
+
 void TfmMisses::Fill(const MissAnalysis::Report &report)
 {
     setWindowTitle(QStringLiteral("What I Miss: ") + report.player);
+    m_player = report.player;
+    m_weak = AimedPractice::WeakestCharacters(report);
+    enableButtons();
     int sent = 0, wrong = 0;
     QHash<QChar, double> rates;
     for (auto it = report.characters.cbegin(); it != report.characters.cend(); ++it) {

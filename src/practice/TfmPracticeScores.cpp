@@ -180,6 +180,13 @@ void TfmPracticeScores::lvPracticeScoresSelectItem(int row)
     m_dialogs->ShowModal(m_gradedCalls);
 }
 
+void TfmPracticeScores::setCaseMaker(CaseMaker maker)
+{
+    m_caseMaker = std::move(maker);
+    if (m_misses)
+        m_misses->setCaseMaker(m_caseMaker);
+}
+
 void TfmPracticeScores::bnWhatIMissClick()
 {
     QString player = m_chart->player();
@@ -191,8 +198,11 @@ void TfmPracticeScores::bnWhatIMissClick()
                            QStringLiteral("What I Miss"), Dialogs::Icon::Information, Dialogs::Ok);
         return;
     }
-    if (!m_misses)
+    if (!m_misses) {
         m_misses = std::make_unique<TfmMisses>(this);
+        m_misses->setCaseMaker(m_caseMaker);
+    }
+    m_misses->setHistory(m_historyFile, m_sources);
     m_misses->Fill(MissAnalysis::Analyse(m_historyFile, m_logsFolder, m_sources, player));
     Dialogs::CentreOver(m_misses.get(), parentWidget());
     m_dialogs->ShowModal(m_misses.get());

@@ -4,6 +4,7 @@
 // and keeps the PracticeLogs folder and the practice sources handed to it
 // for the winners and the call analysis; the caller shows it modally.
 
+#include "CaseOffer.h"
 #include "PlayerRuns.h"
 #include "PracticeScoresModel.h"
 #include "util/TWaveSourcePair.h"
@@ -56,6 +57,9 @@ public:
     // all his computer runs of every case.
     void bnWhatIMissClick();
     TfmMisses *misses() const { return m_misses.get(); }
+    // What What I Miss asks for a new case with; handed on to it (kept
+    // until it is first shown).
+    void setCaseMaker(CaseMaker maker);
 
     // The runs of the case shown, as played; the chart follows `player`
     // (who has just played) and then the player of the row chosen. No runs
@@ -78,6 +82,7 @@ private:
     QString m_logsFolder;
     QString m_historyFile;
     std::unique_ptr<TfmMisses> m_misses; // made at its first showing
+    CaseMaker m_caseMaker;
     std::vector<const TWaveSourcePair *> m_sources;
     ProgressChart *m_chart = nullptr; // owned by the window
     PlayerRuns m_runs;

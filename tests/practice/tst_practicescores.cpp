@@ -317,14 +317,21 @@ private slots:
         list->horizontalHeader()->sectionClicked(5);
         QCOMPARE(opened, (QStringList{"Lakemont 2012 1", "K1ABC-030524-1407.log 1/1",
                                       "K1ABC-030524-1407.log 1/1", "Lakemont 2012 1"}));
-        // What the charted player misses, over his runs whose logs are there.
+        // What the charted player misses, over his runs whose logs are there;
+        // a new case asked for from there goes to the maker handed over.
+        QList<CaseOffer> offers;
+        w.setCaseMaker([&](const CaseOffer &offer) { offers << offer; });
         st.dialogs.modalScripts.append([&opened](QDialog *d) {
-            if (auto *m = qobject_cast<TfmMisses *>(d))
+            if (auto *m = qobject_cast<TfmMisses *>(d)) {
                 opened.append(m->windowTitle() + " " + QString::number(m->ui()->lvRuns->rowCount()));
+                m->ui()->bnNextLevel->click();
+            }
             return 0;
         });
         QTest::keyClick(list, Qt::Key_W, Qt::AltModifier);
         QCOMPARE(opened.last(), QStringLiteral("What I Miss: K1ABC 1"));
+        QCOMPARE(offers.size(), qsizetype(1));
+        QVERIFY2(offers[0].levelReason.startsWith("Your last 2 runs: "), qPrintable(offers[0].levelReason));
         w.hide();
 
         // No line of this case: told so.

@@ -14,6 +14,7 @@
 #include "ui_TfmGradedCalls.h"
 #include "ui_TfmMisses.h"
 
+#include <QApplication>
 #include <QTest>
 
 class TestPracticeViews : public QObject
@@ -207,6 +208,43 @@ private slots:
         QVERIFY(window.heatMap().accessibleDescription().startsWith("W 50 percent"));
         QCOMPARE(window.ui()->lvRuns->item(1, 3)->text(), QStringLiteral("17.6"));
         QVERIFY(window.ui()->lbSummary->text().contains("in the suffix: 4"));
+
+        // A new case from there: nothing to ask before a maker is set, and
+        // no character sent often enough to aim at yet. Alt+N offers the
+        // level of his last runs: 1 of the 5 calls, then none, of a case of
+        // 1 caller a minute (5 calls, no recording: 5 minutes).
+        QVERIFY(!window.ui()->bnPractiseThese->isEnabled() && !window.ui()->bnNextLevel->isEnabled());
+        QList<CaseOffer> offers;
+        window.setCaseMaker([&](const CaseOffer &offer) { offers << offer; });
+        window.setHistory(base.file("PracticeHistory.csv"), {&source});
+        QVERIFY(!window.ui()->bnPractiseThese->isEnabled() && window.ui()->bnNextLevel->isEnabled());
+        window.show();
+        window.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
+        QCOMPARE(offers.size(), qsizetype(1));
+        const QString reason = "Your last 4 runs: 5 % of the calls copied at First pileup; under 30 % "
+                               "moves you one level down: First pileup";
+        QVERIFY(offers[0].level == "First pileup" && offers[0].levelReason == reason);
+        QVERIFY(offers[0].callList.isEmpty() && offers[0].aim.isEmpty());
+        // W taken for M 5 times in 20: Alt+P offers calls full of W at that
+        // level, enough for a 6-minute case three times over.
+        MissAnalysis::Report weakW = report;
+        weakW.characters['W'] = {20, 1, 5, 0};
+        window.Fill(weakW);
+        QVERIFY(window.ui()->bnPractiseThese->isEnabled());
+        QCOMPARE(window.ui()->bnPractiseThese->accessibleDescription(),
+                 QStringLiteral("A new case with W about four times as often as usual (Alt+P)"));
+        QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
+        QCOMPARE(offers.size(), qsizetype(2));
+        QVERIFY(offers[1].level == "First pileup" && offers[1].levelReason == reason);
+        QCOMPARE(offers[1].aim, QStringLiteral("W about four times as often as usual"));
+        QCOMPARE(offers[1].callList.size(), qsizetype(3 * 8 * 6));
+        QVERIFY(offers[1].callList.join(QString()).count(u'W') > offers[1].callList.size() / 4);
+        window.ui()->bnNextLevel->click();
+        QCOMPARE(offers.size(), qsizetype(3));
+        window.setCaseMaker({});
+        QVERIFY(!window.ui()->bnPractiseThese->isEnabled() && !window.ui()->bnNextLevel->isEnabled());
     }
 };
 
