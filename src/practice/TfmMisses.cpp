@@ -14,6 +14,23 @@
 
 namespace {
 
+// The mistakes per 100 characters at each speed, for cases whose speeds are
+// known (those made at the station); empty when none is.
+QString speedSummary(const MissAnalysis::Report &report)
+{
+    QStringList bands;
+    for (int band = 0; band < MissAnalysis::SpeedBands; ++band) {
+        const MissAnalysis::SpeedCount &n = report.bySpeed[size_t(band)];
+        if (n.sentChars > 0)
+            bands << QStringLiteral("%1 %2")
+                         .arg(MissAnalysis::SpeedBandName(band))
+                         .arg(100.0 * n.errors / n.sentChars, 0, 'f', 1);
+    }
+    return bands.isEmpty() ? QString()
+                           : QStringLiteral(" Mistakes per 100 characters by speed (cases made here): %1.")
+                                 .arg(bands.join(QStringLiteral(", ")));
+}
+
 QString Shown(QChar c, const QString &none)
 {
     return c.isNull() ? none : QString(c);
@@ -121,13 +138,14 @@ void TfmMisses::Fill(const MissAnalysis::Report &report)
                   "%1 runs, %2 characters sent in the calls logged, %3 of them missed or taken for "
                   "another. Mistakes in the prefix: %4, in the number: %5, in the suffix: %6. "
                   "Calls logged that were not in the pileup: %7.")
-                  .arg(report.runs.size())
-                  .arg(sent)
-                  .arg(wrong)
-                  .arg(report.byPart[MissAnalysis::Prefix])
-                  .arg(report.byPart[MissAnalysis::Number])
-                  .arg(report.byPart[MissAnalysis::Suffix])
-                  .arg(report.madeUp));
+                      .arg(report.runs.size())
+                      .arg(sent)
+                      .arg(wrong)
+                      .arg(report.byPart[MissAnalysis::Prefix])
+                      .arg(report.byPart[MissAnalysis::Number])
+                      .arg(report.byPart[MissAnalysis::Suffix])
+                      .arg(report.madeUp) +
+                  speedSummary(report));
 
     const auto mistakes = report.commonest(15);
     QTableWidget *list = m_ui->lvConfusions;

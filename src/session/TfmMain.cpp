@@ -178,6 +178,7 @@ TfmPracticeScores &TfmMain::PracticeScores()
     if (!m_practiceScores) {
         m_practiceScores = std::make_unique<TfmPracticeScores>(this);
         m_practiceScores->setViews(m_dialogs, Winners(), MadeOnce(m_gradedCalls, this));
+        m_practiceScores->setCaseMaker([this](const CaseOffer &offer) { newCase().open(offer); });
     }
     return *m_practiceScores;
 }

@@ -208,6 +208,9 @@ private slots:
         QVERIFY(window.heatMap().accessibleDescription().startsWith("W 50 percent"));
         QCOMPARE(window.ui()->lvRuns->item(1, 3)->text(), QStringLiteral("17.6"));
         QVERIFY(window.ui()->lbSummary->text().contains("in the suffix: 4"));
+        QVERIFY(
+            window.ui()->lbSummary->text().endsWith("by speed (cases made here): under 20 WPM 12.5, 25-29 "
+                                                    "WPM 21.4, 30-34 WPM 16.7, 40 WPM and over 11.1."));
 
         // A new case from there: nothing to ask before a maker is set, and
         // no character sent often enough to aim at yet. Alt+N offers the
