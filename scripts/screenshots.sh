@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the README's pictures (the station's main and connection windows, the
-# ranking, the practice scores, the replay, the rate review and the host)
+# ranking, the practice scores, what a player misses, a new practice case, the
+# replay, the rate review and the host)
 # again from the real windows on the sample data. Under Xvfb when it is
 # installed (apt-get install xvfb), else on the offscreen platform: the
 # pictures are the same. Run after a build.

@@ -11,6 +11,7 @@
 #include "hostlink/TfmConnect.h"
 #include "logentry/TfmLogQuery.h"
 #include "practice/TfmNewCase.h"
+#include "practice/TfmPracticeScores.h"
 #include "replay/ReplayEntry.h"
 #include "replay/TfmReplay.h"
 #include "replay/TfmReviewRates.h"
@@ -20,6 +21,7 @@
 #include "ui_TfmLogQuery.h"
 #include "ui_TfmMain.h"
 #include "ui_TfmNewCase.h"
+#include "ui_TfmPracticeScores.h"
 #include "ui_TfmReplay.h"
 #include "util/Clock.h"
 #include "util/FileUtil.h"
@@ -167,9 +169,21 @@ bool StationPictures(const QString &base, const QString &bin, const QString &out
     for (int run = 0; run < 8; ++run) {
         const QDateTime when = first.addDays(run * 3);
         const QString log = paths.practiceLogs() + "/K1ABC" + when.toString("-MMddyy-hhmm") + ".log";
-        history.append(PracticeHistoryLine(when, log, run % 4 == 3 ? "Paper" : "Computer",
-                                           run % 2 ? "Lakemont 2013" : "Lakemont 2012",
+        const QString testCase = run % 2 ? "Lakemont 2013" : "Lakemont 2012";
+        history.append(PracticeHistoryLine(when, log, run % 4 == 3 ? "Paper" : "Computer", testCase,
                                            TScore{30 + run * 4 + run % 3, 160 + run * 23}));
+        // His computer logs, with the mistakes a player makes: H for 5, 6 for
+        // B, a stroke left out, fewer as the runs go by.
+        QStringList logged = TextFile::readLines(paths.practiceWavesAndCalls() + u'/' +
+                                                 QString(testCase).remove(u' ') + "Calls.txt")
+                                 .mid(run * 5, 40 + run * 4);
+        for (qsizetype i = run % 3; i < logged.size(); i += 4 + run / 2) {
+            QString &call = logged[i];
+            call.replace(u'5', u'H').replace(u'B', u'6').remove(u'/');
+            if (i % 3 == 0)
+                call.replace(u'S', u'H');
+        }
+        TextFile::writeLines(log, logged);
     }
     TextFile::writeLines(paths.practiceHistory(), history);
 
@@ -201,6 +215,13 @@ bool StationPictures(const QString &base, const QString &bin, const QString &out
     clock.advanceSecs(400);
     main.tmPCCompleteTimer();
     dialogs.files["TfmPracticeScores"] = "practice.png";
+    dialogs.files["TfmMisses"] = "misses.png";
+    dialogs.before["TfmPracticeScores"] = [](QDialog *dialog) {
+        auto &scores = *static_cast<TfmPracticeScores *>(dialog);
+        QTableView *runs = scores.ui()->lvPracticeScores;
+        runs->setCurrentIndex(runs->model()->index(0, 0));
+        scores.ui()->bnWhatIMiss->click();
+    };
     main.bnShowPrevPracticeClick();
 
     u.rbPractice->click();
