@@ -195,6 +195,17 @@ QString SpeedBandName(int band)
     return QStringLiteral("%1-%2 WPM").arg(15 + 5 * band).arg(19 + 5 * band);
 }
 
+QPair<double, double> Report::trend(const QPair<QChar, QChar> &pair) const
+{
+    int sent = 0;
+    for (const Run &run : runs)
+        sent += run.sentChars;
+    const int recent = recentConfusions.value(pair);
+    const int before = confusions.value(pair) - recent;
+    const auto perMille = [](int times, int chars) { return chars > 0 ? 1000.0 * times / chars : -1.0; };
+    return {perMille(before, sent - recentSentChars), perMille(recent, recentSentChars)};
+}
+
 QList<QPair<QPair<QChar, QChar>, int>> Report::commonest(int count) const
 {
     QList<QPair<QPair<QChar, QChar>, int>> all;
@@ -230,7 +241,10 @@ struct Tally
 
     CharCount &count(QChar c) { return c.unicode() < ascii.size() ? ascii[c.unicode()] : others[c]; }
 
-    void take(const Job &job, const QString &practiceLogs)
+    QHash<QPair<QChar, QChar>, int> recentConfusions;
+    int recentSentChars = 0;
+
+    void take(const Job &job, const QString &practiceLogs, bool recent)
     {
         const std::optional<QString> log = ReadPracticeLogText(practiceLogs, job.score->logFile);
         if (!log) {
@@ -263,6 +277,8 @@ struct Tally
                 return;
             for (const Edit &edit : Align(sent, typed)) {
                 ++run.errors;
+                if (recent)
+                    ++recentConfusions[{edit.sent, edit.typed}];
                 if (speed)
                     ++speed->errors;
                 ++confusions[{edit.sent, edit.typed}];
@@ -275,6 +291,8 @@ struct Tally
                 ++byPart[PartAt(sent, std::min(edit.at, sent.size() - 1))];
             }
         });
+        if (recent)
+            recentSentChars += run.sentChars;
         runs.push_back(run);
     }
 
@@ -296,6 +314,9 @@ struct Tally
             report.bySpeed[band].sentChars += bySpeed[band].sentChars;
             report.bySpeed[band].errors += bySpeed[band].errors;
         }
+        for (auto it = recentConfusions.cbegin(); it != recentConfusions.cend(); ++it)
+            report.recentConfusions[it.key()] += it.value();
+        report.recentSentChars += recentSentChars;
         report.madeUp += madeUp;
         report.unreadLogs += unreadLogs;
         report.runs.insert(report.runs.end(), runs.begin(), runs.end());
@@ -348,7 +369,7 @@ Report Analyse(const QString &historyFile, const QString &practiceLogs,
         const size_t from = jobs.size() * w / workers, to = jobs.size() * (w + 1) / workers;
         const auto work = [&, w, from, to] {
             for (size_t j = from; j < to; ++j)
-                tallies[w].take(jobs[j], practiceLogs);
+                tallies[w].take(jobs[j], practiceLogs, j + Report::RecentRuns >= jobs.size());
         };
         if (w + 1 == workers)
             work();

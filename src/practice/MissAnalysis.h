@@ -109,12 +109,19 @@ struct Report
     std::array<int, PartCount> byPart{};
     // Of the calls of cases made at the station, whose speeds are known.
     std::array<SpeedCount, SpeedBands> bySpeed{};
+    // The same of the last RecentRuns runs alone, to see how they changed.
+    static constexpr int RecentRuns = 5;
+    QHash<QPair<QChar, QChar>, int> recentConfusions;
+    int recentSentChars = 0;
     int madeUp = 0;        // calls logged with no check-list call near them
     int unreadLogs = 0;    // history lines whose log or check list is gone
     std::vector<Run> runs; // in the order played
 
     // The commonest confusions, most frequent first (ties by character).
     QList<QPair<QPair<QChar, QChar>, int>> commonest(int count) const;
+    // How often `pair` happened per 1000 characters sent, in the runs before
+    // the last RecentRuns and in those; negative where there were none.
+    QPair<double, double> trend(const QPair<QChar, QChar> &pair) const;
 };
 
 // The report of `player` (letter case ignored) from the practice history

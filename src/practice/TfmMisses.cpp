@@ -55,7 +55,9 @@ TfmMisses::TfmMisses(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<U
     m_heatMap = new CharacterHeatMap(this);
     m_ui->layoutMain->insertWidget(m_ui->layoutMain->indexOf(m_ui->Label2) + 1, m_heatMap);
     m_ui->Label2->setBuddy(m_heatMap);
-    Looks::HoldColumnWidths(m_ui->lvConfusions->horizontalHeader(), {{40, 80}, {40, 80}, {40, 60}});
+    Looks::HoldColumnWidths(m_ui->lvConfusions->horizontalHeader(),
+                            {{40, 80}, {40, 80}, {40, 60}, {80, 140}});
+    Looks::FitColumnsToTexts(m_ui->lvConfusions);
     Looks::HoldColumnWidths(m_ui->lvRuns->horizontalHeader(), {{60, 100}, {60, 200}, {40, 80}, {40, 120}});
     m_ui->bnNextLevel->setToolTip(QStringLiteral("A new case at the level your last runs call for"));
     KeyAccess::Bind({{m_ui->bnPractiseThese, Qt::Key_P}, {m_ui->bnNextLevel, Qt::Key_N}});
@@ -152,9 +154,14 @@ void TfmMisses::Fill(const MissAnalysis::Report &report)
     list->setRowCount(int(mistakes.size()));
     for (int row = 0; row < int(mistakes.size()); ++row) {
         const auto &[pair, times] = mistakes[row];
+        const auto [then, now] = report.trend(pair);
+        const auto rate = [](double perMille) {
+            return perMille < 0 ? QStringLiteral("-") : QString::number(perMille, 'f', 1);
+        };
         SetRow(list, row,
                {Shown(pair.first, QStringLiteral("(nothing)")),
-                Shown(pair.second, QStringLiteral("(missed)")), QString::number(times)});
+                Shown(pair.second, QStringLiteral("(missed)")), QString::number(times),
+                rate(then) + QStringLiteral(" / ") + rate(now)});
     }
     Looks::FitColumnsToTexts(list);
 

@@ -248,6 +248,20 @@ private slots:
         QCOMPARE(offers.size(), qsizetype(3));
         window.setCaseMaker({});
         QVERIFY(!window.ui()->bnPractiseThese->isEnabled() && !window.ui()->bnNextLevel->isEnabled());
+
+        // Five clean runs later: each mistake per 1000 characters then, and in the last five runs.
+        QByteArray later;
+        for (int day = 5; day <= 9; ++day) {
+            const QString log = "K1ABC-0" + QString::number(day) + "0124-0900.log";
+            base.WriteLines("PracticeLogs/" + log, {"K5XX", "W1AW"});
+            later += QStringLiteral("0%1-Jan-2024, 09:10,%2/%3,Computer,Quick,2,8\r\n")
+                         .arg(day)
+                         .arg(logs, log)
+                         .toLatin1();
+        }
+        base.Write("PracticeHistory.csv", base.Read("PracticeHistory.csv") + later);
+        window.Fill(MissAnalysis::Analyse(base.file("PracticeHistory.csv"), logs, {&source}, "K1ABC"));
+        QCOMPARE(list->item(0, 3)->text(), QStringLiteral("54.1 / 0.0")); // W for M: 2 in 37, none in 40
     }
 };
 
