@@ -358,6 +358,13 @@ private slots:
         QVERIFY(PracticeCase::refusal(base.path(), request.name.toUpper()).contains("configured already"));
         QCOMPARE(PracticeCase::defaultName(base.path(), "2026-12-07", "Club"), "Synth 2026-12-07 Club 2");
 
+        // A few easy calls that the whole field copies still make a case (a tie at the top stands).
+        PracticeCaseRequest easy = request;
+        easy.name = "Easy";
+        easy.options = CaseLevel::find("Expert")->options(1.0, 16);
+        easy.options.callers = 5;
+        QCOMPARE(PracticeCase::make(base.path(), easy).calls, 5);
+
         // Every level makes a case of every length the window offers.
         for (const CaseLevel &level : CaseLevel::presets())
             for (double minutes : {1.0, 6.0})

@@ -112,7 +112,10 @@ SimulatedContest CompetitorSimulator::simulate(const PileupPlan &plan, int count
 {
     const std::vector<double> crowding = Crowding(plan);
     // A tie at the top would leave the winner to the order of sorting: draw
-    // the field again with the next seed until the winner stands alone.
+    // the field again with the next seed until the winner stands alone. A
+    // pileup of a few easy calls that many copy whole has no lone winner:
+    // after some draws the tie stands, the first of the sorted field winning.
+    constexpr quint64 Draws = 64;
     for (quint64 attempt = 0;; ++attempt) {
         SynthRandom random(seed + attempt * 7919);
         SynthRandom callRandom = random.fork(1);
@@ -133,7 +136,7 @@ SimulatedContest CompetitorSimulator::simulate(const PileupPlan &plan, int count
         contest.averageCalls = count > 0 ? int(std::lround(double(totalCalls) / count)) : 0;
         const bool unique = contest.competitors.size() < 2 ||
                             SimulatedCompetitor::ranksAbove(contest.competitors[0], contest.competitors[1]);
-        if (unique)
+        if (unique || attempt + 1 >= Draws)
             return contest;
     }
 }
